@@ -1,0 +1,43 @@
+#include "Format.h"
+
+#include <charconv>
+
+namespace Format {
+
+namespace {
+
+// printf's "%.Nf" without the C library's locale: to_chars rounds the exact
+// binary value the same way.
+QString fixed(double x, int decimals)
+{
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+} // namespace
+
+QString price(double x)
+{
+    return fixed(x, 2);
+}
+
+QString pct(double x)
+{
+    QString text = fixed(x, 2);
+    if (!text.startsWith(u'-'))
+        text.prepend(u'+');
+    return text + u'%';
+}
+
+QString amount(double x)
+{
+    if (x >= 100'000'000)
+        return fixed(x / 100'000'000, 1) + QStringLiteral("亿");
+    if (x >= 10'000)
+        return fixed(x / 10'000, 0) + QStringLiteral("万");
+    return fixed(x, 0);
+}
+
+} // namespace Format

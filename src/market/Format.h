@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Number texts of the panel. Locale-free on purpose: the decimal point is
+// always "." and there are no thousands separators, whatever the desktop's
+// language.
+namespace Format {
+
+QString price(double x);  // "%.2f"
+QString pct(double x);    // "%+.2f%%": the input is already in percent
+QString amount(double x); // 亿 from 100 000 000, 万 from 10 000, else plain
+
+} // namespace Format

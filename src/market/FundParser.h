@@ -1,0 +1,17 @@
+#pragma once
+
+#include "QuoteRecords.h"
+
+#include <QJsonObject>
+
+// Readers of the fund API's answers, where every number arrives as a text.
+// Neither ever fails: unreadable rows are skipped.
+namespace FundParser {
+
+// Datas[]: FCODE, SHORTNAME, NAV (required), NAVCHGRT, PDATE.
+QList<FundQuote> parseQuotes(const QJsonObject& json);
+
+// Datas.fundStocks[]: GPDM, GPJC, JZBL (required), TEXCH.
+QList<FundHolding> parseHoldings(const QJsonObject& json);
+
+} // namespace FundParser

@@ -1,0 +1,126 @@
+#include "NetworkClient.h"
+
+#include <QCoreApplication>
+#include <QCoroNetworkReply>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QPointer>
+
+#include <memory>
+
+namespace NetworkClient {
+
+namespace {
+
+struct ReplyDeleter {
+    void operator()(QNetworkReply* reply) const
+    {
+        reply->disconnect();
+        reply->deleteLater();
+    }
+};
+
+struct TransferState {
+    bool abortedByUs = false;
+    bool tooLarge = false;
+};
+
+} // namespace
+
+QNetworkAccessManager& sharedManager()
+{
+    static QPointer<QNetworkAccessManager> manager;
+    if (!manager)
+        manager = new QNetworkAccessManager(QCoreApplication::instance());
+    return *manager;
+}
+
+FetchError classify(QNetworkReply::NetworkError error, bool abortedByUs)
+{
+    using E = QNetworkReply::NetworkError;
+    if (error == E::TimeoutError || (error == E::OperationCanceledError && !abortedByUs))
+        return FetchError::timeout();
+    switch (error) {
+    // Qt has no separate "offline" code: an unreachable network surfaces as
+    // a session failure, a temporary failure or an unknown network error.
+    case E::NetworkSessionFailedError:
+    case E::TemporaryNetworkFailureError:
+    case E::UnknownNetworkError:
+    case E::RemoteHostClosedError:
+    case E::HostNotFoundError:
+    case E::ConnectionRefusedError:
+        return FetchError::noConnection();
+    default:
+        return FetchError::badResponse();
+    }
+}
+
+QCoro::Task<QByteArray> getBody(QNetworkRequest request, std::chrono::milliseconds timeout,
+                                CancelHandle cancel)
+{
+    if (cancel && cancel->isCancelled())
+        throw FetchError::badResponse();
+
+    request.setTransferTimeout(static_cast<int>(timeout.count()));
+    std::unique_ptr<QNetworkReply, ReplyDeleter> reply(sharedManager().get(request));
+    QNetworkReply* r = reply.get();
+    auto state = std::make_shared<TransferState>();
+
+    auto abortTooLarge = [r, state] {
+        state->tooLarge = true;
+        state->abortedByUs = true;
+        r->abort();
+    };
+    QObject::connect(r, &QNetworkReply::metaDataChanged, r, [r, abortTooLarge] {
+        bool ok = false;
+        const qint64 length = r->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+        if (ok && length > maxBodyBytes)
+            abortTooLarge();
+    });
+    QObject::connect(r, &QNetworkReply::downloadProgress, r,
+                     [abortTooLarge](qint64 received, qint64) {
+                         if (received > maxBodyBytes)
+                             abortTooLarge();
+                     });
+    if (cancel) {
+        QObject::connect(cancel.get(), &CancelToken::cancelled, r, [r, state] {
+            state->abortedByUs = true;
+            r->abort();
+        });
+    }
+
+    co_await r;
+
+    if (state->tooLarge)
+        throw FetchError::badResponse();
+    if (r->error() != QNetworkReply::NoError)
+        throw classify(r->error(), state->abortedByUs);
+    const QVariant status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid() || status.toInt() != 200)
+        throw FetchError::badResponse();
+
+    QByteArray body = r->readAll();
+    if (body.size() > maxBodyBytes)
+        throw FetchError::badResponse();
+    co_return body;
+}
+
+QCoro::Task<QJsonObject> getJSON(QUrl url, QString ua, QString referer,
+                                 std::chrono::milliseconds timeout, CancelHandle cancel)
+{
+    QNetworkRequest request(url);
+    request.setRawHeader(QByteArrayLiteral("User-Agent"), ua.toUtf8());
+    request.setRawHeader(QByteArrayLiteral("Referer"), referer.toUtf8());
+    const QByteArray body = co_await getBody(std::move(request), timeout, std::move(cancel));
+
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw JsonDecodeError(parseError);
+    if (!document.isObject())
+        throw FetchError::invalidData(QStringLiteral("JSON 解析失败"));
+    co_return document.object();
+}
+
+} // namespace NetworkClient

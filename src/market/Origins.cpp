@@ -1,0 +1,68 @@
+#include "Origins.h"
+
+#include <QSet>
+#include <QUrl>
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace Origins {
+
+std::optional<QString> normalize(const QString& text)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    if (!url.isValid())
+        return std::nullopt;
+    const QString scheme = url.scheme();
+    if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https"))
+        return std::nullopt;
+    if (url.host().isEmpty() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    if (!url.path().isEmpty() && url.path() != QStringLiteral("/"))
+        return std::nullopt;
+    QUrl origin;
+    origin.setScheme(scheme);
+    origin.setHost(url.host());
+    origin.setPort(url.port());
+    return origin.toString(QUrl::FullyEncoded);
+}
+
+QString fromEnvironment(const char* variable, const QString& fallback)
+{
+    if (!qEnvironmentVariableIsSet(variable))
+        return fallback;
+    const QString value = qEnvironmentVariable(variable);
+    if (const auto origin = normalize(value))
+        return *origin;
+    static QSet<QByteArray> reported;
+    if (!reported.contains(variable)) {
+        reported.insert(variable);
+        std::fprintf(stderr, "quotara: ignoring %s=%s: not an http(s) origin\n", variable,
+                     value.toLocal8Bit().constData());
+    }
+    return fallback;
+}
+
+QString quote()
+{
+    return fromEnvironment("QUOTARA_QUOTE_ORIGIN",
+                           QStringLiteral("https://push2delay.eastmoney.com"));
+}
+
+QString fund()
+{
+    return fromEnvironment("QUOTARA_FUND_ORIGIN",
+                           QStringLiteral("https://fundmobapi.eastmoney.com"));
+}
+
+QString update()
+{
+    return fromEnvironment("QUOTARA_UPDATE_ORIGIN", QStringLiteral("https://orlenby.com"));
+}
+
+QString githubApi()
+{
+    return fromEnvironment("QUOTARA_GITHUB_API_ORIGIN", QStringLiteral("https://api.github.com"));
+}
+
+} // namespace Origins

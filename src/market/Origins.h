@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Where the system's outside services live. Each origin has a built-in
+// default and an environment override, so one binary talks to Eastmoney on a
+// user's machine and to the simulated provider in tests and demos.
+namespace Origins {
+
+QString quote();     // QUOTARA_QUOTE_ORIGIN, delayed-quote host
+QString fund();      // QUOTARA_FUND_ORIGIN, fund API host for mobile clients
+QString update();    // QUOTARA_UPDATE_ORIGIN, maker's web site (version record)
+QString githubApi(); // QUOTARA_GITHUB_API_ORIGIN, GitHub REST API
+
+// "scheme://host[:port]" without a trailing slash, or nothing when the text is
+// not an http(s) origin (a path, query, fragment or user info is refused).
+std::optional<QString> normalize(const QString& text);
+
+// The value of the environment variable when it holds a valid origin, else
+// the fallback. An invalid override is reported once on standard error.
+QString fromEnvironment(const char* variable, const QString& fallback);
+
+} // namespace Origins

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "SimProvider.h"
+#include "market/FetchError.h"
+
+#include <QCoroTask>
+#include <QEventLoop>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+
+// A simulated provider on loopback for one test class, plus helpers to run a
+// coroutine to its end and see how it ended.
+class SimFixture {
+public:
+    explicit SimFixture(quint64 seed = 7) : m_sim(std::make_unique<SimProvider>(seed))
+    {
+        if (m_sim->listen() == 0)
+            qFatal("the simulated provider could not listen on loopback");
+    }
+
+    SimProvider& sim() { return *m_sim; }
+    QString origin() const { return m_sim->origin(); }
+
+    // The one request received since the last clear, as "path?query".
+    QString onlyRequest() const
+    {
+        const auto requests = m_sim->requests();
+        if (requests.size() != 1)
+            return QStringLiteral("<%1 requests>").arg(requests.size());
+        return requests.first().path + u'?' + requests.first().query;
+    }
+
+private:
+    std::unique_ptr<SimProvider> m_sim;
+};
+
+// How a fetch ended: a value, a FetchError, or the decoder's own error.
+template <typename T> struct Outcome {
+    std::optional<T> value;
+    std::optional<FetchError> error;
+    bool decodeError = false;
+
+    QString describe() const
+    {
+        if (value)
+            return QStringLiteral("value");
+        if (error)
+            return QString::fromUtf8(error->what());
+        return decodeError ? QStringLiteral("JSON decode error") : QStringLiteral("nothing");
+    }
+};
+
+// Runs a task to its end in a nested event loop. QCoro::waitFor is not used:
+// in QCoro 0.8 it never returns when the task throws after suspending.
+template <typename T> Outcome<T> run(QCoro::Task<T>&& task)
+{
+    Outcome<T> outcome;
+    QEventLoop loop;
+    bool done = false;
+    auto body = [&](QCoro::Task<T> t) -> QCoro::Task<void> {
+        try {
+            outcome.value = co_await t;
+        } catch (const FetchError& error) {
+            outcome.error = error;
+        } catch (const JsonDecodeError&) {
+            outcome.decodeError = true;
+        }
+        done = true;
+        loop.quit();
+    };
+    auto runner = body(std::move(task));
+    if (!done)
+        loop.exec();
+    return outcome;
+}

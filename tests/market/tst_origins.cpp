@@ -1,0 +1,84 @@
+#include "market/Origins.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestOrigins : public QObject {
+    Q_OBJECT
+private slots:
+    void normalize_data();
+    void normalize();
+    void overrides_data();
+    void overrides();
+};
+
+void TestOrigins::normalize_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("origin"); // null = refused
+    QTest::newRow("loopback with port") << u"http://127.0.0.1:8080"_s << u"http://127.0.0.1:8080"_s;
+    QTest::newRow("trailing slash") << u"http://127.0.0.1:8080/"_s << u"http://127.0.0.1:8080"_s;
+    QTest::newRow("https host") << u"https://push2delay.eastmoney.com"_s
+                                << u"https://push2delay.eastmoney.com"_s;
+    QTest::newRow("surrounding blanks") << u"  http://localhost:9 "_s << u"http://localhost:9"_s;
+    QTest::newRow("upper-case host") << u"HTTP://EXAMPLE.org"_s << u"http://example.org"_s;
+    QTest::newRow("ipv6") << u"http://[::1]:8080"_s << u"http://[::1]:8080"_s;
+    QTest::newRow("path") << u"http://127.0.0.1:8080/api"_s << QString();
+    QTest::newRow("query") << u"http://127.0.0.1:8080?x=1"_s << QString();
+    QTest::newRow("fragment") << u"http://127.0.0.1#x"_s << QString();
+    QTest::newRow("user info") << u"http://u:p@127.0.0.1"_s << QString();
+    QTest::newRow("ftp") << u"ftp://127.0.0.1"_s << QString();
+    QTest::newRow("file") << u"file:///etc/passwd"_s << QString();
+    QTest::newRow("no scheme") << u"127.0.0.1:8080"_s << QString();
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestOrigins::normalize()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, origin);
+    const auto actual = Origins::normalize(text);
+    QCOMPARE(actual.has_value(), !origin.isNull());
+    if (actual)
+        QCOMPARE(*actual, origin);
+}
+
+void TestOrigins::overrides_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QString>("builtIn");
+    QTest::newRow("quote") << QByteArray("QUOTARA_QUOTE_ORIGIN")
+                           << u"https://push2delay.eastmoney.com"_s;
+    QTest::newRow("fund") << QByteArray("QUOTARA_FUND_ORIGIN")
+                          << u"https://fundmobapi.eastmoney.com"_s;
+    QTest::newRow("update") << QByteArray("QUOTARA_UPDATE_ORIGIN") << u"https://orlenby.com"_s;
+    QTest::newRow("github") << QByteArray("QUOTARA_GITHUB_API_ORIGIN")
+                            << u"https://api.github.com"_s;
+}
+
+void TestOrigins::overrides()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QString, builtIn);
+    auto current = [&] {
+        if (variable == "QUOTARA_QUOTE_ORIGIN")
+            return Origins::quote();
+        if (variable == "QUOTARA_FUND_ORIGIN")
+            return Origins::fund();
+        if (variable == "QUOTARA_UPDATE_ORIGIN")
+            return Origins::update();
+        return Origins::githubApi();
+    };
+    qunsetenv(variable.constData());
+    QCOMPARE(current(), builtIn);
+    qputenv(variable.constData(), "http://127.0.0.1:4321/");
+    QCOMPARE(current(), u"http://127.0.0.1:4321"_s);
+    // A broken override must not send requests somewhere unexpected.
+    qputenv(variable.constData(), "127.0.0.1:4321/path");
+    QCOMPARE(current(), builtIn);
+    qunsetenv(variable.constData());
+}
+
+QTEST_GUILESS_MAIN(TestOrigins)
+#include "tst_origins.moc"
