@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+// Compact JSON with keys in the order they are added. The stored forms of the
+// watch list and the rules are fixed texts, key order included, which
+// QJsonDocument (it sorts keys and escapes differently) cannot produce.
+namespace OrderedJson {
+
+// A JSON string: quotes, backslashes and control characters escaped, every
+// other character written as UTF-8 (slashes and Chinese text as they are).
+QByteArray string(QStringView text);
+
+// The shortest text that reads back as the same double; nothing for NaN and
+// infinities, which JSON cannot carry.
+std::optional<QByteArray> number(double value);
+
+QByteArray boolean(bool value);
+
+// Members are (key, already-encoded value).
+QByteArray object(const QList<QPair<QString, QByteArray>>& members);
+QByteArray array(const QList<QByteArray>& elements);
+
+} // namespace OrderedJson

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
+
+#include <optional>
+
+// The user's preferences store: a thin wrapper over QSettings (the native
+// store of each platform; an INI file under $XDG_CONFIG_HOME on Linux). Every
+// write is flushed at once so that a crash right after a change loses nothing.
+class Preferences {
+public:
+    Preferences();
+
+    std::optional<QByteArray> data(const QString& key) const;
+    void setData(const QString& key, const QByteArray& bytes);
+
+    std::optional<QString> string(const QString& key) const;
+    void setString(const QString& key, const QString& value);
+
+    // Absent when nothing is stored under the key.
+    std::optional<bool> boolean(const QString& key) const;
+    void setBoolean(const QString& key, bool value);
+
+    bool contains(const QString& key) const;
+    void remove(const QString& key);
+
+private:
+    mutable QSettings m_settings;
+};

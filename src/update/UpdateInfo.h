@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+// One published release.
+struct UpdateInfo {
+    QString version; // dotted decimal, e.g. 1.4.2
+    std::optional<QString> notes;
+    QString downloadUrl;
+    std::optional<QString> releaseUrl;
+
+    bool operator==(const UpdateInfo&) const = default;
+
+    // Keys "version", "notes", "download_url", "release_url"; the first and
+    // third are required, the others may be missing or null.
+    static std::optional<UpdateInfo> fromJson(const QByteArray& bytes);
+    QByteArray toJson() const;
+
+    // The download address only when it is an http or https URL with a host:
+    // it comes from the network and must never open a file or run a script.
+    std::optional<QUrl> openableDownloadUrl() const;
+};
+
+// Whether a text may be opened in the user's browser: http or https with a host.
+bool isOpenableWebAddress(const QString& text);

@@ -1,0 +1,84 @@
+#include "update/UpdateInfo.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestUpdateInfo : public QObject {
+    Q_OBJECT
+private slots:
+    void decoding_data();
+    void decoding();
+    void openableAddress_data();
+    void openableAddress();
+};
+
+void TestUpdateInfo::decoding_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("hasNotes");
+    QTest::addColumn<bool>("hasReleaseUrl");
+
+    QTest::newRow("full")
+        << QByteArray(
+               R"({"version":"1.4.2","notes":"修复","download_url":"https://orlenby.com/q.zip","release_url":"https://github.com/kestrin-orlenby/quotara/releases"})")
+        << true << true << true;
+    QTest::newRow("optionals null")
+        << QByteArray(R"({"version":"1.4.2","notes":null,"download_url":"x","release_url":null})")
+        << true << false << false;
+    QTest::newRow("optionals missing")
+        << QByteArray(R"({"version":" v1.4","download_url":"x","build":7})") << true << false
+        << false;
+    QTest::newRow("no download_url")
+        << QByteArray(R"({"version":"1.4.2"})") << false << false << false;
+    QTest::newRow("numeric version")
+        << QByteArray(R"({"version":1.4,"download_url":"x"})") << false << false << false;
+    QTest::newRow("notes as number")
+        << QByteArray(R"({"version":"1","download_url":"x","notes":3})") << false << false << false;
+    QTest::newRow("html page") << QByteArray("<html>404</html>") << false << false << false;
+}
+
+void TestUpdateInfo::decoding()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, readable);
+    QFETCH(bool, hasNotes);
+    QFETCH(bool, hasReleaseUrl);
+    const auto info = UpdateInfo::fromJson(json);
+    QCOMPARE(info.has_value(), readable);
+    if (!info)
+        return;
+    QCOMPARE(info->notes.has_value(), hasNotes);
+    QCOMPARE(info->releaseUrl.has_value(), hasReleaseUrl);
+    QCOMPARE(UpdateInfo::fromJson(info->toJson()), info); // written forms read back equal
+}
+
+void TestUpdateInfo::openableAddress_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("openable");
+    QTest::newRow("https") << u"https://orlenby.com/works/downloads/quotara.zip"_s << true;
+    QTest::newRow("http") << u"http://example.org/a"_s << true;
+    QTest::newRow("upper-case scheme") << u"HTTPS://example.org"_s << true;
+    QTest::newRow("file") << u"file:///etc/passwd"_s << false;
+    QTest::newRow("javascript") << u"javascript:alert(1)"_s << false;
+    QTest::newRow("data") << u"data:text/html,<script>x</script>"_s << false;
+    QTest::newRow("smb") << u"smb://host/share"_s << false;
+    QTest::newRow("no host") << u"https:///path"_s << false;
+    QTest::newRow("relative") << u"/downloads/q.zip"_s << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("blank inside") << u"https://exa mple.org"_s << false;
+}
+
+void TestUpdateInfo::openableAddress()
+{
+    QFETCH(QString, address);
+    QFETCH(bool, openable);
+    QCOMPARE(isOpenableWebAddress(address), openable);
+    const UpdateInfo info{.version = u"1"_s, .notes = {}, .downloadUrl = address, .releaseUrl = {}};
+    QCOMPARE(info.openableDownloadUrl().has_value(), openable);
+}
+
+QTEST_GUILESS_MAIN(TestUpdateInfo)
+#include "tst_updateinfo.moc"
