@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-httpserver-dev qcoro-qt6-dev
-  locales
+  locales dbus-daemon
 )
 
 sudo=()

@@ -440,7 +440,9 @@ SimCatalog::SimCatalog()
     gold.code = u"aum"_s;
     gold.name = u"沪金主连"_s; // SimMarket names the current main contract per trading day
     gold.industry = u"贵金属"_s;
-    gold.basePrice = 590;
+    // Between the default stop-loss (600) and take-profit (700) tiers, so a
+    // demo does not open with an alert.
+    gold.basePrice = 650;
     gold.turnover = 6.0e10;
     gold.lotSize = 1000; // grams per contract
     m_gold = addInstrument(gold);

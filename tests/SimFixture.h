@@ -21,6 +21,7 @@ public:
     }
 
     SimProvider& sim() { return *m_sim; }
+    const SimProvider& sim() const { return *m_sim; }
     QString origin() const { return m_sim->origin(); }
 
     // The one request received since the last clear, as "path?query".
@@ -74,4 +75,20 @@ template <typename T> Outcome<T> run(QCoro::Task<T>&& task)
     if (!done)
         loop.exec();
     return outcome;
+}
+
+// The same for a task without a result (the controller's refreshes, which
+// never throw).
+inline void run(QCoro::Task<void>&& task)
+{
+    QEventLoop loop;
+    bool done = false;
+    auto body = [&](QCoro::Task<void> t) -> QCoro::Task<void> {
+        co_await t;
+        done = true;
+        loop.quit();
+    };
+    auto runner = body(std::move(task));
+    if (!done)
+        loop.exec();
 }

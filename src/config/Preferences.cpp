@@ -1,8 +1,28 @@
 #include "Preferences.h"
 
+namespace {
+
+QString& scopeName()
+{
+    static QString name = QStringLiteral("quotara");
+    return name;
+}
+
+} // namespace
+
+void Preferences::setScope(const QString& application)
+{
+    scopeName() = application;
+}
+
+QString Preferences::scope()
+{
+    return scopeName();
+}
+
 Preferences::Preferences()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("orlenby"),
-                 QStringLiteral("quotara"))
+                 scopeName())
 {}
 
 std::optional<QByteArray> Preferences::data(const QString& key) const

@@ -13,6 +13,12 @@ class Preferences {
 public:
     Preferences();
 
+    // The application name the store is kept under ("quotara"). A demo run
+    // uses a scope of its own so it never touches the user's settings; set it
+    // before the first store is created.
+    static void setScope(const QString& application);
+    static QString scope();
+
     std::optional<QByteArray> data(const QString& key) const;
     void setData(const QString& key, const QByteArray& bytes);
 

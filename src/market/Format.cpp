@@ -4,10 +4,7 @@
 
 namespace Format {
 
-namespace {
-
-// printf's "%.Nf" without the C library's locale: to_chars rounds the exact
-// binary value the same way.
+// to_chars rounds the exact binary value the way printf does.
 QString fixed(double x, int decimals)
 {
     char buffer[400];
@@ -15,8 +12,6 @@ QString fixed(double x, int decimals)
         std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }
-
-} // namespace
 
 QString price(double x)
 {

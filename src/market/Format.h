@@ -11,4 +11,7 @@ QString price(double x);  // "%.2f"
 QString pct(double x);    // "%+.2f%%": the input is already in percent
 QString amount(double x); // 亿 from 100 000 000, 万 from 10 000, else plain
 
+// printf's "%.<decimals>f", without the C library's locale.
+QString fixed(double x, int decimals);
+
 } // namespace Format

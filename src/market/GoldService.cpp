@@ -25,6 +25,9 @@ QUrl GoldService::quoteUrl() const
 
 QCoro::Task<GoldQuote> GoldService::fetch(CancelHandle cancel)
 {
+    // Nothing of the service is touched after the request: it may be gone
+    // by the time an aborted request resumes us.
+    const Clock clock = m_now;
     const QJsonObject json = co_await NetworkClient::getJSON(
         quoteUrl(), NetworkClient::defaultUA.toString(), NetworkClient::defaultReferer.toString(),
         m_timeout, cancel);
@@ -34,7 +37,7 @@ QCoro::Task<GoldQuote> GoldService::fetch(CancelHandle cancel)
     const QJsonObject& row = rows->first();
 
     // The quote carries the time it was read, not a time from the provider.
-    const QDateTime now = m_now().toLocalTime();
+    const QDateTime now = clock().toLocalTime();
     co_return GoldQuote{
         .priceCNY = JsonRead::numberOr(row, "f2"),
         .prevCNY = JsonRead::numberOr(row, "f18"),

@@ -197,8 +197,8 @@ void TestSimMarket::pricesStayInsideLimits()
             }
         }
         for (const auto& bar : market.day(c.gold(), day).bars) {
-            QVERIFY(bar.low >= 560);
-            QVERIFY(bar.high <= 620);
+            QVERIFY(bar.low >= 615);
+            QVERIFY(bar.high <= 685);
         }
     }
 }

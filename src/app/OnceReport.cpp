@@ -1,0 +1,128 @@
+#include "OnceReport.h"
+
+#include "MenuBarController.h"
+
+#include <QJsonArray>
+
+namespace OnceReport {
+
+namespace {
+
+QJsonValue orNull(const std::optional<QString>& text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue orNull(const std::optional<double>& number)
+{
+    return number ? QJsonValue(*number) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonObject toJson(const GoldQuote& q)
+{
+    return {{QStringLiteral("priceCNY"), q.priceCNY},
+            {QStringLiteral("prevCNY"), q.prevCNY},
+            {QStringLiteral("highCNY"), q.highCNY},
+            {QStringLiteral("lowCNY"), q.lowCNY},
+            {QStringLiteral("changePct"), q.changePct},
+            {QStringLiteral("time"), q.time},
+            {QStringLiteral("date"), q.date}};
+}
+
+QJsonObject toJson(const SectorQuote& q)
+{
+    return {{QStringLiteral("code"), q.code},           {QStringLiteral("name"), q.name},
+            {QStringLiteral("index"), q.index},         {QStringLiteral("changePct"), q.changePct},
+            {QStringLiteral("prevIndex"), q.prevIndex}, {QStringLiteral("amount"), q.amount}};
+}
+
+QJsonObject toJson(const StockQuote& q)
+{
+    return {{QStringLiteral("code"), q.code},
+            {QStringLiteral("name"), q.name},
+            {QStringLiteral("price"), q.price},
+            {QStringLiteral("changePct"), q.changePct},
+            {QStringLiteral("amount"), q.amount}};
+}
+
+QJsonObject toJson(const TrendData& t)
+{
+    QJsonArray points;
+    for (const TrendPoint& p : t.points)
+        points.append(QJsonObject{{QStringLiteral("time"), p.time},
+                                  {QStringLiteral("price"), p.price},
+                                  {QStringLiteral("avgPrice"), p.avgPrice},
+                                  {QStringLiteral("volume"), p.volume},
+                                  {QStringLiteral("amount"), p.amount}});
+    return {{QStringLiteral("name"), t.name},
+            {QStringLiteral("preClose"), t.preClose},
+            {QStringLiteral("points"), points}};
+}
+
+QJsonObject toJson(const FundDetail& d)
+{
+    QJsonArray holdings;
+    for (const FundHolding& h : d.holdings)
+        holdings.append(QJsonObject{{QStringLiteral("code"), h.code},
+                                    {QStringLiteral("name"), h.name},
+                                    {QStringLiteral("weight"), h.weight},
+                                    {QStringLiteral("exchange"), h.exchange}});
+    const QJsonObject quote{{QStringLiteral("code"), d.quote.code},
+                            {QStringLiteral("name"), d.quote.name},
+                            {QStringLiteral("nav"), d.quote.nav},
+                            {QStringLiteral("navChangePct"), d.quote.navChangePct},
+                            {QStringLiteral("navDate"), d.quote.navDate}};
+    return {{QStringLiteral("quote"), quote},
+            {QStringLiteral("holdings"), holdings},
+            {QStringLiteral("estNav"), orNull(d.estNav)},
+            {QStringLiteral("estChangePct"), orNull(d.estChangePct)}};
+}
+
+template <typename T> QJsonValue optionalRecord(const std::optional<T>& value)
+{
+    return value ? QJsonValue(toJson(*value)) : QJsonValue(QJsonValue::Null);
+}
+
+template <typename T> QJsonArray records(const QList<T>& values)
+{
+    QJsonArray array;
+    for (const T& v : values)
+        array.append(toJson(v));
+    return array;
+}
+
+} // namespace
+
+QJsonObject build(MenuBarController& c)
+{
+    QJsonObject changes;
+    for (auto it = c.fundStockChanges().begin(); it != c.fundStockChanges().end(); ++it)
+        changes.insert(it.key(), it.value());
+    const QJsonValue lastUpdate =
+        c.lastUpdate() ? QJsonValue(c.lastUpdate()
+                                        ->toOffsetFromUtc(c.lastUpdate()->offsetFromUtc())
+                                        .toString(Qt::ISODate))
+                       : QJsonValue(QJsonValue::Null);
+    return {
+        {QStringLiteral("title"), c.title()},
+        {QStringLiteral("goldMarketStatus"), statusKey(c.goldMarketStatus())},
+        {QStringLiteral("stockMarketStatus"), statusKey(c.stockMarketStatus())},
+        {QStringLiteral("lastUpdate"), lastUpdate},
+        {QStringLiteral("errorMessage"), orNull(c.errorMessage())},
+        {QStringLiteral("fundErrorMessage"), orNull(c.fundErrorMessage())},
+        {QStringLiteral("currentSectorCode"), c.currentSectorCode()},
+        {QStringLiteral("gold"), optionalRecord(c.gold())},
+        {QStringLiteral("sector"), optionalRecord(c.sector())},
+        {QStringLiteral("trendData"), optionalRecord(c.trendData())},
+        {QStringLiteral("goldTrendData"), optionalRecord(c.goldTrendData())},
+        {QStringLiteral("sectorStocks"), records(c.sectorStocks())},
+        {QStringLiteral("allSectors"), records(c.allSectors())},
+        {QStringLiteral("funds"), records(c.funds())},
+        {QStringLiteral("fundStockChanges"), changes},
+        {QStringLiteral("alerts"),
+         QJsonObject{{QStringLiteral("fired"), QJsonArray::fromStringList(c.lastFired())},
+                     {QStringLiteral("reset"), QJsonArray::fromStringList(c.lastReset())}}},
+    };
+}
+
+} // namespace OnceReport

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+// The tray / status-bar item that always shows the live figure. The desktop
+// behind it (a system tray icon, a StatusNotifierItem, a menu-bar item) is
+// the platform layer's business; the controller sees only this.
+class StatusItem : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // The figure, e.g. "▲ 612.35" or "--".
+    virtual void setTitle(const QString& title) = 0;
+    // Longer text for hosts that show a tool tip.
+    virtual void setToolTip(const QString& text) = 0;
+    // The item's rectangle on screen (Qt's downward y axis); empty when the
+    // host does not tell where the item is.
+    virtual QRect geometry() const = 0;
+
+signals:
+    void leftClicked();
+    // The host shows the one-item menu itself; the controller only hides the panel.
+    void rightClicked();
+    // "退出" was chosen.
+    void quitRequested();
+};

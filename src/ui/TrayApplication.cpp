@@ -1,0 +1,47 @@
+#include "TrayApplication.h"
+
+#include "alerts/AlertNotifier.h"
+#include "app/MenuBarController.h"
+#include "platform/FreedesktopNotifications.h"
+#include "platform/TrayBalloonChannel.h"
+#include "platform/TrayStatusItem.h"
+#include "ui/PanelWindow.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
+{
+    // A tray host that starts with the session usually shows up within a few
+    // seconds; past that the desktop has none and a window is more useful.
+    TrayStatusItem::Options trayOptions;
+    trayOptions.retryAttempts = 15;
+    m_statusItem = new TrayStatusItem(trayOptions, this);
+    m_panel = new PanelWindow(this);
+    m_desktop = new FreedesktopNotifications(QDBusConnection::sessionBus(), this);
+    m_balloons = new TrayBalloonChannel(m_statusItem->trayIcon(), this);
+    m_notifier = new AlertNotifier(m_desktop, m_balloons, this);
+
+    m_controller = new MenuBarController(MenuBarController::Options{}, this);
+    m_controller->setNotifier(m_notifier);
+    m_controller->attachStatusItem(m_statusItem);
+    m_controller->attachPanel(m_panel);
+    connect(m_controller, &MenuBarController::quitRequested, qApp, &QCoreApplication::quit);
+
+    connect(m_statusItem, &TrayStatusItem::trayAvailabilityChanged, this, [this](bool available) {
+        if (!available)
+            fallBackToWindow();
+    });
+    if (m_statusItem->trayGivenUp())
+        fallBackToWindow();
+}
+
+TrayApplication::~TrayApplication() = default;
+
+void TrayApplication::fallBackToWindow()
+{
+    std::fputs("quotara: no system tray on this desktop; showing the panel as a window\n", stderr);
+    m_panel->setOrdinaryWindow(true);
+    m_controller->showPanel();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class AlertNotifier;
+class FreedesktopNotifications;
+class MenuBarController;
+class PanelWindow;
+class TrayBalloonChannel;
+class TrayStatusItem;
+
+// The running tray app: the controller with its status item, panel window
+// and notification channels, wired together once.
+class TrayApplication : public QObject {
+    Q_OBJECT
+public:
+    explicit TrayApplication(QObject* parent = nullptr);
+    ~TrayApplication() override;
+
+    MenuBarController& controller() { return *m_controller; }
+
+private:
+    // No tray ever appeared: say so and keep the app usable as a window.
+    void fallBackToWindow();
+
+    TrayStatusItem* m_statusItem = nullptr;
+    PanelWindow* m_panel = nullptr;
+    FreedesktopNotifications* m_desktop = nullptr;
+    TrayBalloonChannel* m_balloons = nullptr;
+    AlertNotifier* m_notifier = nullptr;
+    MenuBarController* m_controller = nullptr;
+};

@@ -1,0 +1,226 @@
+#include "alerts/AlertNotifier.h"
+
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <clocale>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+// Records what it was asked to show; the test plays the desktop's answers.
+class RecordingChannel : public NotificationChannel {
+    Q_OBJECT
+public:
+    using NotificationChannel::NotificationChannel;
+    void send(const QString& identifier, const QString& title, const QString& body) override
+    {
+        sent << QStringList{identifier, title, body};
+    }
+    void probe() override { ++probes; }
+
+    QList<QStringList> sent;
+    int probes = 0;
+};
+
+class TestAlertNotifier : public QObject {
+    Q_OBJECT
+private slots:
+    void texts_data();
+    void texts();
+    void ignoresLocale();
+    void appleScript_data();
+    void appleScript();
+    void routing_data();
+    void routing();
+    void failureGoesToStandardOutput();
+    void clicks();
+};
+
+void TestAlertNotifier::texts_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("metric"); // -1 absent
+    QTest::addColumn<bool>("above");
+    QTest::addColumn<double>("threshold");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("body");
+
+    const int gold = int(AlertTargetType::goldCNY), sector = int(AlertTargetType::sector),
+              fund = int(AlertTargetType::fund), nav = int(FundMetric::nav),
+              pct = int(FundMetric::changePct);
+    QTest::newRow("gold above")
+        << gold << pct << true << 700.0 << 701.35 << u"黄金(CNY/g)"_s << u"第1档止盈 · 建议卖1/3"_s
+        << u"黄金(CNY/g) 已涨到 701.35（阈值 700.00）\n第1档止盈 · 建议卖1/3"_s;
+    QTest::newRow("gold below rounds") << gold << -1 << false << 600.0 << 599.996 << u"金"_s
+                                       << u"补"_s << u"金 已跌到 600.00（阈值 600.00）\n补"_s;
+    QTest::newRow("sector") << sector << -1 << true << 3.0 << 3.1234 << u"半导体"_s << u"x"_s
+                            << u"半导体 已涨到 3.12%（阈值 3.00%）\nx"_s;
+    QTest::newRow("sector negative") << sector << -1 << false << -2.0 << -2.5 << u"银行"_s << u"x"_s
+                                     << u"银行 已跌到 -2.50%（阈值 -2.00%）\nx"_s;
+    QTest::newRow("fund change") << fund << pct << true << 1.5 << 1.567 << u"基"_s << u"x"_s
+                                 << u"基 已涨到 1.57%（阈值 1.50%）\nx"_s;
+    QTest::newRow("fund nav") << fund << nav << false << 1.2 << 1.19 << u"基"_s << u"x"_s
+                              << u"基 已跌到 1.190（阈值 1.200）\nx"_s;
+    QTest::newRow("fund without metric is nav") << fund << -1 << true << 1.0 << 1.2346 << u"基"_s
+                                                << u"x"_s << u"基 已涨到 1.235（阈值 1.000）\nx"_s;
+    QTest::newRow("empty label keeps the line feed")
+        << gold << -1 << true << 1.0 << 2.0 << u"金"_s << QString()
+        << u"金 已涨到 2.00（阈值 1.00）\n"_s;
+    QTest::newRow("quote and backslash shown as typed")
+        << gold << -1 << true << 1.0 << 2.0 << u"a\"b\\"_s << u"c\\"_s
+        << u"a\"b\\ 已涨到 2.00（阈值 1.00）\nc\\"_s;
+}
+
+static AlertRule makeRule(int type, int metric, bool above, double threshold, QString name = {},
+                          QString label = {})
+{
+    AlertRule rule;
+    rule.id = u"rule-1"_s;
+    rule.targetType = AlertTargetType(type);
+    rule.targetName = std::move(name);
+    rule.direction = above ? AlertDirection::above : AlertDirection::below;
+    rule.threshold = threshold;
+    rule.label = std::move(label);
+    if (metric >= 0)
+        rule.fundMetric = FundMetric(metric);
+    return rule;
+}
+
+void TestAlertNotifier::texts()
+{
+    QFETCH(int, type);
+    QFETCH(int, metric);
+    QFETCH(bool, above);
+    QFETCH(double, threshold);
+    QFETCH(double, value);
+    QFETCH(QString, name);
+    QFETCH(QString, label);
+    const AlertRule rule = makeRule(type, metric, above, threshold, name, label);
+    QCOMPARE(AlertNotifier::title(rule), name + u" 到价提醒"_s);
+    QTEST(AlertNotifier::body(rule, value), "body");
+}
+
+void TestAlertNotifier::ignoresLocale()
+{
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE"))
+        QSKIP("no German locale installed");
+    const AlertRule rule = makeRule(int(AlertTargetType::fund), -1, true, 1.5);
+    const QString text = AlertNotifier::formatNumber(rule, 1.19);
+    std::setlocale(LC_NUMERIC, "C");
+    QCOMPARE(text, u"1.190"_s);
+}
+
+void TestAlertNotifier::appleScript_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("script");
+    QTest::newRow("plain") << u"金 到价提醒"_s << u"第1档\n止盈"_s
+                           << u"display notification \"第1档\n止盈\" with title \"金 到价提醒\" "
+                              u"sound name \"default\""_s;
+    QTest::newRow("quotes") << u"\"a\""_s << u"b\""_s
+                            << u"display notification \"b\\\"\" with title \"\\\"a\\\"\" "
+                               u"sound name \"default\""_s;
+    // A trailing backslash would otherwise escape the closing quote.
+    QTest::newRow("backslashes") << u"a\\"_s << u"\\\"b"_s
+                                 << u"display notification \"\\\\\\\"b\" with title \"a\\\\\" "
+                                    u"sound name \"default\""_s;
+}
+
+void TestAlertNotifier::appleScript()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, body);
+    QTEST(AlertNotifier::appleScript(title, body), "script");
+}
+
+void TestAlertNotifier::routing_data()
+{
+    QTest::addColumn<bool>("withPrimary");
+    QTest::addColumn<bool>("withFallback");
+    QTest::addColumn<QList<bool>>("answers"); // availabilityKnown from the primary, in order
+    QTest::addColumn<int>("unAvailable");     // -1 absent
+    QTest::addColumn<int>("primarySends");
+    QTest::addColumn<int>("fallbackSends");
+
+    QTest::newRow("unknown: both") << true << true << QList<bool>{} << -1 << 1 << 1;
+    QTest::newRow("delivers: primary") << true << true << QList<bool>{true} << 1 << 1 << 0;
+    QTest::newRow("does not: fallback") << true << true << QList<bool>{false} << 0 << 0 << 1;
+    QTest::newRow("first answer stays") << true << true << QList<bool>{false, true} << 0 << 0 << 1;
+    QTest::newRow("no primary") << false << true << QList<bool>{} << -1 << 0 << 1;
+    QTest::newRow("no fallback") << true << false << QList<bool>{false} << 0 << 0 << 0;
+}
+
+void TestAlertNotifier::routing()
+{
+    QFETCH(bool, withPrimary);
+    QFETCH(bool, withFallback);
+    QFETCH(QList<bool>, answers);
+    QFETCH(int, unAvailable);
+    RecordingChannel primary, fallback;
+    AlertNotifier notifier(withPrimary ? &primary : nullptr, withFallback ? &fallback : nullptr);
+
+    notifier.requestPermission();
+    QCOMPARE(primary.probes, withPrimary ? 1 : 0);
+    for (bool answer : answers)
+        emit primary.availabilityKnown(answer);
+    QCOMPARE(notifier.unAvailable(),
+             unAvailable < 0 ? std::nullopt : std::optional(unAvailable > 0));
+
+    const AlertRule rule = makeRule(int(AlertTargetType::goldCNY), -1, true, 700, u"金"_s, u"l"_s);
+    notifier.sendNotification(rule, 701);
+    const QStringList expected{rule.id, AlertNotifier::title(rule), AlertNotifier::body(rule, 701)};
+    QTEST(int(primary.sent.size()), "primarySends");
+    QTEST(int(fallback.sent.size()), "fallbackSends");
+    for (const auto& sent : primary.sent + fallback.sent)
+        QCOMPARE(sent, expected);
+}
+
+// What `action` writes to the process's standard output, read back through a
+// file so that output bypassing Qt is caught too.
+static QByteArray captureStdout(const std::function<void()>& action)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return "no temporary file";
+    std::fflush(stdout);
+    const int saved = ::dup(STDOUT_FILENO);
+    ::dup2(file.handle(), STDOUT_FILENO);
+    action();
+    std::fflush(stdout);
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(saved);
+    QFile written(file.fileName());
+    return written.open(QIODevice::ReadOnly) ? written.readAll() : "unreadable";
+}
+
+void TestAlertNotifier::failureGoesToStandardOutput()
+{
+    RecordingChannel primary, fallback;
+    AlertNotifier notifier(&primary, &fallback);
+    const QByteArray output = captureStdout([&] {
+        emit fallback.failed(u"bubble"_s); // the fallback has nothing to say
+        emit primary.failed(u"服务拒绝: 太多"_s);
+    });
+    QCOMPARE(output, u"UN 通知发送失败: 服务拒绝: 太多\n"_s.toUtf8());
+}
+
+void TestAlertNotifier::clicks()
+{
+    RecordingChannel primary, fallback;
+    AlertNotifier notifier(&primary, &fallback);
+    emit primary.activated(u"before"_s); // no callback yet: nothing happens
+
+    QStringList tapped;
+    notifier.onNotificationTap = [&](const QString& id) { tapped << id; };
+    emit primary.activated(u"gold-tp1"_s);
+    emit fallback.activated(u"fund-1"_s);
+    QCOMPARE(tapped, (QStringList{u"gold-tp1"_s, u"fund-1"_s}));
+}
+
+QTEST_GUILESS_MAIN(TestAlertNotifier)
+#include "tst_alertnotifier.moc"

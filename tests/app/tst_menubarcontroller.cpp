@@ -1,0 +1,527 @@
+#include "PreferencesSandbox.h"
+#include "SimFixture.h"
+#include "alerts/AlertNotifier.h"
+#include "app/MenuBarController.h"
+#include "app/PanelHost.h"
+#include "market/Format.h"
+#include "market/FundEstimator.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Records what the controller asks of the panel.
+class FakePanel : public PanelHost {
+public:
+    void present(const QRect&) override
+    {
+        ++presented;
+        shown = true;
+    }
+    void dismiss() override { shown = false; }
+    bool isShown() const override { return shown; }
+    int presented = 0;
+    bool shown = false;
+};
+
+// A notification channel that only remembers what it was asked to show.
+class RecordingChannel : public NotificationChannel {
+public:
+    void send(const QString& id, const QString& title, const QString&) override
+    {
+        sent.append(id + u' ' + title);
+    }
+    void probe() override { emit availabilityKnown(true); }
+    QStringList sent;
+};
+
+QDateTime shanghai(int day, int h, int m)
+{
+    return QDateTime(QDate(2024, 6, day), QTime(h, m), QTimeZone("Asia/Shanghai"));
+}
+
+} // namespace
+
+class TestMenuBarController : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void fullRefreshPublishesEverything();
+    void boardOverview_data();
+    void boardOverview();
+    void failureKeepsTheLastGoodData_data();
+    void failureKeepsTheLastGoodData();
+    void failingOverviewKeepsWhatWasPublished();
+    void fundFailures_data();
+    void fundFailures();
+    void holdingsAreRequestedOnce();
+    void overlappingRefreshesAreDropped();
+    void countdown_data();
+    void countdown();
+    void alertsFireOnceAndNotify();
+    void notificationTaps_data();
+    void notificationTaps();
+    void timersAndUpdateChecks();
+
+private:
+    std::unique_ptr<MenuBarController> controller();
+    void refresh(MenuBarController& c) { run(c.refresh()); }
+    int requestsTo(const QString& path, const QString& queryContains = {}) const;
+
+    SimFixture m_fixture;
+    QDateTime m_now = shanghai(4, 10, 0); // a Tuesday morning: both markets open
+};
+
+void TestMenuBarController::initTestCase()
+{
+    qputenv("QUOTARA_QUOTE_ORIGIN", m_fixture.origin().toUtf8());
+    qputenv("QUOTARA_FUND_ORIGIN", m_fixture.origin().toUtf8());
+    qputenv("QUOTARA_UPDATE_ORIGIN", m_fixture.origin().toUtf8());
+    qputenv("QUOTARA_GITHUB_API_ORIGIN", m_fixture.origin().toUtf8());
+}
+
+void TestMenuBarController::init()
+{
+    clearPreferences();
+    m_now = shanghai(4, 10, 0);
+    m_fixture.sim().setClock([this] { return m_now; });
+    m_fixture.sim().clearFaults();
+    m_fixture.sim().clearRequests();
+}
+
+std::unique_ptr<MenuBarController> TestMenuBarController::controller()
+{
+    return std::make_unique<MenuBarController>(
+        MenuBarController::Options{.now = [this] { return m_now; },
+                                   .timeout = std::chrono::milliseconds(1500),
+                                   .startTimers = false});
+}
+
+int TestMenuBarController::requestsTo(const QString& path, const QString& queryContains) const
+{
+    int count = 0;
+    for (const RecordedRequest& r : m_fixture.sim().requests())
+        count += r.path == path && r.query.contains(queryContains);
+    return count;
+}
+
+void TestMenuBarController::fullRefreshPublishesEverything()
+{
+    auto c = controller();
+    QCOMPARE(c->title(), u"--"_s);
+    QSignalSpy changes(c.get(), &MenuBarController::changed);
+    refresh(*c);
+
+    QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
+    QVERIFY(c->gold() && c->gold()->priceCNY > 0);
+    QCOMPARE(c->sector()->code, u"BK0475"_s);
+    QCOMPARE(c->sectorStocks().size(), 10);
+    QCOMPARE(c->trendData()->name, u"半导体"_s);
+    QCOMPARE(c->goldTrendData()->name, u"沪金主连"_s);
+    QCOMPARE(c->allSectors().size(), 3);
+    QCOMPARE(c->allSectors()[1].name, u"黄金概念"_s); // configured names
+    QCOMPARE(c->funds().size(), 3);
+    for (const FundDetail& f : c->funds()) {
+        QVERIFY(!f.holdings.isEmpty());
+        QVERIFY(f.estChangePct.has_value());
+        QCOMPARE(*f.estNav, FundEstimator::estimateNav(f.quote.nav, *f.estChangePct));
+    }
+    QVERIFY(!c->fundStockChanges().isEmpty());
+    QCOMPARE(c->lastUpdate(), std::optional<QDateTime>(m_now));
+    QVERIFY(!c->isLoading() && !c->isRefreshing());
+    QCOMPARE(c->countdown(), 30);
+    QVERIFY(changes.size() > 0);
+    // Gold is trading at 10:00 with a fresh trend: the title carries an arrow.
+    QCOMPARE(c->goldMarketStatus(), MarketStatus::trading);
+    QVERIFY2(c->title().startsWith(u"▲ "_s) || c->title().startsWith(u"▼ "_s),
+             qPrintable(c->title()));
+    QVERIFY(c->title().endsWith(Format::price(c->gold()->priceCNY)));
+}
+
+void TestMenuBarController::boardOverview_data()
+{
+    QTest::addColumn<QStringList>("boards");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<int>("overviewRequests");
+    QTest::newRow("no boards") << QStringList{} << u"BK0475"_s << 0;
+    QTest::newRow("one board") << QStringList{u"BK1128"_s} << u"BK1128"_s << 0;
+    QTest::newRow("two boards") << QStringList{u"BK0547"_s, u"BK1128"_s} << u"BK0547"_s << 1;
+}
+
+void TestMenuBarController::boardOverview()
+{
+    QFETCH(QStringList, boards);
+    QFETCH(QString, current);
+    QFETCH(int, overviewRequests);
+    auto c = controller();
+    WatchConfig config = c->configStore().config();
+    config.sectors.clear();
+    for (const QString& code : boards)
+        config.sectors.append({code, u"名"_s + code});
+    c->configStore().setConfig(config);
+    m_fixture.sim().clearRequests();
+    refresh(*c);
+
+    QVERIFY(!c->errorMessage());
+    QCOMPARE(c->currentSectorCode(), current);
+    QCOMPARE(c->allSectors().size(), qMax<qsizetype>(1, boards.size()));
+    // Without a configured board the trend carries no name.
+    QCOMPARE(c->trendData()->name, boards.isEmpty() ? QString() : u"名"_s + current);
+    QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"fields=f2,f3,f12,f14,f18,f6"_s),
+             1 + overviewRequests);
+}
+
+void TestMenuBarController::failureKeepsTheLastGoodData_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("message");
+
+    const QString kept = u"（已显示上次数据）"_s;
+    QTest::newRow("board trend 500") << u"/api/qt/stock/trends2/get"_s << u"secid=90."_s
+                                     << Fault::status(500) << u"服务器响应异常"_s + kept;
+    QTest::newRow("gold quote of placeholders")
+        << u"/api/qt/ulist.np/get"_s << u"secids=113.aum"_s
+        << Fault::body(200, R"({"data":{"diff":[{"f2":"-","f3":"-","f12":"aum","f18":"-"}]}})")
+        << u"数据格式异常"_s + kept;
+    QTest::newRow("stocks time out")
+        << u"/api/qt/clist/get"_s << QString() << Fault::stall() << u"网络连接超时"_s + kept;
+    QTest::newRow("gold trend dropped") << u"/api/qt/stock/trends2/get"_s << u"secid=113.aum"_s
+                                        << Fault::drop() << u"无法连接服务器"_s + kept;
+    QTest::newRow("board quote not JSON") << u"/api/qt/ulist.np/get"_s << u"secids=90.BK0475&"_s
+                                          << Fault::malformed() << u"更新失败，请稍后重试"_s;
+}
+
+void TestMenuBarController::failureKeepsTheLastGoodData()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, query);
+    QFETCH(Fault, fault);
+    QFETCH(QString, message);
+    auto c = controller();
+    refresh(*c);
+    QVERIFY(!c->errorMessage());
+    const GoldQuote gold = *c->gold();
+    const QString goldTrendEnd = c->goldTrendData()->points.last().time;
+    const QDateTime firstUpdate = *c->lastUpdate();
+    const QString title = c->title();
+
+    // Later, with moved prices, one fetch of the cycle fails.
+    m_now = m_now.addSecs(300);
+    m_fixture.sim().addFault(path, fault, query);
+    refresh(*c);
+
+    QCOMPARE(c->errorMessage(), std::optional<QString>(message));
+    QCOMPARE(c->gold()->priceCNY, gold.priceCNY);
+    QCOMPARE(c->goldTrendData()->points.last().time, goldTrendEnd);
+    QCOMPARE(*c->lastUpdate(), firstUpdate);
+    QCOMPARE(c->title(), title);
+    QVERIFY(!c->isRefreshing() && !c->isLoading());
+    QCOMPARE(c->countdown(), 30);
+
+    // The next good cycle clears the message.
+    m_fixture.sim().clearFaults();
+    refresh(*c);
+    QVERIFY(!c->errorMessage());
+    QVERIFY(c->goldTrendData()->points.last().time > goldTrendEnd);
+}
+
+void TestMenuBarController::failingOverviewKeepsWhatWasPublished()
+{
+    auto c = controller();
+    refresh(*c);
+    const QDateTime firstUpdate = *c->lastUpdate();
+    const QString goldTrendEnd = c->goldTrendData()->points.last().time;
+    m_now = m_now.addSecs(300);
+    m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::status(502),
+                             u"secids=90.BK0475,90.BK0547"_s);
+    m_fixture.sim().clearRequests();
+    refresh(*c);
+    QCOMPARE(c->errorMessage(), std::optional<QString>(u"服务器响应异常（已显示上次数据）"_s));
+    // Gold, board, stocks and both trends of this cycle were already published.
+    QVERIFY(c->goldTrendData()->points.last().time > goldTrendEnd);
+    QCOMPARE(*c->lastUpdate(), firstUpdate);
+    QCOMPARE(requestsTo(u"/FundMNewApi/FundMNFInfo"_s), 0); // funds not refreshed
+}
+
+void TestMenuBarController::fundFailures_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("fund quotes 500") << u"/FundMNewApi/FundMNFInfo"_s << QString()
+                                     << Fault::status(500) << u"基金数据服务器响应异常"_s;
+    QTest::newRow("stock changes time out") << u"/api/qt/ulist.np/get"_s << u"fields=f3,f12"_s
+                                            << Fault::stall() << u"基金数据网络连接超时"_s;
+    QTest::newRow("fund quotes not JSON") << u"/FundMNewApi/FundMNFInfo"_s << QString()
+                                          << Fault::malformed() << u"基金数据更新失败"_s;
+}
+
+void TestMenuBarController::fundFailures()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, query);
+    QFETCH(Fault, fault);
+    QFETCH(QString, message);
+    auto c = controller();
+    refresh(*c);
+    QCOMPARE(c->funds().size(), 3);
+
+    // A fund leaves the watch list, then the fund refresh fails.
+    c->configStore().removeFund({u"110011"_s, QString()});
+    m_fixture.sim().addFault(path, fault, query);
+    refresh(*c);
+
+    // A fund failure does not fail the whole refresh.
+    QVERIFY(!c->errorMessage());
+    QCOMPARE(c->fundErrorMessage(), std::optional<QString>(message));
+    QCOMPARE(c->funds().size(), 2); // dropped even though the refresh failed
+    QCOMPARE(c->funds()[0].quote.code, u"161725"_s);
+    QCOMPARE(c->funds()[1].quote.code, u"005827"_s);
+
+    m_fixture.sim().clearFaults();
+    refresh(*c);
+    QVERIFY(!c->fundErrorMessage());
+}
+
+void TestMenuBarController::holdingsAreRequestedOnce()
+{
+    auto c = controller();
+    // Watch two funds twice over, so their holdings surely overlap.
+    WatchConfig config = c->configStore().config();
+    config.funds.append({u"320007"_s, u"诺安成长"_s});
+    c->configStore().setConfig(config);
+    refresh(*c);
+    QVERIFY(!c->fundErrorMessage());
+
+    QStringList ids;
+    for (const RecordedRequest& r : m_fixture.sim().requests()) {
+        if (r.path == u"/api/qt/ulist.np/get"_s && r.query.contains(u"fields=f3,f12"_s))
+            ids = r.queryItem(u"secids"_s).split(u',');
+    }
+    QVERIFY(!ids.isEmpty());
+    QSet<QString> distinct(ids.begin(), ids.end());
+    QCOMPARE(distinct.size(), ids.size());
+    QSet<QString> held;
+    int holdings = 0;
+    for (const FundDetail& f : c->funds()) {
+        for (const FundHolding& h : f.holdings) {
+            held.insert(h.code);
+            ++holdings;
+        }
+    }
+    QCOMPARE(ids.size(), held.size());
+    QVERIFY2(holdings > held.size(), "the funds share no holding; the case proves nothing");
+}
+
+void TestMenuBarController::overlappingRefreshesAreDropped()
+{
+    auto c = controller();
+    m_fixture.sim().setLatency(100);
+    auto full = c->refresh();
+    QVERIFY(c->isRefreshing() && c->isLoading());
+    const int before = int(m_fixture.sim().requests().size());
+    run(c->refreshSector(u"BK1128"_s)); // dropped at once
+    run(c->refresh());                  // dropped too
+    QCOMPARE(m_fixture.sim().requests().size(), before);
+    QCOMPARE(c->currentSectorCode(), u"BK0475"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(full.isReady(), 10000);
+    m_fixture.sim().setLatency(0);
+
+    // A board refresh alone leaves isLoading alone and the title untouched.
+    c->setCurrentSectorCode(u"BK1128"_s);
+    auto single = c->refreshSector(u"BK1128"_s);
+    QVERIFY(c->isRefreshing() && !c->isLoading());
+    QTRY_VERIFY_WITH_TIMEOUT(single.isReady(), 10000);
+    QCOMPARE(c->sector()->code, u"BK1128"_s);
+    QCOMPARE(c->trendData()->name, u"CPO概念"_s);
+    QCOMPARE(c->allSectors().size(), 3);
+
+    m_fixture.sim().addFault(u"/api/qt/clist/get"_s, Fault::status(500));
+    run(c->refreshSector(u"BK0547"_s));
+    QCOMPARE(c->errorMessage(), std::optional<QString>(u"板块刷新失败（已显示上次数据）"_s));
+    QCOMPARE(c->sector()->code, u"BK1128"_s);
+    QVERIFY(!c->isRefreshing());
+}
+
+void TestMenuBarController::countdown_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("loading");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("countdown");
+    QTest::addColumn<bool>("allClosed");
+    QTest::addColumn<QString>("statusText");
+    QTest::newRow("open counts down")
+        << shanghai(4, 10, 0) << false << 30 << 29 << false << QString();
+    QTest::newRow("open wraps at 0")
+        << shanghai(4, 10, 0) << false << 1 << 30 << false << QString();
+    QTest::newRow("loading stands still")
+        << shanghai(4, 10, 0) << true << 17 << 17 << false << QString();
+    QTest::newRow("gold night only") << shanghai(4, 22, 0) << false << 5 << 4 << false << QString();
+    // Gold's window runs through the stock market's lunch, so it keeps counting.
+    QTest::newRow("stock lunch, gold open")
+        << shanghai(4, 12, 0) << false << 9 << 8 << false << QString();
+    QTest::newRow("evening closed") << shanghai(4, 18, 0) << false << 9 << 0 << true << u"已收盘"_s;
+    QTest::newRow("weekend") << shanghai(8, 10, 0) << false << 9 << 0 << true << u"已收盘"_s;
+}
+
+void TestMenuBarController::countdown()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(bool, loading);
+    QFETCH(int, start);
+    QFETCH(QString, statusText);
+    auto c = controller();
+    refresh(*c);
+    for (int i = 0; i < 30 - start; ++i) // counted down during open hours
+        c->countdownTick();
+    QCOMPARE(c->countdown(), start);
+    m_now = now;
+    m_fixture.sim().setLatency(200);
+    QCoro::Task<void> pending = loading ? c->refresh() : QCoro::Task<void>();
+    c->countdownTick();
+    QTEST(c->countdown(), "countdown");
+    QTEST(c->allMarketsClosed(), "allClosed");
+    QCOMPARE(c->panelStatusText(), statusText.isNull() ? QString() : statusText);
+    if (loading)
+        QTRY_VERIFY(!c->isLoading());
+    m_fixture.sim().setLatency(0);
+}
+
+void TestMenuBarController::alertsFireOnceAndNotify()
+{
+    auto c = controller();
+    RecordingChannel channel;
+    AlertNotifier notifier(&channel, nullptr);
+    c->setNotifier(&notifier);
+    c->alertConfig().setRules({}); // the default tiers could fire on the simulated price
+    refresh(*c);
+    QVERIFY(channel.sent.isEmpty());
+    const double price = c->gold()->priceCNY;
+
+    AlertRule above = AlertConfig::defaultRules().first();
+    above.id = u"near"_s;
+    above.threshold = price - 1;
+    AlertRule fund = above;
+    fund.id = u"fund-of-nobody"_s; // a fund not watched has no value: skipped
+    fund.targetType = AlertTargetType::fund;
+    fund.targetCode = u"999999"_s;
+    c->alertConfig().setRules({above, fund});
+
+    m_now = m_now.addSecs(30);
+    refresh(*c);
+    QCOMPARE(c->lastFired(), QStringList{u"near"_s});
+    QCOMPARE(channel.sent, QStringList{u"near 黄金(CNY/g) 到价提醒"_s});
+    QVERIFY(c->alertConfig().rules()[0].triggered);
+    QCOMPARE(c->alertConfig().rules()[0].triggeredAt, std::optional<QDateTime>(m_now));
+    QVERIFY(!c->alertConfig().rules()[1].triggered);
+
+    // Still above on the next refresh: no second notification.
+    m_now = m_now.addSecs(30);
+    refresh(*c);
+    QVERIFY(c->lastFired().isEmpty());
+    QCOMPARE(channel.sent.size(), 1);
+
+    // A failed refresh evaluates nothing.
+    AlertRule rearm = c->alertConfig().rules()[0];
+    rearm.threshold = c->gold()->priceCNY * 2; // now far below: would re-arm
+    c->alertConfig().update(rearm);
+    m_fixture.sim().addFault(u"/api/qt/clist/get"_s, Fault::status(500));
+    refresh(*c);
+    QVERIFY(c->alertConfig().rules()[0].triggered);
+    m_fixture.sim().clearFaults();
+    refresh(*c);
+    QCOMPARE(c->lastReset(), QStringList{u"near"_s});
+    QVERIFY(!c->alertConfig().rules()[0].triggered);
+}
+
+void TestMenuBarController::notificationTaps_data()
+{
+    QTest::addColumn<QString>("ruleId");
+    QTest::addColumn<int>("tab"); // -1: none
+    QTest::addColumn<QString>("sector");
+    QTest::addColumn<bool>("sectorRefresh");
+    QTest::newRow("gold rule") << u"gold"_s << int(Tab::gold) << u"BK0475"_s << false;
+    QTest::newRow("fund rule") << u"fund"_s << int(Tab::fund) << u"BK0475"_s << false;
+    QTest::newRow("other board") << u"board-other"_s << int(Tab::cpo) << u"BK1128"_s << true;
+    QTest::newRow("shown board") << u"board-same"_s << int(Tab::cpo) << u"BK0475"_s << false;
+    QTest::newRow("board without code")
+        << u"board-empty"_s << int(Tab::cpo) << u"BK0475"_s << false;
+    QTest::newRow("deleted rule") << u"gone"_s << -1 << u"BK0475"_s << false;
+}
+
+void TestMenuBarController::notificationTaps()
+{
+    QFETCH(QString, ruleId);
+    QFETCH(int, tab);
+    QFETCH(QString, sector);
+    QFETCH(bool, sectorRefresh);
+    auto c = controller();
+    FakePanel panel;
+    c->attachPanel(&panel);
+    RecordingChannel channel;
+    AlertNotifier notifier(&channel, nullptr);
+    c->setNotifier(&notifier);
+
+    auto rule = [](QString id, AlertTargetType type, QString code) {
+        AlertRule r = AlertConfig::defaultRules().first();
+        r.id = std::move(id);
+        r.targetType = type;
+        r.targetCode = std::move(code);
+        return r;
+    };
+    c->alertConfig().setRules({rule(u"gold"_s, AlertTargetType::goldCNY, {}),
+                               rule(u"fund"_s, AlertTargetType::fund, u"161725"_s),
+                               rule(u"board-other"_s, AlertTargetType::sector, u"BK1128"_s),
+                               rule(u"board-same"_s, AlertTargetType::sector, u"BK0475"_s),
+                               rule(u"board-empty"_s, AlertTargetType::sector, {})});
+    m_fixture.sim().clearRequests();
+    m_fixture.sim().setLatency(50); // keep the refreshes in flight while we look
+
+    // The click arrives through the notifier's callback, as from the desktop.
+    notifier.onNotificationTap(ruleId);
+    QTRY_COMPARE(panel.presented, 1);
+    QCOMPARE(c->pendingTab().has_value(), tab >= 0);
+    if (tab >= 0)
+        QCOMPARE(int(*c->pendingTab()), tab);
+    QCOMPARE(c->currentSectorCode(), sector);
+    QTRY_VERIFY(!c->isRefreshing());
+    // A tap on another board refreshes that board, and the full refresh that
+    // showing the panel asks for is dropped while it runs; any other tap
+    // just shows the panel, which refreshes everything.
+    const bool boardRefresh = requestsTo(u"/api/qt/clist/get"_s, u"fs=b:BK1128"_s) > 0;
+    const bool fullRefresh = requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s) > 0;
+    QCOMPARE(boardRefresh, sectorRefresh);
+    QCOMPARE(fullRefresh, !sectorRefresh);
+    m_fixture.sim().setLatency(0);
+}
+
+void TestMenuBarController::timersAndUpdateChecks()
+{
+    // Running timers: a first refresh at once, the first update check 2 s later.
+    MenuBarController c(MenuBarController::Options{.now = [this] { return m_now; },
+                                                   .timeout = std::chrono::milliseconds(1500),
+                                                   .startTimers = true});
+    QVERIFY(c.isRefreshing());
+    QTRY_VERIFY(!c.isRefreshing());
+    QVERIFY(c.lastUpdate());
+    QCOMPARE(requestsTo(u"/works/downloads/version.json"_s), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(requestsTo(u"/works/downloads/version.json"_s), 1, 5000);
+    // Outside trading hours a timer tick fetches nothing.
+    m_now = shanghai(8, 10, 0);
+    m_fixture.sim().clearRequests();
+    c.refreshTick();
+    QVERIFY(!c.isRefreshing());
+    QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMenuBarController)
+#include "tst_menubarcontroller.moc"

@@ -1,0 +1,125 @@
+#include "SimFixture.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// `quotara --once` run as a user's script would run it, against the
+// simulated provider of this process.
+class TestOnceMode : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_fixture.sim().clearFaults();
+        m_fixture.sim().clearRequests();
+    }
+    void succeeds();
+    void failsWithExitCode1();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    struct Result {
+        int exitCode = -1;
+        QByteArray out;
+        QByteArray err;
+    };
+    Result quotara(const QStringList& arguments);
+
+    SimFixture m_fixture;
+    QTemporaryDir m_config;
+};
+
+TestOnceMode::Result TestOnceMode::quotara(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        env.insert(QString::fromLatin1(variable), m_fixture.origin());
+    env.insert(u"XDG_CONFIG_HOME"_s, m_config.path());
+    env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s); // no notifications leave the test
+    process.setProcessEnvironment(env);
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(QUOTARA_EXECUTABLE), arguments);
+    // The provider lives in this process: keep its event loop running.
+    if (!finished.wait(30000)) {
+        process.kill();
+        return {};
+    }
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+void TestOnceMode::succeeds()
+{
+    const Result result = quotara({u"--once"_s});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    QJsonParseError error{};
+    const QJsonObject json = QJsonDocument::fromJson(result.out, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, result.out.constData());
+
+    QVERIFY(json.value(u"errorMessage"_s).isNull());
+    QVERIFY(!json.value(u"lastUpdate"_s).toString().isEmpty());
+    QCOMPARE(json.value(u"currentSectorCode"_s).toString(), u"BK0475"_s);
+    const double price = json.value(u"gold"_s).toObject().value(u"priceCNY"_s).toDouble();
+    QVERIFY(price > 0);
+    QVERIFY(json.value(u"title"_s).toString().endsWith(QString::number(price, 'f', 2)));
+    for (const char* key : {"goldMarketStatus", "stockMarketStatus"})
+        QVERIFY((QStringList{u"trading"_s, u"delayed"_s, u"break"_s, u"closed"_s})
+                    .contains(json.value(QLatin1String(key)).toString()));
+    QCOMPARE(json.value(u"sectorStocks"_s).toArray().size(), 10);
+    QCOMPARE(json.value(u"allSectors"_s).toArray().size(), 3);
+    const QJsonArray funds = json.value(u"funds"_s).toArray();
+    QCOMPARE(funds.size(), 3);
+    const QJsonObject fund = funds.first().toObject();
+    QCOMPARE(fund.value(u"quote"_s).toObject().value(u"code"_s).toString(), u"161725"_s);
+    QVERIFY(fund.value(u"estChangePct"_s).isDouble());
+    QVERIFY(!fund.value(u"holdings"_s).toArray().isEmpty());
+    QVERIFY(!json.value(u"fundStockChanges"_s).toObject().isEmpty());
+    QVERIFY(json.value(u"goldTrendData"_s).toObject().value(u"points"_s).isArray());
+    QVERIFY(json.value(u"alerts"_s).toObject().value(u"fired"_s).isArray());
+}
+
+void TestOnceMode::failsWithExitCode1()
+{
+    m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
+    const Result result = quotara({u"--once"_s});
+    QCOMPARE(result.exitCode, 1);
+    const QJsonObject json = QJsonDocument::fromJson(result.out).object();
+    QCOMPARE(json.value(u"errorMessage"_s).toString(), u"服务器响应异常（已显示上次数据）"_s);
+    QVERIFY(json.value(u"gold"_s).isNull());
+    QVERIFY(json.value(u"lastUpdate"_s).isNull());
+    QCOMPARE(json.value(u"title"_s).toString(), u"--"_s);
+}
+
+void TestOnceMode::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("help") << QStringList{u"--help"_s} << 0 << u"--once"_s;
+    QTest::newRow("version") << QStringList{u"--version"_s} << 0 << u"quotara "_s;
+    QTest::newRow("unknown") << QStringList{u"--frobnicate"_s} << 2 << QString();
+}
+
+void TestOnceMode::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    const Result result = quotara(arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    if (!output.isEmpty())
+        QVERIFY(QString::fromUtf8(result.out).contains(output));
+    QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestOnceMode)
+#include "tst_oncemode.moc"

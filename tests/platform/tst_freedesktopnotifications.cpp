@@ -1,0 +1,215 @@
+#include "platform/FreedesktopNotifications.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+static const QString kService = u"org.freedesktop.Notifications"_s;
+static const QString kPath = u"/org/freedesktop/Notifications"_s;
+static const QString kInterface = kService;
+
+// A notification server on its own connection of the private bus, numbering
+// its notifications from 1 and remembering every Notify.
+class NotificationServer : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList capabilities{u"actions"_s, u"body"_s};
+    QString refusal; // answers Notify with this error when set
+    QList<QVariantList> notified;
+    QVariantMap lastHints;
+
+public slots:
+    uint Notify(const QString& appName, uint replacesId, const QString& icon,
+                const QString& summary, const QString& body, const QStringList& actions,
+                const QVariantMap& hints, int timeout)
+    {
+        if (!refusal.isEmpty()) {
+            sendErrorReply(u"org.freedesktop.Notifications.Error.Refused"_s, refusal);
+            return 0;
+        }
+        notified << QVariantList{appName, replacesId, icon, summary, body, actions, timeout};
+        lastHints = hints;
+        return uint(notified.size());
+    }
+    QStringList GetCapabilities() { return capabilities; }
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion)
+    {
+        vendor = u"test"_s;
+        version = u"1"_s;
+        protocolVersion = u"1.2"_s;
+        return u"test server"_s;
+    }
+};
+
+class TestFreedesktopNotifications : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void probe_data();
+    void probe();
+    void notify_data();
+    void notify();
+    void clicks_data();
+    void clicks();
+    void refusal();
+
+private:
+    void serverSignal(const QString& name, uint id, const QVariant& detail);
+    std::optional<bool> probed(FreedesktopNotifications& channel);
+
+    QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
+    NotificationServer* m_server = nullptr;
+};
+
+void TestFreedesktopNotifications::initTestCase()
+{
+    QVERIFY2(m_bus.isConnected() && QDBusConnection::sessionBus().isConnected(),
+             "run under dbus-run-session");
+}
+
+void TestFreedesktopNotifications::init()
+{
+    m_server = new NotificationServer;
+    QVERIFY(m_bus.registerObject(kPath, m_server, QDBusConnection::ExportAllSlots));
+    // Fails rather than steals the name when started on a desktop's own bus.
+    QVERIFY(m_bus.registerService(kService));
+}
+
+void TestFreedesktopNotifications::cleanup()
+{
+    m_bus.unregisterService(kService);
+    m_bus.unregisterObject(kPath);
+    delete m_server;
+}
+
+void TestFreedesktopNotifications::serverSignal(const QString& name, uint id,
+                                                const QVariant& detail)
+{
+    QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, name);
+    signal << id << detail;
+    QVERIFY(m_bus.send(signal));
+}
+
+// The one answer to a probe; nothing when there was none, or more than one.
+std::optional<bool> TestFreedesktopNotifications::probed(FreedesktopNotifications& channel)
+{
+    QSignalSpy answer(&channel, &NotificationChannel::availabilityKnown);
+    channel.probe();
+    if (!answer.wait() || answer.size() != 1)
+        return std::nullopt;
+    return answer.first().first().toBool();
+}
+
+void TestFreedesktopNotifications::probe_data()
+{
+    QTest::addColumn<bool>("serverUp");
+    QTest::addColumn<bool>("busUp");
+    QTest::addColumn<bool>("available");
+    QTest::newRow("server") << true << true << true;
+    QTest::newRow("no server") << false << true << false;
+    QTest::newRow("no session bus") << true << false << false;
+}
+
+void TestFreedesktopNotifications::probe()
+{
+    QFETCH(bool, serverUp);
+    QFETCH(bool, busUp);
+    if (!serverUp)
+        QVERIFY(m_bus.unregisterService(kService));
+    FreedesktopNotifications channel(busUp ? QDBusConnection::sessionBus()
+                                           : QDBusConnection(u"never connected"_s));
+    QFETCH(bool, available);
+    QCOMPARE(probed(channel), std::optional(available));
+    QCOMPARE(channel.supportsActions(), serverUp && busUp);
+}
+
+void TestFreedesktopNotifications::notify_data()
+{
+    QTest::addColumn<QStringList>("capabilities");
+    QTest::addColumn<QString>("body");
+    const QString body = u"半导体 已涨到 3.12%（阈值 3.00%）\n<3 & 止盈>"_s;
+    QTest::newRow("plain text") << QStringList{u"actions"_s, u"body"_s} << body;
+    QTest::newRow("markup escaped") << QStringList{u"actions"_s, u"body-markup"_s}
+                                    << u"半导体 已涨到 3.12%（阈值 3.00%）\n&lt;3 &amp; 止盈&gt;"_s;
+}
+
+void TestFreedesktopNotifications::notify()
+{
+    QFETCH(QStringList, capabilities);
+    m_server->capabilities = capabilities;
+    FreedesktopNotifications channel;
+    QCOMPARE(probed(channel), std::optional(true));
+    channel.send(u"sector-1"_s, u"半导体 到价提醒"_s,
+                 u"半导体 已涨到 3.12%（阈值 3.00%）\n<3 & 止盈>"_s);
+    QTRY_COMPARE(m_server->notified.size(), 1);
+    const QVariantList& received = m_server->notified.first();
+    const QVariantList head{u"OrlenbyQuotara"_s, 0u, QString(), u"半导体 到价提醒"_s};
+    QCOMPARE(received.mid(0, 4), head);
+    QTEST(received[4].toString(), "body");
+    QCOMPARE(received.mid(5), (QVariantList{QStringList{u"default"_s, u"打开"_s}, -1}));
+    QCOMPARE(m_server->lastHints.value(u"sound-name"_s), u"message-new-instant"_s);
+    // Urgency travels as a byte; strict servers drop any other type.
+    const QVariant urgency = m_server->lastHints.value(u"urgency"_s);
+    QCOMPARE(urgency.metaType(), QMetaType::fromType<uchar>());
+    QCOMPARE(urgency.toInt(), 1);
+}
+
+// Server signals as "click N", "close N" or "key N" (an action other than
+// "default"), N being the order of the Notify; 99 is someone else's.
+void TestFreedesktopNotifications::clicks_data()
+{
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QStringList>("activated");
+    QTest::newRow("body click") << QStringList{u"click 2"_s} << QStringList{u"rule-2"_s};
+    QTest::newRow("other key") << QStringList{u"key 1"_s} << QStringList{u"rule-1"_s};
+    QTest::newRow("another application") << QStringList{u"click 99"_s} << QStringList{};
+    QTest::newRow("after closing")
+        << QStringList{u"close 1"_s, u"click 1"_s, u"click 2"_s} << QStringList{u"rule-2"_s};
+}
+
+void TestFreedesktopNotifications::clicks()
+{
+    QFETCH(QStringList, events);
+    FreedesktopNotifications channel;
+    QSignalSpy activated(&channel, &NotificationChannel::activated);
+    for (const QString& id : {u"rule-1"_s, u"rule-2"_s, u"last"_s})
+        channel.send(id, u"t"_s, u"b"_s);
+    QTRY_COMPARE(m_server->notified.size(), 3);
+
+    for (const QString& event : events) {
+        const QStringList words = event.split(u' ');
+        const uint id = words[1].toUInt();
+        if (words[0] == u"close"_s)
+            serverSignal(u"NotificationClosed"_s, id, 2u);
+        else
+            serverSignal(u"ActionInvoked"_s, id, words[0] == u"key"_s ? u"打开"_s : u"default"_s);
+    }
+    // Signals arrive in order: once the last one is through, so are the others.
+    serverSignal(u"ActionInvoked"_s, 3, u"default"_s);
+    QTRY_VERIFY(!activated.isEmpty() && activated.last().first().toString() == u"last"_s);
+    activated.removeLast();
+    QStringList seen;
+    for (const auto& arguments : activated)
+        seen << arguments.first().toString();
+    QTEST(seen, "activated");
+}
+
+void TestFreedesktopNotifications::refusal()
+{
+    m_server->refusal = u"太多通知"_s;
+    FreedesktopNotifications channel;
+    QSignalSpy failed(&channel, &NotificationChannel::failed);
+    channel.send(u"rule-1"_s, u"t"_s, u"b"_s);
+    QVERIFY(failed.wait());
+    QCOMPARE(failed.first().first().toString(), u"太多通知"_s);
+}
+
+QTEST_GUILESS_MAIN(TestFreedesktopNotifications)
+#include "tst_freedesktopnotifications.moc"

@@ -1,0 +1,224 @@
+#include "ui/PanelWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Two side-by-side screens (set up in main): the panel must open on the one
+// that holds the tray item. This item is on the left one, which puts the panel
+// at (596, 28), pixels x 596–995, y 28–527.
+const QRect item(900, 0, 30, 24);
+const QPoint farAway(1500, 600);
+const int pastTheDelay = int(PanelWindow::monitoringDelay.count()) + 200;
+
+void pressAt(const QPoint& global, QWidget* target)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, target->mapFromGlobal(QPointF(global)),
+                      QPointF(global), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+// What the platform sends when another application takes the focus.
+void leaveApp()
+{
+    QApplicationStateChangeEvent change(Qt::ApplicationInactive);
+    QApplication::sendEvent(qApp, &change);
+}
+
+} // namespace
+
+class TestPanelWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void placesOnTheItemsScreen_data();
+    void placesOnTheItemsScreen();
+    void outsideEvents_data();
+    void outsideEvents();
+    void dismissAndQuickClicks();
+    void closedByWindowManager();
+    void ordinaryWindowStaysOpen();
+    void contentClippedToCard();
+};
+
+void TestPanelWindow::placesOnTheItemsScreen_data()
+{
+    QTest::addColumn<QRect>("anchor");
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("item on the left screen") << item << QPoint(1500, 400) << QPoint(596, 28);
+    QTest::newRow("item on the right screen")
+        << QRect(2200, 0, 30, 24) << QPoint(10, 400) << QPoint(1876, 28);
+    QTest::newRow("unknown item, pointer left") << QRect() << QPoint(10, 400) << QPoint(596, 4);
+    QTest::newRow("unknown item, pointer right") << QRect() << QPoint(1500, 400) << QPoint(1876, 4);
+}
+
+void TestPanelWindow::placesOnTheItemsScreen()
+{
+    QFETCH(QRect, anchor);
+    QFETCH(QPoint, pointer);
+    QFETCH(QPoint, expected);
+    QCursor::setPos(pointer);
+    PanelWindow panel;
+    panel.present(anchor);
+    QVERIFY(panel.isShown());
+    QCOMPARE(panel.window()->frameGeometry(), QRect(expected, QSize(400, 500)));
+    QCOMPARE(panel.anchorRect(), anchor);
+}
+
+void TestPanelWindow::outsideEvents_data()
+{
+    QTest::addColumn<QString>("event"); // "press", "leave app" or "focus own window"
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<bool>("afterDelay");
+    QTest::addColumn<bool>("closes");
+
+    const QString press = u"press"_s;
+    QTest::newRow("press far away") << press << farAway << true << true;
+    QTest::newRow("press far away too early") << press << farAway << false << false;
+    QTest::newRow("press in the panel") << press << QPoint(700, 300) << true << false;
+    QTest::newRow("press on the item") << press << QPoint(915, 12) << true << false;
+    QTest::newRow("press 4 px beside the item") << press << QPoint(933, 12) << true << false;
+    QTest::newRow("press 5 px beside the item") << press << QPoint(934, 12) << true << true;
+    QTest::newRow("press in another window of the app")
+        << press << QPoint(200, 600) << true << false;
+    QTest::newRow("press beside that window") << press << QPoint(320, 600) << true << true;
+    QTest::newRow("app loses the focus") << u"leave app"_s << QPoint() << true << true;
+    QTest::newRow("app loses the focus too early") << u"leave app"_s << QPoint() << false << false;
+    QTest::newRow("focus to another window of the app")
+        << u"focus own window"_s << QPoint() << true << false;
+}
+
+void TestPanelWindow::outsideEvents()
+{
+    QFETCH(QString, event);
+    QFETCH(QPoint, at);
+    QFETCH(bool, afterDelay);
+    QFETCH(bool, closes);
+    QWidget picker; // a window opened from the panel
+    picker.setGeometry(100, 550, 200, 100);
+    picker.show();
+    PanelWindow panel;
+    QSignalSpy dismissed(&panel, &PanelHost::dismissed);
+    QElapsedTimer sincePresent;
+    sincePresent.start();
+    panel.present(item);
+    if (afterDelay) {
+        QTRY_VERIFY(panel.isMonitoring());
+        QCOMPARE_GE(sincePresent.elapsed(), 290);
+    }
+
+    if (event == u"press"_s) {
+        pressAt(at, picker.frameGeometry().contains(at) ? &picker : panel.window());
+    } else if (event == u"leave app"_s) {
+        leaveApp();
+    } else {
+        picker.activateWindow();
+        QTRY_VERIFY(picker.isActiveWindow());
+    }
+    QCOMPARE(panel.isShown(), !closes);
+    QCOMPARE(dismissed.count(), closes ? 1 : 0);
+}
+
+void TestPanelWindow::dismissAndQuickClicks()
+{
+    PanelWindow panel;
+    QSignalSpy dismissed(&panel, &PanelHost::dismissed);
+    panel.present(item);
+    panel.dismiss();
+    QVERIFY(!panel.isShown());
+    // The item clicked twice more within the delay.
+    panel.present(item);
+    panel.dismiss();
+    QTest::qWait(pastTheDelay); // waiting for something that must not happen
+    QVERIFY(!panel.isMonitoring());
+    QCOMPARE(dismissed.count(), 0); // the controller asked for each
+
+    panel.present(item);
+    QTRY_VERIFY(panel.isMonitoring());
+    pressAt(farAway, panel.window());
+    leaveApp();
+    QCOMPARE(dismissed.count(), 1);
+    QVERIFY(!panel.isMonitoring());
+    // Opened again: nothing left over from the last time may close it early.
+    panel.present(item);
+    pressAt(farAway, panel.window());
+    QVERIFY(panel.isShown());
+}
+
+void TestPanelWindow::closedByWindowManager()
+{
+    PanelWindow panel;
+    QSignalSpy dismissed(&panel, &PanelHost::dismissed);
+    panel.present(item);
+    QTRY_VERIFY(panel.isMonitoring());
+    panel.window()->close();
+    QVERIFY(!panel.isShown());
+    QVERIFY(!panel.isMonitoring());
+    QCOMPARE(dismissed.count(), 1);
+}
+
+void TestPanelWindow::ordinaryWindowStaysOpen()
+{
+    PanelWindow panel;
+    QSignalSpy dismissed(&panel, &PanelHost::dismissed);
+    panel.setOrdinaryWindow(true);
+    panel.present(item);
+    QCOMPARE(panel.window()->windowFlags() &
+                 (Qt::WindowType_Mask | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+             Qt::Window);
+    QCOMPARE(panel.window()->windowTitle(), u"Quotara"_s);
+    QTest::qWait(pastTheDelay);
+    pressAt(farAway, panel.window());
+    leaveApp();
+    QVERIFY(panel.isShown());
+
+    QCOMPARE(dismissed.count(), 0);
+
+    // Back in the tray, it is a drop-down panel again.
+    panel.setOrdinaryWindow(false);
+    QVERIFY(panel.isShown());
+    QCOMPARE(panel.window()->windowFlags(),
+             Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+}
+
+void TestPanelWindow::contentClippedToCard()
+{
+    PanelWindow panel;
+    const QPointer<QWidget> placeholder = panel.content();
+    auto* red = new QWidget;
+    red->setStyleSheet(u"background: red;"_s);
+    panel.setContent(red);
+    QVERIFY(placeholder.isNull());
+    panel.present(item);
+
+    const QImage image = panel.window()->grab().toImage();
+    QCOMPARE(image.pixelColor(200, 250), QColor(Qt::red));
+    // Outside the 14 px corner radius: neither card nor content.
+    QCOMPARE(image.pixelColor(1, 1).alpha(), 0);
+    QVERIFY(image.pixelColor(3, 3) != QColor(Qt::red));
+}
+
+int main(int argc, char** argv)
+{
+    QTemporaryFile screens;
+    if (!screens.open())
+        return 1;
+    screens.write(R"({"screens": [
+        {"name": "left", "x": 0, "y": 0, "width": 1000, "height": 700},
+        {"name": "right", "x": 1000, "y": 0, "width": 1280, "height": 800}]})");
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestPanelWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_panelwindow.moc"
