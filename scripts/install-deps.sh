@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-httpserver-dev qcoro-qt6-dev
+  qt6-base-dev qt6-httpserver-dev qt6-svg-dev qcoro-qt6-dev
+  fonts-noto-cjk
   locales dbus-daemon
 )
 

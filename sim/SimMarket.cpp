@@ -188,8 +188,10 @@ SimMarket::Day SimMarket::stockDay(int instrument, QDate tradingDay) const
         sum += SimHash::normal(draw(SaltPath, i));
         walk[std::size_t(i)] = sum;
     }
-    const double lo = info.kind == SimCatalog::Kind::Futures ? 560.0 : d.preClose * 0.901;
-    const double hi = info.kind == SimCatalog::Kind::Futures ? 620.0 : d.preClose * 1.099;
+    // Daily price limits: 7 % for the gold contract, 10 % for A-shares.
+    const double limit = info.kind == SimCatalog::Kind::Futures ? 0.07 : 0.099;
+    const double lo = d.preClose * (1.0 - limit);
+    const double hi = d.preClose * (1.0 + limit);
 
     // Volume follows the usual smile: busy open, quiet midday, busy close.
     const double dayTurnover =

@@ -6,6 +6,7 @@
 #include "config/Preferences.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/TrayApplication.h"
+#include "ui/panel/MainPanelView.h"
 #include "update/UpdateChecker.h"
 
 #include "SimProvider.h"
@@ -13,7 +14,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCoroTimer>
+#include <QDir>
 #include <QJsonDocument>
+#include <QPalette>
+#include <QPixmap>
 #include <QTimer>
 
 #include <cstdio>
@@ -30,13 +34,17 @@ const char* const kUsage =
     "  --once     refresh once, print the state as one JSON object and exit\n"
     "             (0 when the refresh succeeded, 1 when it failed)\n"
     "  --demo     serve simulated market data from inside the process, with\n"
-    "             settings of its own; combines with --once\n"
+    "             settings of its own; combines with --once and --screenshot\n"
+    "  --screenshot DIR\n"
+    "             refresh once, render the panel's tabs to DIR/gold.png,\n"
+    "             sector.png and fund.png at twice the size, and exit\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
 struct Mode {
     bool once = false;
     bool demo = false;
+    QString screenshotDir;
 };
 
 // Started before any origin is read, so every request goes to it.
@@ -90,6 +98,68 @@ int once(int argc, char** argv, bool demo)
     return app.exec();
 }
 
+QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& view, QString dir,
+                                  int& exitCode)
+{
+    co_await controller.refresh();
+    // Charts and tables lay themselves out on the next turns of the loop.
+    co_await QCoro::sleepFor(std::chrono::milliseconds(100));
+    exitCode = 0;
+    const std::pair<Tab, const char*> shots[] = {
+        {Tab::gold, "gold.png"}, {Tab::cpo, "sector.png"}, {Tab::fund, "fund.png"}};
+    for (const auto& [tab, name] : shots) {
+        view.setTab(tab);
+        co_await QCoro::sleepFor(std::chrono::milliseconds(50));
+        QPixmap picture(view.size() * 2);
+        picture.setDevicePixelRatio(2);
+        picture.fill(Qt::transparent);
+        view.render(&picture);
+        const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+        if (!picture.save(path)) {
+            std::fprintf(stderr, "quotara: cannot write %s\n", qPrintable(path));
+            exitCode = 1;
+        }
+    }
+    QCoreApplication::exit(exitCode);
+}
+
+int screenshots(int argc, char** argv, bool demo, const QString& dir)
+{
+    QApplication app(argc, argv);
+    app.setOrganizationName(QStringLiteral("orlenby"));
+    app.setApplicationName(QStringLiteral("quotara"));
+    app.setApplicationDisplayName(QStringLiteral("OrlenbyQuotara"));
+    std::unique_ptr<SimProvider> provider;
+    if (demo && !(provider = startDemoProvider()))
+        return 1;
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "quotara: cannot create %s\n", qPrintable(dir));
+        return 1;
+    }
+    // The pictures show the panel in the dark appearance it is designed for,
+    // whatever the desktop running this command uses.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(35, 40, 44));
+    dark.setColor(QPalette::WindowText, QColor(236, 236, 238));
+    dark.setColor(QPalette::Base, QColor(42, 47, 50));
+    dark.setColor(QPalette::Text, QColor(236, 236, 238));
+    dark.setColor(QPalette::Button, QColor(53, 57, 60));
+    dark.setColor(QPalette::ButtonText, QColor(236, 236, 238));
+    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
+    QApplication::setPalette(dark);
+
+    MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
+    MainPanelView view(controller);
+    view.resize(MainPanelView::panelWidth, MainPanelView::panelHeight);
+    // Laid out like a shown window, without appearing on any screen.
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    int exitCode = 1;
+    QTimer::singleShot(0, &app, [&] { takeScreenshots(controller, view, dir, exitCode); });
+    return app.exec();
+}
+
 int tray(int argc, char** argv, bool demo)
 {
     QApplication app(argc, argv);
@@ -123,6 +193,12 @@ int main(int argc, char** argv)
             mode.once = true;
         } else if (std::strcmp(arg, "--demo") == 0) {
             mode.demo = true;
+        } else if (std::strcmp(arg, "--screenshot") == 0) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "quotara: --screenshot needs a folder\n\n%s", kUsage);
+                return 2;
+            }
+            mode.screenshotDir = QString::fromLocal8Bit(argv[++i]);
         } else if (arg[0] == '-' && arg[1] != '-') {
             // Qt's own options (-platform offscreen, -style …) are Qt's business.
             if (i + 1 < argc && argv[i + 1][0] != '-')
@@ -132,5 +208,9 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    return mode.once ? once(argc, argv, mode.demo) : tray(argc, argv, mode.demo);
+    if (mode.once)
+        return once(argc, argv, mode.demo);
+    if (!mode.screenshotDir.isEmpty())
+        return screenshots(argc, argv, mode.demo, mode.screenshotDir);
+    return tray(argc, argv, mode.demo);
 }

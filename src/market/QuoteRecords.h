@@ -16,6 +16,8 @@ struct GoldQuote {
     double changePct = 0;
     QString time; // local "HH:mm:ss" of parsing
     QString date; // local "yyyy-MM-dd" of parsing
+
+    bool operator==(const GoldQuote&) const = default;
 };
 
 struct SectorQuote {
@@ -25,6 +27,8 @@ struct SectorQuote {
     double changePct = 0;
     double prevIndex = 0;
     double amount = 0;
+
+    bool operator==(const SectorQuote&) const = default;
 };
 
 struct StockQuote {
@@ -33,6 +37,8 @@ struct StockQuote {
     double price = 0;
     double changePct = 0;
     double amount = 0;
+
+    bool operator==(const StockQuote&) const = default;
 };
 
 struct TrendPoint {
@@ -41,12 +47,16 @@ struct TrendPoint {
     double avgPrice = 0;
     double volume = 0;
     double amount = 0;
+
+    bool operator==(const TrendPoint&) const = default;
 };
 
 struct TrendData {
     QString name;
     double preClose = 0;
     QList<TrendPoint> points;
+
+    bool operator==(const TrendData&) const = default;
 };
 
 struct FundQuote {
@@ -55,6 +65,8 @@ struct FundQuote {
     double nav = 0;
     double navChangePct = 0;
     QString navDate;
+
+    bool operator==(const FundQuote&) const = default;
 };
 
 struct FundHolding {
@@ -62,6 +74,8 @@ struct FundHolding {
     QString name;
     double weight = 0;
     int exchange = 0;
+
+    bool operator==(const FundHolding&) const = default;
 };
 
 struct FundDetail {
@@ -69,4 +83,6 @@ struct FundDetail {
     QList<FundHolding> holdings;
     std::optional<double> estNav;
     std::optional<double> estChangePct;
+
+    bool operator==(const FundDetail&) const = default;
 };

@@ -1,5 +1,7 @@
 #include "PanelWindow.h"
 
+#include "ui/panel/Palette.h"
+
 #include "app/PanelPlacement.h"
 
 #include <QCursor>
@@ -19,8 +21,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QColor cardColour(0x1C, 0x1C, 0x1E);
-const QColor hairlineColour(0xD4, 0xA0, 0x17, 150);
+// The window paints what shows around and behind the panel's content: the
+// panel background, with a faint gold hairline along the rounded edge.
+QColor cardColour()
+{
+    return Palette::panelBackground();
+}
+
+QColor hairlineColour()
+{
+    return Palette::withOpacity(Palette::brandGold(), 0.35);
+}
 
 QScreen* screenFor(const QRect& anchor)
 {
@@ -61,12 +72,12 @@ protected:
     {
         QPainter painter(this);
         if (!m_rounded) {
-            painter.fillRect(rect(), cardColour);
+            painter.fillRect(rect(), cardColour());
             return;
         }
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(hairlineColour, 1));
-        painter.setBrush(cardColour);
+        painter.setPen(QPen(hairlineColour(), 1));
+        painter.setBrush(cardColour());
         // Half a pixel in, so that the 1 px hairline lands on whole pixels.
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius,
                                 cornerRadius);

@@ -6,6 +6,7 @@
 #include "platform/TrayBalloonChannel.h"
 #include "platform/TrayStatusItem.h"
 #include "ui/PanelWindow.h"
+#include "ui/panel/MainPanelView.h"
 
 #include <QApplication>
 
@@ -27,6 +28,7 @@ TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
     m_controller->setNotifier(m_notifier);
     m_controller->attachStatusItem(m_statusItem);
     m_controller->attachPanel(m_panel);
+    m_panel->setContent(new MainPanelView(*m_controller));
     connect(m_controller, &MenuBarController::quitRequested, qApp, &QCoreApplication::quit);
 
     connect(m_statusItem, &TrayStatusItem::trayAvailabilityChanged, this, [this](bool available) {

@@ -1,5 +1,6 @@
 #include "SimFixture.h"
 
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,7 @@ private slots:
     }
     void succeeds();
     void failsWithExitCode1();
+    void screenshots();
     void commandLine_data();
     void commandLine();
 
@@ -97,6 +99,19 @@ void TestOnceMode::failsWithExitCode1()
     QVERIFY(json.value(u"gold"_s).isNull());
     QVERIFY(json.value(u"lastUpdate"_s).isNull());
     QCOMPARE(json.value(u"title"_s).toString(), u"--"_s);
+}
+
+void TestOnceMode::screenshots()
+{
+    QTemporaryDir dir;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const Result result = quotara({u"--screenshot"_s, dir.path()});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    for (const char* name : {"gold.png", "sector.png", "fund.png"}) {
+        const QImage image(dir.filePath(QString::fromLatin1(name)));
+        QVERIFY2(!image.isNull(), name);
+        QCOMPARE(image.size(), QSize(800, 1000)); // the 400 × 500 panel at twice the size
+    }
 }
 
 void TestOnceMode::commandLine_data()

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "market/QuoteRecords.h"
+
+#include <QMap>
+#include <QWidget>
+
+// One watched fund: its last published value and change, the date of that
+// value, the intraday estimate when there is one, and its top holdings with
+// their changes today.
+class FundCard : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int maxHoldings = 5;
+    static constexpr int rankWidth = 28, nameWidth = 84, weightWidth = 48, changeWidth = 62;
+
+    explicit FundCard(QWidget* parent = nullptr);
+
+    void setFund(const FundDetail& fund, const QMap<QString, double>& changes);
+    const FundDetail& fund() const { return m_fund; }
+
+    // What the holdings table shows, row by row: the change text ("--"
+    // when the stock has no change today).
+    QStringList changeTexts() const;
+    int holdingRows() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int summaryHeight() const;
+
+    FundDetail m_fund;
+    QMap<QString, double> m_changes;
+};

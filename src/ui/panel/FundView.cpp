@@ -1,0 +1,83 @@
+#include "FundView.h"
+
+#include "FundCard.h"
+#include "Icons.h"
+#include "LoadingIndicator.h"
+#include "Palette.h"
+#include "PanelStyle.h"
+#include "app/MenuBarController.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+FundView::FundView(MenuBarController& controller, QWidget* parent)
+    : QWidget(parent), m_controller(controller)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    // Nothing to show: loading, or the network error of the last refresh.
+    m_empty = new QWidget;
+    auto* emptyColumn = new QVBoxLayout(m_empty);
+    emptyColumn->setSpacing(8);
+    emptyColumn->addStretch(1);
+    m_loading = new LoadingIndicator(QStringLiteral("加载基金数据…"), 0);
+    emptyColumn->addWidget(m_loading);
+    m_error = new QWidget;
+    auto* errorColumn = new QVBoxLayout(m_error);
+    errorColumn->setSpacing(8);
+    auto* symbol = new QLabel;
+    symbol->setPixmap(Icons::pixmap(QStringLiteral("wifi.exclamationmark"),
+                                    Palette::secondaryText(), 22, devicePixelRatioF()));
+    errorColumn->addWidget(symbol, 0, Qt::AlignHCenter);
+    m_errorText = PanelStyle::label(QString(), 11, Palette::secondaryText());
+    m_errorText->setWordWrap(true);
+    m_errorText->setAlignment(Qt::AlignCenter);
+    errorColumn->addWidget(m_errorText, 0, Qt::AlignHCenter);
+    emptyColumn->addWidget(m_error);
+    emptyColumn->addStretch(1);
+    layout->addWidget(m_empty);
+
+    m_scroll = new QScrollArea;
+    m_cardColumn = PanelStyle::makeTabColumn(m_scroll);
+    m_cardColumn->addStretch(1);
+    layout->addWidget(m_scroll);
+    refresh();
+}
+
+void FundView::refresh()
+{
+    const auto& funds = m_controller.funds();
+    const auto& error = m_controller.fundErrorMessage();
+    m_empty->setVisible(funds.isEmpty());
+    m_scroll->setVisible(!funds.isEmpty());
+    m_loading->setVisible(funds.isEmpty() && !error);
+    m_error->setVisible(funds.isEmpty() && error.has_value());
+    m_errorText->setText(error.value_or(QString()));
+
+    // One card per fund, reused across refreshes.
+    while (m_cards.size() > funds.size())
+        delete m_cards.takeLast();
+    while (m_cards.size() < funds.size()) {
+        auto* card = new FundCard;
+        m_cardColumn->insertWidget(int(m_cards.size()), card);
+        m_cards.append(card);
+    }
+    for (qsizetype i = 0; i < funds.size(); ++i)
+        m_cards[i]->setFund(funds[i], m_controller.fundStockChanges());
+}
+
+bool FundView::isShowingLoading() const
+{
+    return !m_empty->isHidden() && !m_loading->isHidden();
+}
+
+bool FundView::isShowingError() const
+{
+    return !m_empty->isHidden() && !m_error->isHidden();
+}
+
+QString FundView::errorText() const
+{
+    return m_errorText->text();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QScrollArea>
+
+class FundCard;
+class LoadingIndicator;
+class MenuBarController;
+class QLabel;
+class QVBoxLayout;
+
+// The fund tab: one card per watched fund, or the loading / network-error
+// state while there are none.
+class FundView : public QWidget {
+    Q_OBJECT
+public:
+    explicit FundView(MenuBarController& controller, QWidget* parent = nullptr);
+
+    void refresh();
+
+    QList<FundCard*> cards() const { return m_cards; }
+    bool isShowingLoading() const;
+    bool isShowingError() const;
+    QString errorText() const;
+
+private:
+    MenuBarController& m_controller;
+    QWidget* m_empty = nullptr;
+    LoadingIndicator* m_loading = nullptr;
+    QWidget* m_error = nullptr;
+    QLabel* m_errorText = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QVBoxLayout* m_cardColumn = nullptr;
+    QList<FundCard*> m_cards;
+};

@@ -1,0 +1,63 @@
+#include "GoldView.h"
+
+#include "Card.h"
+#include "LoadingIndicator.h"
+#include "PanelStyle.h"
+#include "PriceHeader.h"
+#include "TrendChart.h"
+#include "app/MenuBarController.h"
+#include "market/Format.h"
+
+#include <QVBoxLayout>
+
+GoldView::GoldView(MenuBarController& controller, QWidget* parent)
+    : QScrollArea(parent), m_controller(controller)
+{
+    QVBoxLayout* column = PanelStyle::makeTabColumn(this);
+
+    m_loading = new LoadingIndicator(QStringLiteral("加载中…"));
+    column->addSpacing(0);
+    column->addWidget(m_loading);
+
+    m_header = new PriceHeader;
+    m_header->setTitle(QStringLiteral("沪金主连 (CNY/g)"));
+    m_priceCard = new Card(Card::Kind::Market, m_header);
+    column->addWidget(m_priceCard);
+
+    m_chart = new TrendChart(TrendChartMode::shfeGold);
+    m_chartCard = new Card(Card::Kind::Market, m_chart);
+    column->addWidget(m_chartCard);
+    column->addStretch(1);
+    refresh();
+}
+
+void GoldView::refresh()
+{
+    const auto& gold = m_controller.gold();
+    // Before the first quote the tab shows only the loading state, even when
+    // a trend already arrived.
+    m_loading->setVisible(!gold);
+    m_priceCard->setVisible(gold.has_value());
+    m_chartCard->setVisible(gold && m_controller.goldTrendData());
+    if (!gold)
+        return;
+    m_header->setMarketStatus(m_controller.goldMarketStatus());
+    m_header->setPrice(QStringLiteral("¥") + Format::price(gold->priceCNY));
+    m_header->setChangePct(gold->changePct);
+    m_header->setSecondary(std::nullopt);
+    const auto& trend = m_controller.goldTrendData();
+    if (trend && trend != m_shownTrend) {
+        m_chart->setTrend(*trend);
+        m_shownTrend = trend;
+    }
+}
+
+bool GoldView::isShowingLoading() const
+{
+    return !m_loading->isHidden();
+}
+
+bool GoldView::isShowingChart() const
+{
+    return !m_chartCard->isHidden();
+}

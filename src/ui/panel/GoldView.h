@@ -1,0 +1,39 @@
+#pragma once
+
+#include "market/QuoteRecords.h"
+
+#include <QScrollArea>
+
+#include <optional>
+
+class Card;
+class MenuBarController;
+class PriceHeader;
+class QLabel;
+class QWidget;
+class TrendChart;
+
+// The gold tab: the main contract's price with its change and market state,
+// and its intraday chart with the night session.
+class GoldView : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit GoldView(MenuBarController& controller, QWidget* parent = nullptr);
+
+    // Reads the controller again; cheap when nothing changed.
+    void refresh();
+
+    PriceHeader* header() const { return m_header; }
+    TrendChart* chart() const { return m_chart; }
+    bool isShowingLoading() const;
+    bool isShowingChart() const;
+
+private:
+    MenuBarController& m_controller;
+    QWidget* m_loading = nullptr;
+    Card* m_priceCard = nullptr;
+    PriceHeader* m_header = nullptr;
+    Card* m_chartCard = nullptr;
+    TrendChart* m_chart = nullptr;
+    std::optional<TrendData> m_shownTrend;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/Tab.h"
+
+#include <QWidget>
+
+class FundView;
+class GoldView;
+class IconButton;
+class MenuBarController;
+class QComboBox;
+class QLabel;
+class QStackedWidget;
+class SectorView;
+class SegmentedTabs;
+class UpdateBanner;
+
+// The panel's root view: header, update banner, the three market tabs (or
+// the settings) and the error line. It owns no data: everything is read
+// from the controller and redrawn when the controller changes.
+class MainPanelView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int panelWidth = 400, panelHeight = 500;
+
+    explicit MainPanelView(MenuBarController& controller, QWidget* parent = nullptr);
+
+    // The header's status text: the market text while everything is closed,
+    // else "刷新中…" or the countdown, else the market text.
+    static QString statusText(bool allMarketsClosed, int countdown, bool isLoading,
+                              const QString& panelStatusText);
+    static QString tabLabel(Tab tab); // "黄金", "板块", "基金"
+
+    Tab tab() const { return m_tab; }
+    void setTab(Tab tab);
+    bool showSettings() const { return m_showSettings; }
+    void setShowSettings(bool show);
+
+    // Reads the controller again.
+    void refresh();
+
+    QString titleText() const;
+    QString headerStatusText() const;
+    bool isSectorPickerShown() const;
+    bool isUpdateBannerShown() const;
+    bool isErrorLineShown() const;
+    QComboBox* sectorPicker() const { return m_picker; }
+    UpdateBanner* updateBanner() const { return m_banner; }
+    SegmentedTabs* tabs() const { return m_tabs; }
+    GoldView* goldView() const { return m_gold; }
+    SectorView* sectorView() const { return m_sector; }
+    FundView* fundView() const { return m_fund; }
+    // The settings area; a placeholder until the settings view is placed here.
+    QWidget* settingsArea() const { return m_settings; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void applyPendingTab();
+    void pickSector(int index);
+
+    MenuBarController& m_controller;
+    Tab m_tab = Tab::gold;
+    bool m_showSettings = false;
+
+    QLabel* m_title = nullptr;
+    QLabel* m_status = nullptr;
+    IconButton* m_gear = nullptr;
+    IconButton* m_close = nullptr;
+    UpdateBanner* m_banner = nullptr;
+    QWidget* m_bannerDivider = nullptr;
+    QStackedWidget* m_body = nullptr;
+    QWidget* m_tabArea = nullptr;
+    QWidget* m_settings = nullptr;
+    SegmentedTabs* m_tabs = nullptr;
+    QWidget* m_pickerRow = nullptr;
+    QComboBox* m_picker = nullptr;
+    QStackedWidget* m_tabViews = nullptr;
+    GoldView* m_gold = nullptr;
+    SectorView* m_sector = nullptr;
+    FundView* m_fund = nullptr;
+    QWidget* m_errorLine = nullptr;
+    QLabel* m_errorText = nullptr;
+    QStringList m_pickerCodes;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPainter;
+class QPainterPath;
+class QScrollArea;
+class QVBoxLayout;
+class QWidget;
+
+// Small helpers the panel's views share: fonts in pixel sizes, labels with a
+// fixed colour, hairline dividers.
+namespace PanelStyle {
+
+QFont font(int pixelSize, QFont::Weight weight = QFont::Normal);
+// A label drawn in `color`, in a font of `pixelSize` pixels.
+QLabel* label(const QString& text, int pixelSize, const QColor& color,
+              QFont::Weight weight = QFont::Normal, QWidget* parent = nullptr);
+void setColor(QLabel* label, const QColor& color);
+// A one-pixel horizontal line in the card border colour at `opacity`.
+QFrame* divider(double opacity = 1.0, QWidget* parent = nullptr);
+
+// Makes `area` a tab's borderless vertical scroll area over a fresh content
+// column with the panel's 14 px margins and spacing, and returns the column.
+QVBoxLayout* makeTabColumn(QScrollArea* area);
+
+// A table or card painted by hand: clipped to a rounded rectangle of radius
+// 12 and filled; after the content, `finishRoundedCard` draws the outline.
+QPainterPath beginRoundedCard(QPainter& painter, const QRect& rect, const QColor& fill);
+void finishRoundedCard(QPainter& painter, const QPainterPath& shape);
+
+} // namespace PanelStyle

@@ -1,0 +1,74 @@
+#include "SectorView.h"
+
+#include "Card.h"
+#include "LoadingIndicator.h"
+#include "PanelStyle.h"
+#include "PriceHeader.h"
+#include "StockTable.h"
+#include "TrendChart.h"
+#include "app/MenuBarController.h"
+#include "market/Format.h"
+
+#include <QVBoxLayout>
+
+SectorView::SectorView(MenuBarController& controller, QWidget* parent)
+    : QScrollArea(parent), m_controller(controller)
+{
+    QVBoxLayout* column = PanelStyle::makeTabColumn(this);
+
+    m_header = new PriceHeader;
+    m_indexCard = new Card(Card::Kind::Market, m_header);
+    column->addWidget(m_indexCard);
+
+    m_chart = new TrendChart(TrendChartMode::aStock);
+    m_chartCard = new Card(Card::Kind::Market, m_chart);
+    column->addWidget(m_chartCard);
+
+    m_loadingCard =
+        new Card(Card::Kind::Market, new LoadingIndicator(QStringLiteral("加载成分股…"), 0));
+    m_loadingCard->setFixedHeight(60);
+    column->addWidget(m_loadingCard);
+
+    m_table = new StockTable;
+    column->addWidget(m_table);
+    column->addStretch(1);
+    refresh();
+}
+
+void SectorView::refresh()
+{
+    const auto& sector = m_controller.sector();
+    m_indexCard->setVisible(sector.has_value());
+    if (sector) {
+        m_header->setTitle(sector->name + QStringLiteral(" 板块指数"));
+        m_header->setMarketStatus(m_controller.stockMarketStatus());
+        m_header->setPrice(Format::price(sector->index));
+        m_header->setChangePct(sector->changePct);
+        m_header->setSecondary(std::nullopt);
+    }
+    const auto& trend = m_controller.trendData();
+    m_chartCard->setVisible(trend.has_value());
+    if (trend && trend != m_shownTrend) {
+        m_chart->setTrend(*trend);
+        m_shownTrend = trend;
+    }
+    const auto& stocks = m_controller.sectorStocks();
+    m_loadingCard->setVisible(stocks.isEmpty());
+    m_table->setVisible(!stocks.isEmpty());
+    m_table->setStocks(stocks);
+}
+
+bool SectorView::isShowingStocksLoading() const
+{
+    return !m_loadingCard->isHidden();
+}
+
+bool SectorView::isShowingIndex() const
+{
+    return !m_indexCard->isHidden();
+}
+
+bool SectorView::isShowingChart() const
+{
+    return !m_chartCard->isHidden();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "market/QuoteRecords.h"
+
+#include <QScrollArea>
+
+#include <optional>
+
+class Card;
+class MenuBarController;
+class PriceHeader;
+class StockTable;
+class TrendChart;
+
+// The board tab: the current board's index, its intraday chart and its ten
+// most traded stocks.
+class SectorView : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit SectorView(MenuBarController& controller, QWidget* parent = nullptr);
+
+    void refresh();
+
+    PriceHeader* header() const { return m_header; }
+    StockTable* table() const { return m_table; }
+    bool isShowingStocksLoading() const;
+    bool isShowingIndex() const;
+    bool isShowingChart() const;
+
+private:
+    MenuBarController& m_controller;
+    Card* m_indexCard = nullptr;
+    PriceHeader* m_header = nullptr;
+    Card* m_chartCard = nullptr;
+    TrendChart* m_chart = nullptr;
+    Card* m_loadingCard = nullptr;
+    StockTable* m_table = nullptr;
+    std::optional<TrendData> m_shownTrend;
+};

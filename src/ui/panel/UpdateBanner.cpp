@@ -1,0 +1,73 @@
+#include "UpdateBanner.h"
+
+#include "Icons.h"
+#include "Palette.h"
+#include "PanelStyle.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+UpdateBanner::UpdateBanner(QWidget* parent) : QWidget(parent)
+{
+    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(14, 8, 14, 8);
+    row->setSpacing(8);
+    auto* symbol = new QLabel;
+    symbol->setPixmap(Icons::pixmap(QStringLiteral("arrow.up.circle.fill"), Palette::brandGold(),
+                                    16, devicePixelRatioF()));
+    row->addWidget(symbol);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(1);
+    m_title = PanelStyle::label(QString(), 12, Palette::primaryText(), QFont::Medium);
+    m_notes = PanelStyle::label(QString(), 10, Palette::secondaryText());
+    texts->addWidget(m_title);
+    texts->addWidget(m_notes);
+    row->addLayout(texts, 1);
+
+    m_download = new QPushButton(QStringLiteral("下载更新"));
+    m_download->setFont(PanelStyle::font(11, QFont::Medium));
+    m_download->setCursor(Qt::PointingHandCursor);
+    m_download->setStyleSheet(
+        QStringLiteral(
+            "QPushButton { background: %1; color: #1f1f1f; border: none; border-radius: 5px;"
+            " padding: 3px 10px; }")
+            .arg(Palette::brandGold().name()));
+    connect(m_download, &QPushButton::clicked, this, &UpdateBanner::download);
+    row->addWidget(m_download);
+
+    m_ignore = new QPushButton;
+    m_ignore->setFlat(true);
+    m_ignore->setToolTip(QStringLiteral("忽略此版本"));
+    m_ignore->setIcon(Icons::icon(QStringLiteral("xmark"), Palette::secondaryText(), 9));
+    m_ignore->setIconSize(QSize(9, 9));
+    m_ignore->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px; }"));
+    connect(m_ignore, &QPushButton::clicked, this, &UpdateBanner::ignoreRequested);
+    row->addWidget(m_ignore);
+}
+
+void UpdateBanner::setUpdate(const UpdateInfo& update)
+{
+    m_update = update;
+    m_title->setText(QStringLiteral("发现新版本 v") + update.version);
+    const QString notes = update.notes.value_or(QString());
+    m_notes->setText(notes.section(u'\n', 0, 0));
+    m_notes->setVisible(!notes.isEmpty());
+}
+
+void UpdateBanner::download()
+{
+    // The address comes from the network: only ever open a web page.
+    if (const auto url = m_update.openableDownloadUrl())
+        openUrl(*url);
+}
+
+void UpdateBanner::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), QColor::fromRgbF(0.18f, 0.2f, 0.22f));
+}

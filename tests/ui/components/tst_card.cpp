@@ -1,0 +1,46 @@
+#include "PaintProbe.h"
+#include "ui/panel/Card.h"
+#include "ui/panel/Palette.h"
+
+#include <QPointer>
+#include <QTest>
+#include <QVBoxLayout>
+
+class TestCard : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
+    void replacingContent();
+    void followsTheAppearance();
+};
+
+void TestCard::replacingContent()
+{
+    QPointer<QWidget> first = new QWidget;
+    Card card(Card::Kind::Market, first);
+    auto* second = new QWidget;
+    card.setContent(second);
+    QVERIFY(first.isNull());
+    QCOMPARE(card.contentLayout()->indexOf(second), 0);
+    // Content its owner deleted is not deleted again.
+    delete second;
+    QCOMPARE(card.content(), nullptr);
+    card.setContent(new QWidget);
+}
+
+void TestCard::followsTheAppearance()
+{
+    // One card across the switches: its colours must not be frozen at
+    // construction.
+    Card card(Card::Kind::Market);
+    card.resize(100, 60);
+    const QColor charcoal = Palette::cardBackground();
+    QApplication::setPalette(PaintProbe::desktopPalette(false));
+    PROBE_COMPARE_COLOR(PaintProbe::pixelAt(&card, {50, 30}),
+                        PaintProbe::desktopPalette(false).color(QPalette::Base));
+    QApplication::setPalette(PaintProbe::desktopPalette(true));
+    PROBE_COMPARE_COLOR(PaintProbe::pixelAt(&card, {50, 30}), charcoal);
+}
+
+QTEST_MAIN(TestCard)
+#include "tst_card.moc"

@@ -1,0 +1,76 @@
+#include "PaintProbe.h"
+#include "ui/panel/FormLabel.h"
+#include "ui/panel/FormSection.h"
+#include "ui/panel/FormTextField.h"
+#include "ui/panel/Palette.h"
+
+#include <QTest>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+class TestFormTextField : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
+    void inAForm();
+    void textColourFollowsPalette();
+};
+
+void TestFormTextField::inAForm()
+{
+    QWidget form;
+    auto* column = new QVBoxLayout(&form);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* code = new FormTextField(u"如 000001"_s, 120);
+    auto* name = new FormTextField(u"名称"_s);
+    auto* section = new FormSection(u"基金代码"_s, code);
+    column->addWidget(section);
+    column->addWidget(new FormSection(u"名称"_s, name));
+    form.resize(300, 200);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    // Flush left below the caption; stretched unless given a width. Given
+    // more height than it needs, a section keeps the two together.
+    const int below = section->label()->geometry().bottom() + 1 + FormSection::spacing;
+    QCOMPARE(code->geometry(), QRect(0, below, 120, FormTextField::fieldHeight));
+    QCOMPARE(name->geometry(), QRect(0, below, 300, FormTextField::fieldHeight));
+
+    // The left edge, half-way down: only the outline lies over the well.
+    const QPoint edge(0, FormTextField::fieldHeight / 2);
+    const QColor well = Palette::zebraLight();
+    const QColor resting = PaintProbe::over(Palette::withOpacity(Palette::cardBorder(), 0.5), well);
+    const QColor focused = PaintProbe::over(Palette::withOpacity(Palette::brandGold(), 0.7), well);
+    for (int round = 0; round < 2; ++round) {
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        PROBE_COMPARE_COLOR(PaintProbe::pixelAt(code, edge), resting);
+        code->setFocus();
+        QTRY_VERIFY(code->hasFocus());
+        PROBE_COMPARE_COLOR(PaintProbe::pixelAt(code, edge), focused);
+    }
+}
+
+void TestFormTextField::textColourFollowsPalette()
+{
+    // Inside a window, so that the change arrives through the parent.
+    QWidget window;
+    auto* field = new FormTextField(u"代码"_s);
+    (new QVBoxLayout(&window))->addWidget(field);
+    const QColor darkText = Palette::primaryText();
+    QCOMPARE(field->palette().color(QPalette::Text), darkText);
+
+    // Palette changes are delivered as posted events.
+    QApplication::setPalette(PaintProbe::desktopPalette(false));
+    QTRY_COMPARE(field->palette().color(QPalette::Text), Palette::primaryText());
+    QVERIFY(Palette::primaryText() != darkText);
+    QCOMPARE(field->palette().color(QPalette::PlaceholderText), Palette::secondaryText());
+
+    QApplication::setPalette(PaintProbe::desktopPalette(true));
+    QTRY_COMPARE(field->palette().color(QPalette::Text), darkText);
+}
+
+QTEST_MAIN(TestFormTextField)
+#include "tst_formtextfield.moc"

@@ -1,0 +1,111 @@
+#include "PaintProbe.h"
+#include "ui/panel/Palette.h"
+#include "ui/panel/SegmentedTabs.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList tabs{u"黄金"_s, u"板块"_s, u"基金"_s};
+
+} // namespace
+
+class TestSegmentedTabs : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
+    void selecting_data();
+    void selecting();
+    void compactOnlyPadsLess_data();
+    void compactOnlyPadsLess();
+    void selectedSegmentIsRaised();
+};
+
+void TestSegmentedTabs::selecting_data()
+{
+    // A press and a release on segments, or with `release` -1 a
+    // setSelection(press).
+    QTest::addColumn<int>("press");
+    QTest::addColumn<int>("release");
+    QTest::addColumn<int>("selection");
+    QTest::addColumn<int>("emitted");
+    QTest::newRow("click another") << 1 << 1 << 1 << 1;
+    QTest::newRow("click the last") << 2 << 2 << 2 << 1;
+    QTest::newRow("click the selected") << 0 << 0 << 0 << 0;
+    QTest::newRow("drag off to another") << 1 << 2 << 0 << 0;
+    QTest::newRow("set another") << 2 << -1 << 2 << 1;
+    QTest::newRow("set the selected") << 0 << -1 << 0 << 0;
+    QTest::newRow("set past the end") << 3 << -1 << 0 << 0;
+}
+
+void TestSegmentedTabs::selecting()
+{
+    QFETCH(int, press);
+    QFETCH(int, release);
+    QFETCH(int, selection);
+    QFETCH(int, emitted);
+
+    SegmentedTabs row(tabs);
+    row.resize(300, row.sizeHint().height());
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    QSignalSpy changed(&row, &SegmentedTabs::selectionChanged);
+
+    if (release < 0) {
+        row.setSelection(press);
+    } else {
+        // Near the corners, not on the label: the whole segment is clickable.
+        QTest::mousePress(&row, Qt::LeftButton, {},
+                          row.segmentRect(press).topLeft() + QPoint(3, 3));
+        QTest::mouseRelease(&row, Qt::LeftButton, {},
+                            row.segmentRect(release).bottomRight() - QPoint(3, 3));
+    }
+    QCOMPARE(row.selection(), selection);
+    QCOMPARE(changed.count(), emitted);
+    if (emitted)
+        QCOMPARE(changed.first().first().toInt(), selection);
+}
+
+void TestSegmentedTabs::compactOnlyPadsLess_data()
+{
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("one") << QStringList{u"全部"_s};
+    QTest::newRow("three") << tabs;
+    QTest::newRow("uneven") << QStringList{u"价格"_s, u"涨跌幅提醒"_s};
+}
+
+void TestSegmentedTabs::compactOnlyPadsLess()
+{
+    QFETCH(QStringList, labels);
+    const SegmentedTabs normal(labels);
+    const SegmentedTabs compact(labels, SegmentedTabs::Style::Compact);
+    const QSize narrower(2 * 4 * int(labels.size()), 0);
+    QCOMPARE(compact.sizeHint(), normal.sizeHint() - narrower);
+    QCOMPARE(compact.minimumSizeHint(), normal.minimumSizeHint() - narrower);
+    // Equal shares: every segment has room for the widest (the last) label.
+    QFont font = normal.font();
+    font.setPixelSize(SegmentedTabs::fontPixelSize);
+    const int widest = QFontMetrics(font).horizontalAdvance(labels.last());
+    QVERIFY(normal.sizeHint().width() / labels.size() >= widest + 2 * 16);
+}
+
+void TestSegmentedTabs::selectedSegmentIsRaised()
+{
+    SegmentedTabs row(tabs);
+    row.resize(row.sizeHint());
+    row.setSelection(1);
+    const QImage image = row.grab().toImage();
+    const auto probe = [&](int segment) {
+        const QRect r = row.segmentRect(segment);
+        return image.pixelColor(r.left() + 3, r.center().y());
+    };
+    PROBE_COMPARE_COLOR(probe(1), Palette::zebraLight());
+    PROBE_COMPARE_COLOR(probe(0), Palette::panelBackground());
+    PROBE_COMPARE_COLOR(probe(2), Palette::panelBackground());
+}
+
+QTEST_MAIN(TestSegmentedTabs)
+#include "tst_segmentedtabs.moc"
