@@ -23,6 +23,23 @@ template <typename T> QCoro::Task<void> drain(QCoro::Task<T>& task)
     }
 }
 
+// A fetch run to its end: its value, or the failure it ended with.
+template <typename T> struct Attempt {
+    std::optional<T> value;
+    std::exception_ptr error;
+};
+
+template <typename T> QCoro::Task<Attempt<T>> attempt(QCoro::Task<T> task)
+{
+    Attempt<T> result;
+    try {
+        result.value = co_await task;
+    } catch (...) {
+        result.error = std::current_exception();
+    }
+    co_return result;
+}
+
 constexpr int kRefreshSeconds = 30;
 constexpr int kUpdateFirstCheckMs = 2000;
 constexpr int kUpdateIntervalMs = 6 * 60 * 60 * 1000;
@@ -229,15 +246,12 @@ QCoro::Task<void> MenuBarController::refresh()
             codes.append(s.code);
             names.append(s.name);
         }
-        try {
-            m_allSectors = co_await m_sectorService.fetchIndices(codes, names, m_lifetime);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        if (failure) {
-            finishRefresh(failure);
+        auto overview = co_await attempt(m_sectorService.fetchIndices(codes, names, m_lifetime));
+        if (overview.error) {
+            finishRefresh(overview.error);
             co_return;
         }
+        m_allSectors = std::move(*overview.value);
     }
     publish();
 
@@ -287,17 +301,12 @@ QCoro::Task<void> MenuBarController::refreshFunds()
         publish();
     };
 
-    QList<FundDetail> details;
-    std::exception_ptr failure;
-    try {
-        details = co_await m_fundService.fetchAll(codes, m_lifetime);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure) {
-        fail(failure);
+    auto fetched = co_await attempt(m_fundService.fetchAll(codes, m_lifetime));
+    if (fetched.error) {
+        fail(fetched.error);
         co_return;
     }
+    QList<FundDetail> details = std::move(*fetched.value);
 
     // Each stock is asked for once, however many funds hold it.
     QList<SectorService::StockRef> holdings;
@@ -310,16 +319,12 @@ QCoro::Task<void> MenuBarController::refreshFunds()
             }
         }
     }
-    QMap<QString, double> changes;
-    try {
-        changes = co_await m_sectorService.fetchStockChanges(holdings, m_lifetime);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure) {
-        fail(failure);
+    auto priced = co_await attempt(m_sectorService.fetchStockChanges(holdings, m_lifetime));
+    if (priced.error) {
+        fail(priced.error);
         co_return;
     }
+    const QMap<QString, double> changes = std::move(*priced.value);
 
     for (FundDetail& d : details) {
         d.estChangePct = FundEstimator::estimateChangePct(d.holdings, changes);
