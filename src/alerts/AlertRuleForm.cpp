@@ -40,12 +40,12 @@ void AlertRuleForm::setTargetType(AlertTargetType type)
         m_targetCode.clear();
         break;
     case AlertTargetType::sector:
-        m_targetName.clear();
-        m_targetCode = m_watchList.sectors.isEmpty() ? QString() : m_watchList.sectors.first().code;
+        // The menu shows the first board as chosen; the rule takes its name
+        // too, or a rule saved untouched would be called just "板块".
+        pickTarget(m_watchList.sectors.isEmpty() ? QString() : m_watchList.sectors.first().code);
         break;
     case AlertTargetType::fund:
-        m_targetName.clear();
-        m_targetCode = m_watchList.funds.isEmpty() ? QString() : m_watchList.funds.first().code;
+        pickTarget(m_watchList.funds.isEmpty() ? QString() : m_watchList.funds.first().code);
         break;
     }
 }

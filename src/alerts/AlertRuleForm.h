@@ -27,8 +27,8 @@ public:
     FundMetric fundMetric() const { return m_fundMetric; }
     bool isEditing() const { return m_rule.has_value(); }
 
-    // Gold: its fixed name, no code. A board or fund: the first watched one's
-    // code (empty when none is watched) and no name until one is picked.
+    // Gold: its fixed name, no code. A board or fund: the first watched one,
+    // code and name (both empty when none is watched).
     void setTargetType(AlertTargetType type);
     // The name of the watched board or fund with that code, or empty.
     void pickTarget(const QString& code);

@@ -69,7 +69,7 @@ void TestAlertRuleForm::targetTypeReactions()
 
     form.setTargetType(AlertTargetType::sector);
     QCOMPARE(form.targetCode(), u"BK0475"_s); // the first board, preselected
-    QCOMPARE(form.targetName(), QString());
+    QCOMPARE(form.targetName(), u"半导体"_s);
     QCOMPARE(form.thresholdPlaceholder(), u"-2.50"_s);
     form.pickTarget(u"BK0547"_s);
     QCOMPARE(form.targetName(), u"黄金概念"_s);
@@ -78,6 +78,7 @@ void TestAlertRuleForm::targetTypeReactions()
 
     form.setTargetType(AlertTargetType::fund);
     QCOMPARE(form.targetCode(), u"161725"_s);
+    QCOMPARE(form.targetName(), twoBoards().funds.first().name);
     QCOMPARE(form.thresholdPlaceholder(), u"1.50"_s);
 
     form.setTargetType(AlertTargetType::goldCNY);
@@ -113,8 +114,8 @@ void TestAlertRuleForm::metricClearsTheThreshold()
     form.setThreshold(u"-2"_s);
     const auto rule = form.result();
     QCOMPARE(rule->fundMetric, std::optional(FundMetric::changePct));
-    // No fund was picked from the menu, so the rule takes the type's name.
-    QCOMPARE(rule->targetName, u"基金"_s);
+    QCOMPARE(rule->targetCode, u"161725"_s);
+    QCOMPARE(rule->targetName, twoBoards().funds.first().name);
 }
 
 void TestAlertRuleForm::newRule()
