@@ -85,6 +85,9 @@ public:
     MarketStatus stockMarketStatus() const;
     bool isGoldDataStale() const;
     QDateTime now() const { return m_now(); }
+    // The time-out of each request, for whatever else the app asks the
+    // provider (the settings' code look-up).
+    std::chrono::milliseconds requestTimeout() const { return m_timeout; }
 
     // The full refresh cycle; dropped while another refresh runs. The task
     // never throws.

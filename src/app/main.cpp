@@ -7,6 +7,10 @@
 #include "platform/FreedesktopNotifications.h"
 #include "ui/TrayApplication.h"
 #include "ui/panel/MainPanelView.h"
+#include "ui/panel/AlertRuleList.h"
+#include "ui/panel/FormTextField.h"
+#include "ui/panel/SettingsView.h"
+#include "ui/panel/WatchAddForm.h"
 #include "update/UpdateChecker.h"
 
 #include "SimProvider.h"
@@ -36,8 +40,9 @@ const char* const kUsage =
     "  --demo     serve simulated market data from inside the process, with\n"
     "             settings of its own; combines with --once and --screenshot\n"
     "  --screenshot DIR\n"
-    "             refresh once, render the panel's tabs to DIR/gold.png,\n"
-    "             sector.png and fund.png at twice the size, and exit\n"
+    "             refresh once, render the panel at twice the size to DIR:\n"
+    "             gold.png, sector.png, fund.png, settings.png, rules.png\n"
+    "             and rule-sheet.png, and exit\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -98,28 +103,61 @@ int once(int argc, char** argv, bool demo)
     return app.exec();
 }
 
+// Renders the panel as it stands at twice its size; false when the file
+// cannot be written.
+bool savePanel(MainPanelView& view, const QString& dir, const char* name)
+{
+    QPixmap picture(view.size() * 2);
+    picture.setDevicePixelRatio(2);
+    picture.fill(Qt::transparent);
+    view.render(&picture);
+    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
+    if (picture.save(path))
+        return true;
+    std::fprintf(stderr, "quotara: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// The settings are shown three ways: the top of the page with a board code
+// looked up in the add form, the rule list, and the sheet that adds a rule.
+void prepareSettingsShot(MainPanelView& view, int step)
+{
+    SettingsView* settings = view.settingsView();
+    if (step == 0) {
+        view.setShowSettings(true);
+        settings->setAddSectorShown(true);
+        settings->sectorForm()->field()->setText(QStringLiteral("bk0800"));
+        settings->sectorForm()->lookup();
+    } else if (step == 1) {
+        settings->setAddSectorShown(false);
+        settings->ensureVisible(settings->ruleList());
+    } else {
+        settings->openAddRuleSheet();
+    }
+}
+
 QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& view, QString dir,
                                   int& exitCode)
 {
     co_await controller.refresh();
     // Charts and tables lay themselves out on the next turns of the loop.
     co_await QCoro::sleepFor(std::chrono::milliseconds(100));
-    exitCode = 0;
+    bool written = true;
     const std::pair<Tab, const char*> shots[] = {
         {Tab::gold, "gold.png"}, {Tab::cpo, "sector.png"}, {Tab::fund, "fund.png"}};
-    for (const auto& [tab, name] : shots) {
-        view.setTab(tab);
+    for (const auto& shot : shots) {
+        view.setTab(shot.first);
         co_await QCoro::sleepFor(std::chrono::milliseconds(50));
-        QPixmap picture(view.size() * 2);
-        picture.setDevicePixelRatio(2);
-        picture.fill(Qt::transparent);
-        view.render(&picture);
-        const QString path = QDir(dir).filePath(QString::fromLatin1(name));
-        if (!picture.save(path)) {
-            std::fprintf(stderr, "quotara: cannot write %s\n", qPrintable(path));
-            exitCode = 1;
-        }
+        written = savePanel(view, dir, shot.second) && written;
     }
+    const char* const settingsShots[] = {"settings.png", "rules.png", "rule-sheet.png"};
+    for (int step = 0; step < 3; ++step) {
+        prepareSettingsShot(view, step);
+        // The look-up goes to the provider and back.
+        co_await QCoro::sleepFor(std::chrono::milliseconds(step == 0 ? 400 : 50));
+        written = savePanel(view, dir, settingsShots[step]) && written;
+    }
+    exitCode = written ? 0 : 1;
     QCoreApplication::exit(exitCode);
 }
 

@@ -65,4 +65,15 @@ QString githubApi()
     return fromEnvironment("QUOTARA_GITHUB_API_ORIGIN", QStringLiteral("https://api.github.com"));
 }
 
+QString donationPage()
+{
+    const QString fallback = QStringLiteral("https://orlenby.com/works/donate");
+    if (!qEnvironmentVariableIsSet("QUOTARA_DONATION_URL"))
+        return fallback;
+    const QUrl url(qEnvironmentVariable("QUOTARA_DONATION_URL").trimmed(), QUrl::StrictMode);
+    const bool web = url.isValid() && !url.host().isEmpty() &&
+                     (url.scheme() == QStringLiteral("http") || url.scheme() == QStringLiteral("https"));
+    return web ? url.toString(QUrl::FullyEncoded) : fallback;
+}
+
 } // namespace Origins

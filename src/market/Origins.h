@@ -14,6 +14,11 @@ QString fund();      // QUOTARA_FUND_ORIGIN, fund API host for mobile clients
 QString update();    // QUOTARA_UPDATE_ORIGIN, maker's web site (version record)
 QString githubApi(); // QUOTARA_GITHUB_API_ORIGIN, GitHub REST API
 
+// The maker's donation page, opened by the settings' coffee link:
+// QUOTARA_DONATION_URL when it holds an http(s) address, else a page on the
+// maker's web site.
+QString donationPage();
+
 // "scheme://host[:port]" without a trailing slash, or nothing when the text is
 // not an http(s) origin (a path, query, fragment or user info is refused).
 std::optional<QString> normalize(const QString& text);

@@ -9,6 +9,8 @@ class TestOrigins : public QObject {
 private slots:
     void normalize_data();
     void normalize();
+    void donationPage_data();
+    void donationPage();
     void overrides_data();
     void overrides();
 };
@@ -78,6 +80,31 @@ void TestOrigins::overrides()
     qputenv(variable.constData(), "127.0.0.1:4321/path");
     QCOMPARE(current(), builtIn);
     qunsetenv(variable.constData());
+}
+
+void TestOrigins::donationPage_data()
+{
+    QTest::addColumn<QByteArray>("value"); // null: unset
+    QTest::addColumn<QString>("page");
+    const QString builtIn = u"https://orlenby.com/works/donate"_s;
+    QTest::newRow("unset") << QByteArray() << builtIn;
+    QTest::newRow("web page with a path")
+        << QByteArray(" https://example.org/support?via=app ")
+        << u"https://example.org/support?via=app"_s;
+    QTest::newRow("not a web address") << QByteArray("file:///etc/passwd") << builtIn;
+    QTest::newRow("no host") << QByteArray("https://") << builtIn;
+    QTest::newRow("javascript") << QByteArray("javascript:alert(1)") << builtIn;
+}
+
+void TestOrigins::donationPage()
+{
+    QFETCH(QByteArray, value);
+    if (value.isNull())
+        qunsetenv("QUOTARA_DONATION_URL");
+    else
+        qputenv("QUOTARA_DONATION_URL", value);
+    QTEST(Origins::donationPage(), "page");
+    qunsetenv("QUOTARA_DONATION_URL");
 }
 
 QTEST_GUILESS_MAIN(TestOrigins)

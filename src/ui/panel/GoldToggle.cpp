@@ -1,21 +1,9 @@
 #include "GoldToggle.h"
 
+#include "PanelStyle.h"
 #include "Palette.h"
 
-#include <QEasingCurve>
 #include <QPainter>
-
-namespace {
-
-// CSS's "ease-in-out", cubic-bezier(0.42, 0, 0.58, 1).
-QEasingCurve easeInOut()
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(0.42, 0), QPointF(0.58, 1), QPointF(1, 1));
-    return curve;
-}
-
-} // namespace
 
 GoldToggle::GoldToggle(QWidget* parent)
     : QAbstractButton(parent), m_knobX(restingKnobX(false)), m_slide(this, "knobX")
@@ -25,7 +13,7 @@ GoldToggle::GoldToggle(QWidget* parent)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     m_slide.setDuration(animationMs);
-    m_slide.setEasingCurve(easeInOut());
+    m_slide.setEasingCurve(PanelStyle::easeInOut());
     connect(this, &QAbstractButton::toggled, this, &GoldToggle::onToggled);
 }
 

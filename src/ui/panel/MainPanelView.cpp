@@ -8,6 +8,7 @@
 #include "PanelStyle.h"
 #include "SectorView.h"
 #include "SegmentedTabs.h"
+#include "SettingsView.h"
 #include "UpdateBanner.h"
 #include "app/MenuBarController.h"
 
@@ -145,13 +146,9 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     tabColumn->addWidget(m_errorLine);
     m_body->addWidget(m_tabArea);
 
-    m_settings = new QWidget;
-    auto* settingsColumn = new QVBoxLayout(m_settings);
-    settingsColumn->addStretch(1);
-    settingsColumn->addWidget(
-        PanelStyle::label(QStringLiteral("设置即将推出"), 12, Palette::secondaryText()), 0,
-        Qt::AlignHCenter);
-    settingsColumn->addStretch(1);
+    m_settings = new SettingsView(controller, controller.requestTimeout());
+    // Rule sheets cover the whole panel, header included.
+    m_settings->setSheetHost(this);
     m_body->addWidget(m_settings);
     column->addWidget(m_body, 1);
 
@@ -169,6 +166,9 @@ void MainPanelView::setTab(Tab tab)
 
 void MainPanelView::setShowSettings(bool show)
 {
+    // Leaving settings forgets half-typed codes, look-ups and open sheets.
+    if (m_showSettings && !show)
+        m_settings->reset();
     m_showSettings = show;
     refresh();
 }
@@ -248,6 +248,8 @@ void MainPanelView::applyPendingTab()
     const auto pending = m_controller.pendingTab();
     if (!pending)
         return;
+    if (m_showSettings)
+        m_settings->reset();
     m_showSettings = false;
     m_tab = *pending;
     m_tabs->setSelection(indexOf(m_tab));

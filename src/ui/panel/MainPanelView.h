@@ -13,6 +13,7 @@ class QLabel;
 class QStackedWidget;
 class SectorView;
 class SegmentedTabs;
+class SettingsView;
 class UpdateBanner;
 
 // The panel's root view: header, update banner, the three market tabs (or
@@ -50,8 +51,7 @@ public:
     GoldView* goldView() const { return m_gold; }
     SectorView* sectorView() const { return m_sector; }
     FundView* fundView() const { return m_fund; }
-    // The settings area; a placeholder until the settings view is placed here.
-    QWidget* settingsArea() const { return m_settings; }
+    SettingsView* settingsView() const { return m_settings; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -72,7 +72,7 @@ private:
     QWidget* m_bannerDivider = nullptr;
     QStackedWidget* m_body = nullptr;
     QWidget* m_tabArea = nullptr;
-    QWidget* m_settings = nullptr;
+    SettingsView* m_settings = nullptr;
     SegmentedTabs* m_tabs = nullptr;
     QWidget* m_pickerRow = nullptr;
     QComboBox* m_picker = nullptr;

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace PanelStyle {
@@ -47,8 +49,63 @@ QFrame* divider(double opacity, QWidget* parent)
     return line;
 }
 
+QEasingCurve easeInOut()
+{
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0.42, 0), QPointF(0.58, 1), QPointF(1, 1));
+    return curve;
+}
+
+QPushButton* borderedButton(const QString& text, int pixelSize, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setFont(font(pixelSize));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: %2; border: 1px solid %3;"
+                       " border-radius: 5px; padding: 2px 9px; }"
+                       "QPushButton:hover { background: %4; }"
+                       "QPushButton:pressed { background: %3; }"
+                       "QPushButton:disabled { color: %5; }")
+            .arg(Palette::cardBackground().name(), Palette::primaryText().name(),
+                 Palette::cardBorder().name(),
+                 Palette::cardBackground().lighter(125).name(),
+                 Palette::withOpacity(Palette::secondaryText(), 0.5).name(QColor::HexArgb)));
+    return button;
+}
+
+QPushButton* prominentButton(const QString& text, int pixelSize, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setFont(font(pixelSize, QFont::Medium));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: #1f1f1f; border: none;"
+                       " border-radius: 5px; padding: 3px 12px; }"
+                       "QPushButton:hover { background: %2; }"
+                       "QPushButton:disabled { background: %3; color: %4; }")
+            .arg(Palette::brandGold().name(), Palette::brandGoldBright().name(),
+                 Palette::withOpacity(Palette::brandGold(), 0.3).name(QColor::HexArgb),
+                 Palette::withOpacity(Palette::primaryText(), 0.4).name(QColor::HexArgb)));
+    return button;
+}
+
+void styleScrollBars(QScrollArea* area)
+{
+    area->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 8px; margin: 2px; }"
+                       "QScrollBar::handle:vertical { background: %1; border-radius: 2px;"
+                       " min-height: 24px; }"
+                       "QScrollBar::handle:vertical:hover { background: %2; }"
+                       "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
+                       "QScrollBar::add-page, QScrollBar::sub-page { background: none; }")
+            .arg(Palette::withOpacity(Palette::secondaryText(), 0.35).name(QColor::HexArgb),
+                 Palette::withOpacity(Palette::secondaryText(), 0.6).name(QColor::HexArgb)));
+}
+
 QVBoxLayout* makeTabColumn(QScrollArea* area)
 {
+    styleScrollBars(area);
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

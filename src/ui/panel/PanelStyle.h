@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QEasingCurve>
 #include <QFont>
 #include <QString>
 
@@ -8,6 +9,7 @@ class QFrame;
 class QLabel;
 class QPainter;
 class QPainterPath;
+class QPushButton;
 class QScrollArea;
 class QVBoxLayout;
 class QWidget;
@@ -23,6 +25,21 @@ QLabel* label(const QString& text, int pixelSize, const QColor& color,
 void setColor(QLabel* label, const QColor& color);
 // A one-pixel horizontal line in the card border colour at `opacity`.
 QFrame* divider(double opacity = 1.0, QWidget* parent = nullptr);
+
+// CSS's "ease-in-out", cubic-bezier(0.42, 0, 0.58, 1): the curve of the
+// panel's short transitions.
+QEasingCurve easeInOut();
+
+// A small button outlined in a hairline, for secondary actions ("取消",
+// "立即检查").
+QPushButton* borderedButton(const QString& text, int pixelSize = 12, QWidget* parent = nullptr);
+// A small button filled gold with dark text, for the one action that confirms
+// ("添加", "保存"); greyed while disabled.
+QPushButton* prominentButton(const QString& text, int pixelSize = 12, QWidget* parent = nullptr);
+
+// A thin, dark scroll indicator in place of the desktop style's bar, which
+// is drawn light on some desktops and looks foreign on the dark panel.
+void styleScrollBars(QScrollArea* area);
 
 // Makes `area` a tab's borderless vertical scroll area over a fresh content
 // column with the panel's 14 px margins and spacing, and returns the column.

@@ -22,7 +22,9 @@ void TestIcons::renders_data()
     for (const QString& name :
          {u"xmark"_s, u"gearshape"_s, u"arrow.up.circle.fill"_s, u"exclamationmark.triangle.fill"_s,
           u"wifi.exclamationmark"_s, u"magnifyingglass"_s, u"plus"_s, u"trash"_s, u"pencil"_s,
-          u"bell"_s, u"chevron.right"_s, u"chevron.down"_s})
+          u"bell"_s, u"chevron.right"_s, u"chevron.down"_s, u"minus"_s, u"checkmark.circle.fill"_s,
+          u"cup.and.saucer.fill"_s, u"bell.slash"_s, u"bell.fill"_s, u"scalemass.fill"_s,
+          u"square.grid.2x2.fill"_s, u"chart.pie.fill"_s, u"info.circle"_s})
         QTest::addRow("%s", qPrintable(name)) << name << 1.0 << gold;
     QTest::newRow("@2x") << u"xmark"_s << 2.0 << gold;
     QTest::newRow("@1.5x") << u"gearshape"_s << 1.5 << gold;

@@ -1,0 +1,542 @@
+#include "SettingsView.h"
+
+#include "AlertRuleList.h"
+#include "AlertRuleSheet.h"
+#include "Card.h"
+#include "FormTextField.h"
+#include "GoldToggle.h"
+#include "IconButton.h"
+#include "Icons.h"
+#include "PanelStyle.h"
+#include "Palette.h"
+#include "SheetOverlay.h"
+#include "WatchAddForm.h"
+#include "app/MenuBarController.h"
+#include "market/Origins.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString goldSource = QStringLiteral("gold");
+
+QColor orange()
+{
+    return QColor(255, 149, 0);
+}
+
+// One watched board or fund: name, code, and "删除" in its context menu.
+class WatchRow : public QWidget {
+public:
+    WatchRow(const QString& code, const QString& name, std::function<void()> remove)
+        : m_code(code), m_name(name)
+    {
+        auto* row = new QHBoxLayout(this);
+        row->setContentsMargins(14, 9, 14, 9);
+        row->setSpacing(8);
+        auto* nameLabel = PanelStyle::label(name, 13, Palette::primaryText());
+        nameLabel->setTextFormat(Qt::PlainText);
+        row->addWidget(nameLabel);
+        auto* codeLabel = PanelStyle::label(code, 11, Palette::secondaryText());
+        codeLabel->setTextFormat(Qt::PlainText);
+        row->addWidget(codeLabel);
+        row->addStretch(1);
+        m_menu = new QMenu(this);
+        QAction* removeAction = m_menu->addAction(
+            Icons::icon(QStringLiteral("trash"), Palette::up(), 14), QStringLiteral("删除"));
+        QObject::connect(removeAction, &QAction::triggered, this, std::move(remove));
+        setToolTip(QStringLiteral("右键可删除"));
+    }
+    QString text() const { return m_name + u'|' + m_code; }
+    const QString& code() const { return m_code; }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override { m_menu->popup(event->globalPos()); }
+
+private:
+    QString m_code;
+    QString m_name;
+    QMenu* m_menu = nullptr;
+};
+
+// A row of a settings card: a 13 px caption on the left, `trailing` on the right.
+QWidget* captionRow(const QString& caption, QWidget* trailing, QWidget* extra = nullptr)
+{
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(14, 9, 14, 9);
+    layout->setSpacing(8);
+    layout->addWidget(PanelStyle::label(caption, 13, Palette::primaryText()));
+    layout->addStretch(1);
+    if (extra)
+        layout->addWidget(extra);
+    if (trailing)
+        layout->addWidget(trailing);
+    return row;
+}
+
+QVBoxLayout* cardColumn(Card* card)
+{
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    card->setContent(content);
+    return column;
+}
+
+void clearLayout(QVBoxLayout* layout)
+{
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+}
+
+} // namespace
+
+SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseconds lookupTimeout,
+                           QWidget* parent)
+    : QWidget(parent), m_controller(controller),
+      m_lookup(Origins::quote(), Origins::fund(), lookupTimeout)
+{
+    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea;
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->viewport()->setAutoFillBackground(false);
+    PanelStyle::styleScrollBars(m_scroll);
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(24);
+    m_scroll->setWidget(page);
+    outer->addWidget(m_scroll);
+
+    // Watched boards and funds.
+    auto lookupSector = [this](QString code) { return m_lookup.sectorName(std::move(code)); };
+    auto lookupFund = [this](QString code) { return m_lookup.fundName(std::move(code)); };
+    m_sectorButton = new IconButton(QStringLiteral("plus"), QStringLiteral("添加板块"));
+    connect(m_sectorButton, &IconButton::clicked, this,
+            [this] { setAddSectorShown(!isAddSectorShown()); });
+    auto* sectorCard = new Card(Card::Kind::Settings);
+    auto* sectorColumn = cardColumn(sectorCard);
+    m_sectorFormBox = new QWidget;
+    auto* sectorFormColumn = new QVBoxLayout(m_sectorFormBox);
+    sectorFormColumn->setContentsMargins(0, 0, 0, 0);
+    sectorFormColumn->setSpacing(0);
+    m_sectorForm = new WatchAddForm(WatchAddForm::Kind::sector, lookupSector);
+    connect(m_sectorForm, &WatchAddForm::addRequested, this, &SettingsView::addSector);
+    sectorFormColumn->addWidget(m_sectorForm);
+    sectorFormColumn->addWidget(PanelStyle::divider(0.4));
+    m_sectorFormBox->hide();
+    sectorColumn->addWidget(m_sectorFormBox);
+    m_sectorRows = new QVBoxLayout;
+    m_sectorRows->setSpacing(0);
+    sectorColumn->addLayout(m_sectorRows);
+    column->addWidget(section(QStringLiteral("自选板块"), sectorCard, m_sectorButton));
+
+    m_fundButton = new IconButton(QStringLiteral("plus"), QStringLiteral("添加基金"));
+    connect(m_fundButton, &IconButton::clicked, this,
+            [this] { setAddFundShown(!isAddFundShown()); });
+    auto* fundCard = new Card(Card::Kind::Settings);
+    auto* fundColumn = cardColumn(fundCard);
+    m_fundFormBox = new QWidget;
+    auto* fundFormColumn = new QVBoxLayout(m_fundFormBox);
+    fundFormColumn->setContentsMargins(0, 0, 0, 0);
+    fundFormColumn->setSpacing(0);
+    m_fundForm = new WatchAddForm(WatchAddForm::Kind::fund, lookupFund);
+    connect(m_fundForm, &WatchAddForm::addRequested, this, &SettingsView::addFund);
+    fundFormColumn->addWidget(m_fundForm);
+    fundFormColumn->addWidget(PanelStyle::divider(0.4));
+    m_fundFormBox->hide();
+    fundColumn->addWidget(m_fundFormBox);
+    m_fundRows = new QVBoxLayout;
+    m_fundRows->setSpacing(0);
+    fundColumn->addLayout(m_fundRows);
+    column->addWidget(section(QStringLiteral("自选基金"), fundCard, m_fundButton));
+
+    // What the tray shows.
+    m_sourceMenu = new QComboBox;
+    m_sourceMenu->setFont(PanelStyle::font(12));
+    connect(m_sourceMenu, &QComboBox::activated, this, &SettingsView::chooseSource);
+    auto* sourceCard = new Card(Card::Kind::Settings);
+    cardColumn(sourceCard)->addWidget(captionRow(QStringLiteral("显示内容"), m_sourceMenu));
+    column->addWidget(section(QStringLiteral("状态栏显示"), sourceCard));
+
+    // Alert rules.
+    m_ruleButton = new IconButton(QStringLiteral("plus"), QStringLiteral("添加规则"));
+    connect(m_ruleButton, &IconButton::clicked, this, &SettingsView::openAddRuleSheet);
+    m_ruleList = new AlertRuleList(controller);
+    connect(m_ruleList, &AlertRuleList::editRequested, this, [this](const AlertRule& rule) {
+        auto* sheet = new EditAlertSheet(m_controller, rule);
+        connect(sheet, &AlertRuleSheet::finished, SheetOverlay::present(sheetHost(), sheet),
+                &SheetOverlay::dismiss);
+    });
+    column->addWidget(section(QStringLiteral("预警规则"),
+                              new Card(Card::Kind::Settings, m_ruleList), m_ruleButton));
+
+    // About.
+    auto* aboutCard = new Card(Card::Kind::Settings);
+    auto* about = cardColumn(aboutCard);
+    m_version = PanelStyle::label(QString(), 13, Palette::secondaryText());
+    about->addWidget(captionRow(QStringLiteral("当前版本"), m_version));
+    about->addWidget(PanelStyle::divider(0.4));
+    m_autoCheck = new GoldToggle;
+    m_autoCheck->setToolTip(QStringLiteral("每 6 小时检查一次"));
+    connect(m_autoCheck, &GoldToggle::clicked, this,
+            [this](bool on) { m_controller.updateChecker().setAutoCheckEnabled(on); });
+    about->addWidget(captionRow(QStringLiteral("自动检查更新"), m_autoCheck));
+    about->addWidget(PanelStyle::divider(0.4));
+    m_updateStatus = PanelStyle::label(QString(), 11, Palette::secondaryText());
+    m_updateButton = PanelStyle::borderedButton(QStringLiteral("立即检查"), 11);
+    connect(m_updateButton, &QPushButton::clicked, this, &SettingsView::pressUpdateButton);
+    about->addWidget(captionRow(QStringLiteral("检查最新版本"), m_updateButton, m_updateStatus));
+    column->addWidget(section(QStringLiteral("关于"), aboutCard));
+
+    m_donation = new QPushButton(QStringLiteral("请我喝杯咖啡"));
+    m_donation->setFlat(true);
+    m_donation->setCursor(Qt::PointingHandCursor);
+    m_donation->setFont(PanelStyle::font(12));
+    m_donation->setIcon(
+        Icons::icon(QStringLiteral("cup.and.saucer.fill"), Palette::secondaryText(), 11));
+    m_donation->setIconSize(QSize(11, 11));
+    m_donation->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; color: %1; padding: 2px; }"
+                       "QPushButton:hover { color: %2; }")
+            .arg(Palette::secondaryText().name(), Palette::brandGold().name()));
+    connect(m_donation, &QPushButton::clicked, this,
+            [this] { openUrl(QUrl(Origins::donationPage())); });
+    column->addWidget(m_donation, 0, Qt::AlignHCenter);
+
+    m_messageLabel = PanelStyle::label(QString(), 10, orange());
+    m_messageLabel->setWordWrap(true);
+    m_messageLabel->hide();
+    column->addWidget(m_messageLabel);
+    column->addStretch(1);
+
+    connect(&m_controller.configStore(), &ConfigStore::configChanged, this, [this] {
+        rebuildWatchRows();
+        refreshSourceMenu();
+    });
+    connect(&m_controller.updateChecker(), &UpdateChecker::changed, this,
+            &SettingsView::refreshAbout);
+    rebuildWatchRows();
+    refreshSourceMenu();
+    refreshAbout();
+}
+
+QWidget* SettingsView::section(const QString& title, QWidget* content, IconButton* button)
+{
+    auto* box = new QWidget;
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(5);
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(0, 0, 0, 0);
+    header->addWidget(PanelStyle::label(title, 13, Palette::primaryText(), QFont::DemiBold));
+    header->addStretch(1);
+    if (button)
+        header->addWidget(button);
+    else
+        header->addSpacing(IconButton::frameSize); // headers line up with or without a button
+    column->addLayout(header);
+    column->addWidget(content);
+    return box;
+}
+
+QWidget* SettingsView::sheetHost() const
+{
+    return m_sheetHost ? m_sheetHost : window();
+}
+
+void SettingsView::reset()
+{
+    setAddSectorShown(false);
+    setAddFundShown(false);
+    setMessage(std::nullopt);
+    if (SheetOverlay* overlay = SheetOverlay::current(sheetHost()))
+        overlay->dismiss();
+}
+
+bool SettingsView::isAddSectorShown() const
+{
+    return !m_sectorFormBox->isHidden();
+}
+
+bool SettingsView::isAddFundShown() const
+{
+    return !m_fundFormBox->isHidden();
+}
+
+void SettingsView::setAddSectorShown(bool shown)
+{
+    m_sectorFormBox->setVisible(shown);
+    m_sectorButton->setIconName(shown ? QStringLiteral("minus") : QStringLiteral("plus"));
+    m_sectorButton->setToolTip(shown ? QStringLiteral("收起") : QStringLiteral("添加板块"));
+    if (shown)
+        m_sectorForm->field()->setFocus();
+    else
+        m_sectorForm->clear();
+}
+
+void SettingsView::setAddFundShown(bool shown)
+{
+    m_fundFormBox->setVisible(shown);
+    m_fundButton->setIconName(shown ? QStringLiteral("minus") : QStringLiteral("plus"));
+    m_fundButton->setToolTip(shown ? QStringLiteral("收起") : QStringLiteral("添加基金"));
+    if (shown)
+        m_fundForm->field()->setFocus();
+    else
+        m_fundForm->clear();
+}
+
+void SettingsView::addSector()
+{
+    const QString code = m_sectorForm->normalizedCode();
+    if (code.isEmpty())
+        return;
+    for (const SectorConfig& s : m_controller.configStore().config().sectors) {
+        if (s.code == code) {
+            setMessage(QStringLiteral("该板块已添加"));
+            return;
+        }
+    }
+    const QString name = m_sectorForm->nameForAdd();
+    m_controller.configStore().addSector(SectorConfig{code, name});
+    setMessage(std::nullopt);
+    setAddSectorShown(false); // clears the form
+    m_controller.refresh();
+}
+
+void SettingsView::addFund()
+{
+    const QString code = m_fundForm->normalizedCode();
+    if (code.isEmpty())
+        return;
+    for (const FundConfig& f : m_controller.configStore().config().funds) {
+        if (f.code == code) {
+            setMessage(QStringLiteral("该基金已添加"));
+            return;
+        }
+    }
+    const QString name = m_fundForm->nameForAdd();
+    m_controller.configStore().addFund(FundConfig{code, name});
+    setMessage(std::nullopt);
+    setAddFundShown(false);
+    m_controller.refresh();
+}
+
+void SettingsView::removeSector(const QString& code)
+{
+    ConfigStore& store = m_controller.configStore();
+    const bool wasCurrent = code == m_controller.currentSectorCode();
+    store.removeSector(SectorConfig{code, {}});
+    if (wasCurrent) {
+        const auto& sectors = store.config().sectors;
+        const QString next =
+            sectors.isEmpty() ? MenuBarController::defaultSectorCode : sectors.first().code;
+        m_controller.setCurrentSectorCode(next);
+        m_controller.refreshSector(next);
+    } else {
+        m_controller.refresh();
+    }
+}
+
+void SettingsView::removeFund(const QString& code)
+{
+    m_controller.configStore().removeFund(FundConfig{code, {}});
+    m_controller.refresh();
+}
+
+namespace {
+
+QStringList rowTexts(QVBoxLayout* layout)
+{
+    QStringList texts;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget()))
+            texts.append(row->text());
+    }
+    return texts;
+}
+
+QWidget* rowOf(QVBoxLayout* layout, const QString& code)
+{
+    for (int i = 0; i < layout->count(); ++i) {
+        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget());
+            row && row->code() == code)
+            return row;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QStringList SettingsView::sectorRows() const
+{
+    return rowTexts(m_sectorRows);
+}
+
+QStringList SettingsView::fundRows() const
+{
+    return rowTexts(m_fundRows);
+}
+
+QWidget* SettingsView::sectorRow(const QString& code) const
+{
+    return rowOf(m_sectorRows, code);
+}
+
+QWidget* SettingsView::fundRow(const QString& code) const
+{
+    return rowOf(m_fundRows, code);
+}
+
+void SettingsView::rebuildWatchRows()
+{
+    const WatchConfig& config = m_controller.configStore().config();
+    auto fill = [this](QVBoxLayout* layout, const auto& items, const QString& emptyText,
+                       auto remove) {
+        // Rows may be rebuilt from inside one of their own menus.
+        clearLayout(layout);
+        if (items.isEmpty()) {
+            auto* empty = PanelStyle::label(emptyText, 12, Palette::secondaryText());
+            empty->setAlignment(Qt::AlignCenter);
+            empty->setContentsMargins(0, 14, 0, 14);
+            layout->addWidget(empty);
+            return;
+        }
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QString code = items[i].code;
+            layout->addWidget(
+                new WatchRow(code, items[i].name, [this, remove, code] { (this->*remove)(code); }));
+            if (i + 1 < items.size())
+                layout->addWidget(PanelStyle::divider(0.4));
+        }
+    };
+    fill(m_sectorRows, config.sectors, QStringLiteral("暂无板块，点击 + 添加"),
+         &SettingsView::removeSector);
+    fill(m_fundRows, config.funds, QStringLiteral("暂无基金，点击 + 添加"),
+         &SettingsView::removeFund);
+}
+
+void SettingsView::refreshSourceMenu()
+{
+    const WatchConfig& config = m_controller.configStore().config();
+    m_sourceMenu->clear();
+    m_sourceMenu->addItem(QStringLiteral("黄金(CNY/g)"), goldSource);
+    for (const SectorConfig& s : config.sectors)
+        m_sourceMenu->addItem(s.name, s.code);
+    m_sourceMenu->setCurrentIndex(
+        m_sourceMenu->findData(config.statusBarSource.value_or(goldSource)));
+}
+
+void SettingsView::chooseSource(int index)
+{
+    const QString value = m_sourceMenu->itemData(index).toString();
+    if (value.isEmpty())
+        return;
+    WatchConfig config = m_controller.configStore().config();
+    // The gold price is the default, stored as no source at all.
+    config.statusBarSource =
+        value == goldSource ? std::nullopt : std::optional<QString>(value);
+    m_controller.configStore().setConfig(config);
+    m_controller.updateStatusTitle();
+}
+
+void SettingsView::openAddRuleSheet()
+{
+    auto* sheet = new AddAlertSheet(m_controller);
+    connect(sheet, &AlertRuleSheet::finished, SheetOverlay::present(sheetHost(), sheet),
+            &SheetOverlay::dismiss);
+}
+
+QString SettingsView::updateStatusText() const
+{
+    return m_updateStatus->isHidden() ? QString() : m_updateStatus->text();
+}
+
+QString SettingsView::versionText() const
+{
+    return m_version->text();
+}
+
+void SettingsView::refreshAbout()
+{
+    const UpdateChecker& checker = m_controller.updateChecker();
+    m_version->setText(u'v' + checker.currentVersion());
+    m_autoCheck->setChecked(checker.autoCheckEnabled());
+
+    QString text;
+    QColor color = Palette::secondaryText();
+    QString button = QStringLiteral("立即检查");
+    switch (checker.manualCheckStatus()) {
+    case UpdateChecker::ManualCheckStatus::idle:
+        break;
+    case UpdateChecker::ManualCheckStatus::checking:
+        text = QStringLiteral("检查中…");
+        break;
+    case UpdateChecker::ManualCheckStatus::upToDate:
+        text = QStringLiteral("已是最新版本");
+        color = Palette::down();
+        break;
+    case UpdateChecker::ManualCheckStatus::newVersion:
+        text = QStringLiteral("发现新版本");
+        color = Palette::brandGold();
+        button = QStringLiteral("下载更新");
+        break;
+    case UpdateChecker::ManualCheckStatus::failed:
+        text = QStringLiteral("检查失败，稍后再试");
+        color = Palette::up();
+        break;
+    }
+    m_updateStatus->setText(text);
+    PanelStyle::setColor(m_updateStatus, color);
+    m_updateStatus->setVisible(!text.isEmpty());
+    m_updateButton->setText(button);
+    m_updateButton->setEnabled(!checker.isChecking());
+}
+
+void SettingsView::pressUpdateButton()
+{
+    UpdateChecker& checker = m_controller.updateChecker();
+    if (checker.manualCheckStatus() == UpdateChecker::ManualCheckStatus::newVersion) {
+        // The address comes from the network: only ever open a web page.
+        if (const auto& update = checker.availableUpdate()) {
+            if (const auto url = update->openableDownloadUrl()) {
+                openUrl(*url);
+                return;
+            }
+        }
+    }
+    checker.manualCheck();
+}
+
+void SettingsView::ensureVisible(QWidget* child)
+{
+    m_scroll->ensureWidgetVisible(child, 0, 16);
+}
+
+void SettingsView::setMessage(std::optional<QString> message)
+{
+    m_message = std::move(message);
+    m_messageLabel->setText(m_message.value_or(QString()));
+    m_messageLabel->setVisible(m_message.has_value());
+}

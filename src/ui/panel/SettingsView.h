@@ -1,0 +1,116 @@
+#pragma once
+
+#include "market/LookupService.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class AlertRuleList;
+class GoldToggle;
+class IconButton;
+class MenuBarController;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
+class WatchAddForm;
+
+// The settings page that replaces the tabs while the user is in settings:
+// the watched boards and funds (each code looked up on-line before it is
+// added), what the tray figure shows, the alert rules, and the version with
+// the update controls. Every change goes straight to the stores; there is no
+// save button.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    // `lookupTimeout` bounds each on-line look-up of a typed code.
+    explicit SettingsView(MenuBarController& controller,
+                          std::chrono::milliseconds lookupTimeout = NetworkClient::defaultTimeout,
+                          QWidget* parent = nullptr);
+
+    // Where the rule sheets are shown over; the top-level window by default.
+    void setSheetHost(QWidget* host) { m_sheetHost = host; }
+    // Leaving settings: closes the add forms and any sheet, forgets look-ups
+    // and the message.
+    void reset();
+
+    // Opens a web address in the browser; replaced in tests.
+    std::function<void(const QUrl&)> openUrl;
+
+    // The add forms, their header buttons and what they do.
+    bool isAddSectorShown() const;
+    bool isAddFundShown() const;
+    void setAddSectorShown(bool shown);
+    void setAddFundShown(bool shown);
+    IconButton* addSectorButton() const { return m_sectorButton; }
+    IconButton* addFundButton() const { return m_fundButton; }
+    WatchAddForm* sectorForm() const { return m_sectorForm; }
+    WatchAddForm* fundForm() const { return m_fundForm; }
+    void addSector();
+    void addFund();
+    void removeSector(const QString& code);
+    void removeFund(const QString& code);
+
+    // The watch-list rows as shown: "name|code" per row; empty when the
+    // section shows its empty text.
+    QStringList sectorRows() const;
+    QStringList fundRows() const;
+    // The row widget of a watched code (its context menu holds "删除").
+    QWidget* sectorRow(const QString& code) const;
+    QWidget* fundRow(const QString& code) const;
+
+    // The tray figure's source: "gold" or a board code.
+    QComboBox* sourceMenu() const { return m_sourceMenu; }
+    void chooseSource(int index);
+
+    AlertRuleList* ruleList() const { return m_ruleList; }
+    IconButton* addRuleButton() const { return m_ruleButton; }
+    void openAddRuleSheet();
+
+    GoldToggle* autoCheckSwitch() const { return m_autoCheck; }
+    QPushButton* updateButton() const { return m_updateButton; }
+    QString updateStatusText() const;
+    QString versionText() const;
+    QPushButton* donationLink() const { return m_donation; }
+
+    std::optional<QString> message() const { return m_message; }
+
+    // Scrolls the page until `child` is in view.
+    void ensureVisible(QWidget* child);
+
+private:
+    QWidget* section(const QString& title, QWidget* content, IconButton* button = nullptr);
+    void rebuildWatchRows();
+    void refreshSourceMenu();
+    void refreshAbout();
+    void setMessage(std::optional<QString> message);
+    void pressUpdateButton();
+    QWidget* sheetHost() const;
+
+    MenuBarController& m_controller;
+    LookupService m_lookup;
+    QWidget* m_sheetHost = nullptr;
+
+    QScrollArea* m_scroll = nullptr;
+    IconButton* m_sectorButton = nullptr;
+    IconButton* m_fundButton = nullptr;
+    QWidget* m_sectorFormBox = nullptr;
+    QWidget* m_fundFormBox = nullptr;
+    WatchAddForm* m_sectorForm = nullptr;
+    WatchAddForm* m_fundForm = nullptr;
+    QVBoxLayout* m_sectorRows = nullptr;
+    QVBoxLayout* m_fundRows = nullptr;
+    QComboBox* m_sourceMenu = nullptr;
+    IconButton* m_ruleButton = nullptr;
+    AlertRuleList* m_ruleList = nullptr;
+    QLabel* m_version = nullptr;
+    GoldToggle* m_autoCheck = nullptr;
+    QLabel* m_updateStatus = nullptr;
+    QPushButton* m_updateButton = nullptr;
+    QPushButton* m_donation = nullptr;
+    QLabel* m_messageLabel = nullptr;
+    std::optional<QString> m_message;
+};

@@ -1,0 +1,214 @@
+#include "PreferencesSandbox.h"
+#include "app/MenuBarController.h"
+#include "ui/panel/AlertRuleSheet.h"
+#include "ui/panel/FormTextField.h"
+#include "ui/panel/MainPanelView.h"
+#include "ui/panel/SegmentedTabs.h"
+#include "ui/panel/SettingsView.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+class TestAlertRuleSheet : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init() { clearPreferences(); }
+    void targetTypeReactions();
+    void metricClearsTheTypedThreshold();
+    void confirm_data();
+    void confirm();
+    void editKeepsIdSwitchAndFiredState();
+    void sheetIsModalOverThePanel();
+
+private:
+    std::unique_ptr<MenuBarController> makeController()
+    {
+        auto controller = std::make_unique<MenuBarController>(
+            MenuBarController::Options{.now = {}, .startTimers = false});
+        controller->alertConfig().setRules({});
+        return controller;
+    }
+    // Key presses for what a keyboard types directly, an input method's
+    // commit for the rest.
+    static void typeInto(FormTextField* field, const QString& text)
+    {
+        field->clear();
+        field->setFocus();
+        bool ascii = true;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 0x80;
+        if (ascii)
+            QTest::keyClicks(field, text);
+        else
+            field->insert(text);
+    }
+};
+
+void TestAlertRuleSheet::initTestCase()
+{
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        qputenv(variable, "http://127.0.0.1:9");
+}
+
+void TestAlertRuleSheet::targetTypeReactions()
+{
+    auto controller = makeController();
+    AddAlertSheet sheet(*controller);
+    sheet.show();
+    QCOMPARE(sheet.title(), u"添加预警规则"_s);
+    QCOMPARE(sheet.size(), QSize(360, 440));
+    QVERIFY(!sheet.isTargetSectionShown());
+    QVERIFY(!sheet.isFundMetricSectionShown());
+    QCOMPARE(sheet.thresholdField()->placeholderText(), u"700.00"_s);
+
+    SegmentedTabs* types = sheet.targetTypeTabs();
+    QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(1).center());
+    QVERIFY(sheet.isTargetSectionShown());
+    QVERIFY(!sheet.isFundMetricSectionShown());
+    QComboBox* menu = sheet.targetMenu();
+    QCOMPARE(menu->count(), 3);
+    QCOMPARE(menu->itemText(0), u"半导体 (BK0475)"_s);
+    QCOMPARE(menu->currentIndex(), 0);
+    QCOMPARE(sheet.form().targetCode(), u"BK0475"_s);
+    QCOMPARE(sheet.thresholdField()->placeholderText(), u"-2.50"_s);
+    menu->setCurrentIndex(1);
+    emit menu->activated(1);
+    QCOMPARE(sheet.form().targetCode(), u"BK0547"_s);
+    QCOMPARE(sheet.form().targetName(), u"黄金概念"_s);
+
+    QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(2).center());
+    QVERIFY(sheet.isFundMetricSectionShown());
+    QCOMPARE(menu->itemText(0), u"招商中证白酒指数C (161725)"_s);
+    QCOMPARE(sheet.thresholdField()->placeholderText(), u"1.50"_s);
+
+    QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(0).center());
+    QVERIFY(!sheet.isTargetSectionShown());
+    QCOMPARE(sheet.form().targetCode(), QString());
+    QCOMPARE(sheet.form().targetName(), u"黄金(CNY/g)"_s);
+}
+
+void TestAlertRuleSheet::metricClearsTheTypedThreshold()
+{
+    auto controller = makeController();
+    AddAlertSheet sheet(*controller);
+    sheet.show();
+    SegmentedTabs* types = sheet.targetTypeTabs();
+    QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(2).center());
+    typeInto(sheet.thresholdField(), u"1.5"_s);
+    typeInto(sheet.labelField(), u"净值到了"_s);
+    QVERIFY(sheet.confirmButton()->isEnabled());
+    SegmentedTabs* metric = sheet.fundMetricTabs();
+    QTest::mouseClick(metric, Qt::LeftButton, {}, metric->segmentRect(1).center());
+    QCOMPARE(sheet.thresholdField()->text(), QString());
+    QCOMPARE(sheet.thresholdField()->placeholderText(), u"-2.50"_s);
+    QVERIFY(!sheet.confirmButton()->isEnabled());
+}
+
+void TestAlertRuleSheet::confirm_data()
+{
+    QTest::addColumn<QString>("threshold");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("integer") << u"700"_s << true;
+    QTest::newRow("exponent") << u"1e2"_s << true;
+    QTest::newRow("thousands separator") << u"1,200"_s << false;
+    QTest::newRow("trailing blank") << u"700 "_s << false;
+}
+
+void TestAlertRuleSheet::confirm()
+{
+    QFETCH(QString, threshold);
+    QFETCH(bool, stored);
+    auto controller = makeController();
+    AddAlertSheet sheet(*controller);
+    sheet.show();
+    QSignalSpy finished(&sheet, &AlertRuleSheet::finished);
+    typeInto(sheet.thresholdField(), threshold);
+    QVERIFY(!sheet.confirmButton()->isEnabled()); // no reminder text yet
+    typeInto(sheet.labelField(), u"到了"_s);
+    QTest::mouseClick(sheet.confirmButton(), Qt::LeftButton);
+
+    QCOMPARE(controller->alertConfig().rules().size(), stored ? 1 : 0);
+    // A number that does not read keeps the sheet open and says so.
+    QCOMPARE(finished.size(), stored ? 1 : 0);
+    QCOMPARE(sheet.isThresholdErrorShown(), !stored);
+    if (stored) {
+        const AlertRule rule = controller->alertConfig().rules().first();
+        QCOMPARE(rule.threshold, AlertRuleForm::parseThreshold(threshold).value());
+        QCOMPARE(rule.targetName, u"黄金(CNY/g)"_s);
+        QVERIFY(rule.enabled && !rule.triggered);
+    } else {
+        typeInto(sheet.thresholdField(), u"1200"_s);
+        QVERIFY(!sheet.isThresholdErrorShown());
+        QTest::keyClick(sheet.thresholdField(), Qt::Key_Return);
+        QCOMPARE(controller->alertConfig().rules().size(), 1);
+        QCOMPARE(finished.size(), 1);
+    }
+}
+
+void TestAlertRuleSheet::editKeepsIdSwitchAndFiredState()
+{
+    auto controller = makeController();
+    AlertRule stored = AlertConfig::defaultRules().first(); // gold ≥ 700
+    stored.enabled = false;
+    stored.markTriggered(QDateTime(QDate(2026, 3, 2), QTime(14, 5), QTimeZone::utc()));
+    controller->alertConfig().setRules({stored, AlertConfig::defaultRules()[1]});
+
+    EditAlertSheet sheet(*controller, stored);
+    sheet.show();
+    QCOMPARE(sheet.title(), u"编辑预警规则"_s);
+    QCOMPARE(sheet.confirmButton()->text(), u"保存"_s);
+    QVERIFY(!sheet.targetTypeTabs()->isEnabled());
+    QCOMPARE(sheet.thresholdField()->text(), u"700.000"_s);
+    QCOMPARE(sheet.labelField()->text(), stored.label);
+    typeInto(sheet.thresholdField(), u"720.5"_s);
+    SegmentedTabs* direction = sheet.directionTabs();
+    QTest::mouseClick(direction, Qt::LeftButton, {}, direction->segmentRect(1).center());
+    QTest::mouseClick(sheet.confirmButton(), Qt::LeftButton);
+
+    const QList<AlertRule> rules = controller->alertConfig().rules();
+    QCOMPARE(rules.size(), 2);
+    AlertRule expected = stored;
+    expected.threshold = 720.5;
+    expected.direction = AlertDirection::below;
+    QCOMPARE(rules.first(), expected);
+    QCOMPARE(rules[1], AlertConfig::defaultRules()[1]);
+}
+
+void TestAlertRuleSheet::sheetIsModalOverThePanel()
+{
+    auto controller = makeController();
+    MainPanelView panel(*controller);
+    panel.show();
+    panel.setShowSettings(true);
+    SettingsView* settings = panel.settingsView();
+    settings->openAddRuleSheet();
+    auto* sheet = panel.findChild<AddAlertSheet*>();
+    QVERIFY(sheet);
+    QVERIFY(sheet->isVisible());
+    // Centred over the panel; nothing under it takes a click or a key.
+    QCOMPARE(sheet->mapTo(&panel, QPoint(0, 0)), QPoint(20, 30));
+    QVERIFY(!settings->isEnabled());
+    QVERIFY(sheet->isEnabled());
+
+    QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+    QTRY_VERIFY(!panel.findChild<AddAlertSheet*>());
+    QVERIFY(settings->isEnabled());
+    QCOMPARE(controller->alertConfig().rules().size(), 0);
+
+    // Escape cancels too.
+    settings->openAddRuleSheet();
+    sheet = panel.findChild<AddAlertSheet*>();
+    QVERIFY(sheet);
+    QTest::keyClick(sheet->labelField(), Qt::Key_Escape);
+    QTRY_VERIFY(!panel.findChild<AddAlertSheet*>());
+}
+
+QTEST_MAIN(TestAlertRuleSheet)
+#include "tst_alertrulesheet.moc"

@@ -1,0 +1,459 @@
+#include "PreferencesSandbox.h"
+#include "SimFixture.h"
+#include "app/MenuBarController.h"
+#include "market/Format.h"
+#include "ui/panel/FormTextField.h"
+#include "ui/panel/GoldToggle.h"
+#include "ui/panel/IconButton.h"
+#include "ui/panel/MainPanelView.h"
+#include "ui/panel/SearchButton.h"
+#include "ui/panel/SettingsView.h"
+#include "ui/panel/WatchAddForm.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(WatchAddForm::Kind)
+
+class TestSettingsView : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void lookup_data();
+    void lookup();
+    void emptyCodeSendsNothing();
+    void searchButtonFollowsTheText();
+    void slowAnswerNeverNamesAnotherCode();
+    void add_data();
+    void add();
+    void remove_data();
+    void remove();
+    void figureSource();
+    void manualUpdateCheck_data();
+    void manualUpdateCheck();
+    void autoCheckSwitchIsStored();
+    void donationLinkOpensTheConfiguredPage();
+    void leavingSettingsForgetsTheForms();
+
+private:
+    std::unique_ptr<MenuBarController> makeController()
+    {
+        return std::make_unique<MenuBarController>(
+            MenuBarController::Options{.now = {}, .timeout = 600ms, .startTimers = false});
+    }
+    WatchAddForm* form(SettingsView& view, WatchAddForm::Kind kind)
+    {
+        return kind == WatchAddForm::Kind::sector ? view.sectorForm() : view.fundForm();
+    }
+    // Types `text` and presses Return, as the user would, then waits for
+    // the look-up to answer.
+    void search(WatchAddForm* form, const QString& text)
+    {
+        form->field()->setText(text);
+        QTest::keyClick(form->field(), Qt::Key_Return);
+        QTRY_VERIFY(form->lookupState().kind != LookupState::Kind::loading);
+    }
+
+    SimFixture m_fixture;
+};
+
+void TestSettingsView::initTestCase()
+{
+    const QByteArray origin = m_fixture.origin().toUtf8();
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        qputenv(variable, origin);
+}
+
+void TestSettingsView::init()
+{
+    clearPreferences();
+    m_fixture.sim().clearFaults();
+    m_fixture.sim().clearRequests();
+}
+
+void TestSettingsView::lookup_data()
+{
+    QTest::addColumn<WatchAddForm::Kind>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Fault>("fault");    // on the look-up's route; a zero delay changes nothing
+    QTest::addColumn<QString>("sent");   // part of the request's query
+    QTest::addColumn<QString>("rowText"); // the look-up row afterwards
+    const auto board = WatchAddForm::Kind::sector;
+    const auto fund = WatchAddForm::Kind::fund;
+    QTest::newRow("board, lower case with blanks")
+        << board << u"  bk0547 "_s << Fault::delay(0) << u"secids=90.BK0547&"_s << u"黄金概念"_s;
+    QTest::newRow("unknown board") << board << u"BK9999"_s << Fault::delay(0)
+                                   << u"secids=90.BK9999&"_s << u"未找到该板块，请检查代码"_s;
+    QTest::newRow("board look-up times out") << board << u"BK0475"_s << Fault::stall()
+                                             << u"secids=90.BK0475&"_s
+                                             << u"未找到该板块，请检查代码"_s;
+    QTest::newRow("fund, kept as typed") << fund << u" 320007"_s << Fault::delay(0)
+                                         << u"Fcodes=320007&"_s << u"诺安成长混合A"_s;
+    QTest::newRow("fund code is not upper-cased")
+        << fund << u"abc123"_s << Fault::delay(0) << u"Fcodes=abc123&"_s
+        << u"未找到该基金，请检查代码"_s;
+    QTest::newRow("fund provider fails") << fund << u"161725"_s << Fault::status(500)
+                                         << u"Fcodes=161725&"_s << u"未找到该基金，请检查代码"_s;
+}
+
+void TestSettingsView::lookup()
+{
+    QFETCH(WatchAddForm::Kind, kind);
+    QFETCH(QString, typed);
+    QFETCH(Fault, fault);
+    QFETCH(QString, sent);
+    const QString path = kind == WatchAddForm::Kind::sector ? u"/api/qt/ulist.np/get"_s
+                                                            : u"/FundMNewApi/FundMNFInfo"_s;
+    m_fixture.sim().addFault(path, fault);
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    WatchAddForm* f = form(view, kind);
+
+    f->field()->setText(typed);
+    QVERIFY(f->searchButton()->isEnabled());
+    QVERIFY(f->searchButton()->isHighlighted());
+    QTest::keyClick(f->field(), Qt::Key_Return);
+    // While it runs: the glass turns, the button cannot be pressed again.
+    QCOMPARE(f->lookupState().kind, LookupState::Kind::loading);
+    QVERIFY(f->searchButton()->isSpinning());
+    QVERIFY(!f->searchButton()->isEnabled());
+    QCOMPARE(f->lookupRowText(), u"查询中…"_s);
+    QTRY_VERIFY(f->lookupState().kind != LookupState::Kind::loading);
+    QVERIFY(!f->searchButton()->isSpinning());
+
+    const auto requests = m_fixture.sim().requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.first().path, path);
+    QVERIFY2(requests.first().query.contains(sent), qPrintable(requests.first().query));
+    QTEST(f->lookupRowText(), "rowText");
+    const bool found = f->lookupState().kind == LookupState::Kind::found;
+    QCOMPARE(f->addButton()->isVisibleTo(f), found);
+    QCOMPARE(f->addAnywayButton()->isVisibleTo(f), !found);
+}
+
+void TestSettingsView::emptyCodeSendsNothing()
+{
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    for (WatchAddForm* f : {view.sectorForm(), view.fundForm()}) {
+        f->field()->setText(u" \t "_s);
+        QVERIFY(!f->searchButton()->isEnabled());
+        QVERIFY(!f->searchButton()->isHighlighted());
+        QTest::keyClick(f->field(), Qt::Key_Return);
+        QCOMPARE(f->lookupState().kind, LookupState::Kind::idle);
+    }
+    QTest::qWait(100);
+    QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+void TestSettingsView::searchButtonFollowsTheText()
+{
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    WatchAddForm* f = view.sectorForm();
+    search(f, u" bk0475 "_s);
+    QCOMPARE(f->lastSearchedCode(), u"BK0475"_s);
+    QVERIFY(f->searchButton()->isEnabled());
+    QVERIFY(!f->searchButton()->isHighlighted()); // nothing new to look up
+    f->field()->setText(u"BK0475"_s);
+    QVERIFY(!f->searchButton()->isHighlighted());
+    f->field()->setText(u"BK0547"_s);
+    QVERIFY(f->searchButton()->isHighlighted());
+    f->field()->clear();
+    QVERIFY(!f->searchButton()->isEnabled());
+}
+
+void TestSettingsView::slowAnswerNeverNamesAnotherCode()
+{
+    // The first code's answer arrives after the second code's.
+    m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::delay(300), u"BK0475"_s);
+    auto controller = makeController();
+    SettingsView view(*controller, 2000ms);
+    WatchAddForm* f = view.sectorForm();
+    f->field()->setText(u"BK0475"_s);
+    f->lookup();
+    f->field()->setText(u"BK0547"_s);
+    f->lookup();
+    QTRY_COMPARE(f->lookupState(), LookupState::found(u"黄金概念"_s));
+    QTest::qWait(450);
+    QCOMPARE(f->lookupState(), LookupState::found(u"黄金概念"_s));
+
+    // A name found for one code is not given to a code typed afterwards.
+    f->field()->setText(u"BK1128"_s);
+    QCOMPARE(f->nameForAdd(), u"BK1128"_s);
+}
+
+void TestSettingsView::add_data()
+{
+    QTest::addColumn<WatchAddForm::Kind>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("lastRow");  // the new last row; empty: nothing added
+    QTest::addColumn<QString>("message"); // empty: none
+    const auto board = WatchAddForm::Kind::sector;
+    const auto fund = WatchAddForm::Kind::fund;
+    QTest::newRow("found board") << board << u"bk0800"_s << u"人工智能|BK0800"_s << QString();
+    QTest::newRow("unknown board, added anyway")
+        << board << u"BK9999"_s << u"BK9999|BK9999"_s << QString();
+    QTest::newRow("duplicate board") << board << u" bk0475"_s << QString() << u"该板块已添加"_s;
+    QTest::newRow("found fund") << fund << u"320007"_s << u"诺安成长混合A|320007"_s << QString();
+    QTest::newRow("unknown fund, added anyway")
+        << fund << u"000000"_s << u"000000|000000"_s << QString();
+    QTest::newRow("duplicate fund") << fund << u"161725 "_s << QString() << u"该基金已添加"_s;
+}
+
+void TestSettingsView::add()
+{
+    QFETCH(WatchAddForm::Kind, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, lastRow);
+    QFETCH(QString, message);
+    const bool isBoard = kind == WatchAddForm::Kind::sector;
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    view.resize(400, 500);
+    view.show();
+    const QStringList before = isBoard ? view.sectorRows() : view.fundRows();
+
+    QTest::mouseClick(isBoard ? view.addSectorButton() : view.addFundButton(), Qt::LeftButton);
+    QVERIFY(isBoard ? view.isAddSectorShown() : view.isAddFundShown());
+    QCOMPARE((isBoard ? view.addSectorButton() : view.addFundButton())->iconName(), u"minus"_s);
+    WatchAddForm* f = form(view, kind);
+    search(f, typed);
+    QPushButton* button = f->lookupState().kind == LookupState::Kind::found ? f->addButton()
+                                                                             : f->addAnywayButton();
+    QVERIFY(button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+
+    const QStringList after = isBoard ? view.sectorRows() : view.fundRows();
+    const WatchConfig stored = controller->configStore().config();
+    if (lastRow.isEmpty()) {
+        // A duplicate changes nothing but the message; the form keeps its text.
+        QCOMPARE(after, before);
+        QCOMPARE(view.message(), std::optional(message));
+        QVERIFY(isBoard ? view.isAddSectorShown() : view.isAddFundShown());
+        QCOMPARE(f->field()->text(), typed);
+        QVERIFY(!controller->isRefreshing());
+        return;
+    }
+    QCOMPARE(after, before + QStringList{lastRow});
+    const QString code = lastRow.section(u'|', 1), name = lastRow.section(u'|', 0, 0);
+    if (isBoard)
+        QCOMPARE(stored.sectors.last(), (SectorConfig{code, name}));
+    else
+        QCOMPARE(stored.funds.last(), (FundConfig{code, name}));
+    QVERIFY(!view.message());
+    QVERIFY(!(isBoard ? view.isAddSectorShown() : view.isAddFundShown()));
+    QCOMPARE(f->field()->text(), QString());
+    QCOMPARE(f->lookupState().kind, LookupState::Kind::idle);
+    // The new entry is fetched at once.
+    QVERIFY(controller->isRefreshing());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+}
+
+void TestSettingsView::remove_data()
+{
+    QTest::addColumn<QStringList>("boards");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<QString>("newCurrent");
+    QTest::newRow("the current one, others left")
+        << QStringList{u"BK0547"_s, u"BK1128"_s, u"BK0800"_s} << u"BK1128"_s << u"BK1128"_s
+        << u"BK0547"_s;
+    QTest::newRow("the current and only one")
+        << QStringList{u"BK0547"_s} << u"BK0547"_s << u"BK0547"_s << u"BK0475"_s;
+    QTest::newRow("another one") << QStringList{u"BK0547"_s, u"BK1128"_s} << u"BK0547"_s
+                                 << u"BK1128"_s << u"BK0547"_s;
+}
+
+void TestSettingsView::remove()
+{
+    QFETCH(QStringList, boards);
+    QFETCH(QString, current);
+    QFETCH(QString, removed);
+    QFETCH(QString, newCurrent);
+    auto controller = makeController();
+    WatchConfig config;
+    for (const QString& code : boards)
+        config.sectors.append({code, code});
+    controller->configStore().setConfig(config);
+    controller->setCurrentSectorCode(current);
+    SettingsView view(*controller, 600ms);
+
+    QWidget* row = view.sectorRow(removed);
+    QVERIFY(row);
+    auto* menu = row->findChild<QMenu*>();
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().first()->text(), u"删除"_s);
+    menu->actions().first()->trigger();
+
+    boards.removeAll(removed);
+    QStringList rows;
+    for (const QString& code : boards)
+        rows.append(code + u'|' + code);
+    QCOMPARE(view.sectorRows(), rows);
+    QCOMPARE(controller->configStore().config().sectors.size(), boards.size());
+    QCOMPARE(controller->currentSectorCode(), newCurrent);
+    if (removed == current) {
+        // Only the new current board is fetched.
+        QTRY_VERIFY(controller->sector().has_value());
+        QCOMPARE(controller->sector()->code, newCurrent);
+        QVERIFY(!controller->gold().has_value());
+    } else {
+        QVERIFY(controller->isRefreshing());
+        QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+        QVERIFY(controller->gold().has_value());
+    }
+    if (boards.isEmpty())
+        QCOMPARE(view.sectorRows(), QStringList());
+}
+
+void TestSettingsView::figureSource()
+{
+    auto controller = makeController();
+    run(controller->refresh());
+    QVERIFY(controller->gold() && !controller->allSectors().isEmpty());
+    const QString goldTitle = controller->title();
+    SettingsView view(*controller, 600ms);
+    QComboBox* menu = view.sourceMenu();
+    QCOMPARE(menu->count(), 4);
+    QCOMPARE(menu->itemText(0), u"黄金(CNY/g)"_s);
+    QCOMPARE(menu->itemText(2), u"黄金概念"_s);
+    QCOMPARE(menu->currentIndex(), 0);
+
+    menu->setCurrentIndex(2);
+    emit menu->activated(2);
+    QCOMPARE(controller->configStore().config().statusBarSource, std::optional(u"BK0547"_s));
+    QVERIFY(rawSettings().value(ConfigStore::key).toByteArray().contains(
+        R"("statusBarSource":"BK0547")"));
+    // The tray now shows the board's index.
+    std::optional<double> index;
+    for (const SectorQuote& quote : controller->allSectors()) {
+        if (quote.code == u"BK0547"_s)
+            index = quote.index;
+    }
+    QVERIFY(index);
+    QVERIFY2(controller->title().endsWith(Format::price(*index)), qPrintable(controller->title()));
+    QVERIFY(controller->title() != goldTitle);
+
+    menu->setCurrentIndex(0);
+    emit menu->activated(0);
+    // Gold is the default, stored as no source at all.
+    QCOMPARE(controller->configStore().config().statusBarSource, std::nullopt);
+    QVERIFY(!rawSettings().value(ConfigStore::key).toByteArray().contains("statusBarSource"));
+    QCOMPARE(controller->title(), goldTitle);
+}
+
+void TestSettingsView::manualUpdateCheck_data()
+{
+    QTest::addColumn<QByteArray>("record"); // empty: both sources fail
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("opened"); // what pressing the button again opens
+    QTest::newRow("up to date") << QByteArray(R"({"version":"0.0.1","download_url":"x"})")
+                                << u"已是最新版本"_s << u"立即检查"_s << QString();
+    QTest::newRow("newer version")
+        << QByteArray(R"({"version":"99.0","download_url":"https://orlenby.com/q.zip"})")
+        << u"发现新版本"_s << u"下载更新"_s << u"https://orlenby.com/q.zip"_s;
+    QTest::newRow("newer version, unsafe address")
+        << QByteArray(R"({"version":"99.0","download_url":"file:///etc/passwd"})")
+        << u"发现新版本"_s << u"下载更新"_s << QString();
+    QTest::newRow("both sources fail") << QByteArray() << u"检查失败，稍后再试"_s
+                                       << u"立即检查"_s << QString();
+}
+
+void TestSettingsView::manualUpdateCheck()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QString, opened);
+    if (record.isEmpty()) {
+        m_fixture.sim().addFault(u"/works/downloads/version.json"_s, Fault::status(500));
+        m_fixture.sim().addFault(u"/repos/kestrin-orlenby/quotara/releases/latest"_s,
+                                 Fault::status(500));
+    } else {
+        m_fixture.sim().setVersionRecord(record);
+    }
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    QList<QUrl> openedUrls;
+    view.openUrl = [&](const QUrl& url) { openedUrls.append(url); };
+    QCOMPARE(view.updateStatusText(), QString());
+    QCOMPARE(view.updateButton()->text(), u"立即检查"_s);
+
+    QTest::mouseClick(view.updateButton(), Qt::LeftButton);
+    QCOMPARE(view.updateStatusText(), u"检查中…"_s);
+    QVERIFY(!view.updateButton()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(view.updateButton()->isEnabled(), 10000);
+    QTEST(view.updateStatusText(), "status");
+    QTEST(view.updateButton()->text(), "button");
+
+    // Pressed again: "下载更新" opens a web address, anything else checks again.
+    m_fixture.sim().clearRequests();
+    QTest::mouseClick(view.updateButton(), Qt::LeftButton);
+    if (!opened.isEmpty()) {
+        QCOMPARE(openedUrls, QList<QUrl>{QUrl(opened)});
+        QCOMPARE(m_fixture.sim().requests().size(), 0);
+    } else {
+        QVERIFY(openedUrls.isEmpty());
+        QCOMPARE(view.updateStatusText(), u"检查中…"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(view.updateButton()->isEnabled(), 10000);
+    }
+}
+
+void TestSettingsView::autoCheckSwitchIsStored()
+{
+    auto controller = makeController();
+    {
+        SettingsView view(*controller, 600ms);
+        QVERIFY(view.autoCheckSwitch()->isChecked()); // on until switched off
+        QTest::mouseClick(view.autoCheckSwitch(), Qt::LeftButton);
+        QCOMPARE(rawSettings().value(u"com.orlenby.quotara.autoCheckUpdate"_s).toBool(), false);
+        QCOMPARE(view.versionText(), u'v' + controller->updateChecker().currentVersion());
+    }
+    SettingsView again(*controller, 600ms);
+    QVERIFY(!again.autoCheckSwitch()->isChecked());
+}
+
+void TestSettingsView::donationLinkOpensTheConfiguredPage()
+{
+    qputenv("QUOTARA_DONATION_URL", "https://example.org/coffee");
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    QList<QUrl> opened;
+    view.openUrl = [&](const QUrl& url) { opened.append(url); };
+    QTest::mouseClick(view.donationLink(), Qt::LeftButton);
+    qunsetenv("QUOTARA_DONATION_URL");
+    QCOMPARE(opened, QList<QUrl>{QUrl(u"https://example.org/coffee"_s)});
+}
+
+void TestSettingsView::leavingSettingsForgetsTheForms()
+{
+    auto controller = makeController();
+    MainPanelView panel(*controller);
+    panel.setShowSettings(true);
+    SettingsView* view = panel.settingsView();
+    view->setAddSectorShown(true);
+    search(view->sectorForm(), u"bk0475"_s);
+    view->addSector(); // a duplicate: only the message
+    QVERIFY(view->message());
+    view->openAddRuleSheet();
+    QVERIFY(panel.findChild<QWidget*>(u"SheetOverlay"_s));
+
+    panel.setShowSettings(false);
+    panel.setShowSettings(true);
+    QVERIFY(!view->isAddSectorShown());
+    QCOMPARE(view->sectorForm()->field()->text(), QString());
+    QCOMPARE(view->sectorForm()->lookupState().kind, LookupState::Kind::idle);
+    QVERIFY(!view->message());
+    QTRY_VERIFY(!panel.findChild<QWidget*>(u"SheetOverlay"_s));
+}
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"
