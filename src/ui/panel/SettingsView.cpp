@@ -348,6 +348,14 @@ void SettingsView::removeSector(const QString& code)
     ConfigStore& store = m_controller.configStore();
     const bool wasCurrent = code == m_controller.currentSectorCode();
     store.removeSector(SectorConfig{code, {}});
+    if (store.config().statusBarSource == code) {
+        // The tray would otherwise go on showing some other board's figure
+        // under a source nobody watches; it falls back to gold.
+        WatchConfig config = store.config();
+        config.statusBarSource.reset();
+        store.setConfig(config);
+        m_controller.updateStatusTitle();
+    }
     if (wasCurrent) {
         const auto& sectors = store.config().sectors;
         const QString next =

@@ -282,6 +282,7 @@ void TestSettingsView::remove()
     WatchConfig config;
     for (const QString& code : boards)
         config.sectors.append({code, code});
+    config.statusBarSource = boards.last();
     controller->configStore().setConfig(config);
     controller->setCurrentSectorCode(current);
     SettingsView view(*controller, 600ms);
@@ -301,6 +302,13 @@ void TestSettingsView::remove()
     QCOMPARE(view.sectorRows(), rows);
     QCOMPARE(controller->configStore().config().sectors.size(), boards.size());
     QCOMPARE(controller->currentSectorCode(), newCurrent);
+    // A tray showing the removed board goes back to gold.
+    const auto source = controller->configStore().config().statusBarSource;
+    QCOMPARE(source, boards.contains(config.statusBarSource.value())
+                         ? config.statusBarSource
+                         : std::nullopt);
+    QCOMPARE(view.sourceMenu()->currentIndex(),
+             source ? view.sourceMenu()->findData(*source) : 0);
     if (removed == current) {
         // Only the new current board is fetched.
         QTRY_VERIFY(controller->sector().has_value());
