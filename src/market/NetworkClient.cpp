@@ -13,12 +13,14 @@ namespace NetworkClient {
 
 namespace {
 
+// Never disconnect a reply's signals: abort() emits finished(), which resumes
+// the awaiting coroutine at once, and only afterwards tells the network
+// thread to drop the request. Disconnecting here would cut that second
+// signal, and the connection would stay reserved for an answer nobody waits
+// for; after six such time-outs every request to the host would queue
+// forever. Our own connections use the reply as context and die with it.
 struct ReplyDeleter {
-    void operator()(QNetworkReply* reply) const
-    {
-        reply->disconnect();
-        reply->deleteLater();
-    }
+    void operator()(QNetworkReply* reply) const { reply->deleteLater(); }
 };
 
 struct TransferState {

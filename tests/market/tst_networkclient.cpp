@@ -21,6 +21,8 @@ private slots:
     void refusedConnection();
     void cancellation();
     void cancelledBeforeStart();
+    void abandonedRequestsFreeTheirConnections_data();
+    void abandonedRequestsFreeTheirConnections();
 
 private:
     QUrl url(const QString& pathAndQuery) const { return QUrl(m_fixture.origin() + pathAndQuery); }
@@ -176,6 +178,39 @@ void TestNetworkClient::cancelledBeforeStart()
     QVERIFY(outcome.error);
     QCOMPARE(outcome.error->kind(), FetchError::Kind::badResponse);
     QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+void TestNetworkClient::abandonedRequestsFreeTheirConnections_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<bool>("cancelled"); // by us, rather than timed out
+    QTest::newRow("time-out before the headers") << Fault::stall() << false;
+    QTest::newRow("time-out in the body") << Fault::stallMidBody() << false;
+    QTest::newRow("cancelled") << Fault::stall() << true;
+}
+
+void TestNetworkClient::abandonedRequestsFreeTheirConnections()
+{
+    // Qt keeps six connections to a host. More abandoned requests than that
+    // must not leave the host unreachable for the next one.
+    QFETCH(Fault, fault);
+    QFETCH(bool, cancelled);
+    m_fixture.sim().clearFaults();
+    m_fixture.sim().addFault(kPath, fault, QString(), 8);
+    for (int i = 0; i < 8; ++i) {
+        auto cancel = CancelToken::create();
+        if (cancelled)
+            QTimer::singleShot(100, cancel.get(), [cancel] { cancel->cancel(); });
+        const auto outcome = run(NetworkClient::getJSON(
+            url(kPath + u'?' + kQuery), NetworkClient::defaultUA.toString(),
+            NetworkClient::defaultReferer.toString(), std::chrono::milliseconds(200), cancel));
+        QVERIFY(outcome.error);
+    }
+    const auto outcome = run(NetworkClient::getJSON(url(kPath + u'?' + kQuery),
+                                                    NetworkClient::defaultUA.toString(),
+                                                    NetworkClient::defaultReferer.toString(),
+                                                    std::chrono::milliseconds(2000)));
+    QVERIFY2(outcome.value, qPrintable(outcome.describe()));
 }
 
 QTEST_GUILESS_MAIN(TestNetworkClient)
