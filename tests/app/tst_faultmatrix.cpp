@@ -1,0 +1,224 @@
+// Every route of the refresh cycle, in turn, answers every way a server or
+// a network can fail. After each failure the last good data must still be
+// shown, the message must be one of the program's own, and the event loop
+// must never have been held up for long.
+#include "PreferencesSandbox.h"
+#include "SimFixture.h"
+#include "app/MenuBarController.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimeZone>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+// How long the event loop was held up: a timer asks to run every 2 ms, and
+// the longest wait between two of its runs beyond those 2 ms is time in
+// which the loop could not get to it. It counts the machine's own
+// scheduling too, so it can only overstate, never hide, a blocked loop.
+class BlockingMeter : public QObject {
+public:
+    static constexpr int intervalMs = 2;
+
+    BlockingMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(intervalMs);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (m_last.isValid())
+                m_longest = std::max(m_longest, m_last.nsecsElapsed());
+            m_last.start();
+        });
+        m_timer.start();
+    }
+    void reset()
+    {
+        m_longest = 0;
+        m_last.invalidate();
+    }
+    double longestMs() const { return std::max(0.0, double(m_longest) / 1e6 - intervalMs); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_last;
+    qint64 m_longest = 0;
+};
+
+enum class Feeds { cycle, overview, funds };
+
+struct Route {
+    const char* name;
+    QString path;
+    QString query; // a part of the query that singles the request out
+    Feeds feeds;
+};
+
+const Route kRoutes[] = {
+    {"gold quote", u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s, Feeds::cycle},
+    {"board quote", u"/api/qt/ulist.np/get"_s, u"secids=90.BK0475&"_s, Feeds::cycle},
+    {"board stocks", u"/api/qt/clist/get"_s, {}, Feeds::cycle},
+    {"board trend", u"/api/qt/stock/trends2/get"_s, u"secid=90.BK0475"_s, Feeds::cycle},
+    {"gold trend", u"/api/qt/stock/trends2/get"_s, u"secid=113.aum"_s, Feeds::cycle},
+    {"board overview", u"/api/qt/ulist.np/get"_s, u"secids=90.BK0475,90.BK0547"_s,
+     Feeds::overview},
+    {"fund values", u"/FundMNewApi/FundMNFInfo"_s, {}, Feeds::funds},
+    {"fund holdings", u"/FundMNewApi/FundMNInverstPosition"_s, {}, Feeds::funds},
+    {"holding changes", u"/api/qt/ulist.np/get"_s, u"fields=f3,f12"_s, Feeds::funds},
+};
+
+struct NamedFault {
+    const char* name;
+    Fault fault;
+};
+
+const NamedFault kFaults[] = {
+    {"500", Fault::status(500)},
+    {"404", Fault::status(404)},
+    {"time-out", Fault::stall()},
+    {"stalled body", Fault::stallMidBody()},
+    {"dropped", Fault::drop()},
+    {"dropped mid-body", Fault::dropMidBody()},
+    {"malformed", Fault::malformed()},
+    {"not an object", Fault::nonObject()},
+    {"100 MB body", Fault::hugeBody(100LL * 1024 * 1024)},
+};
+
+QStringList ownMessages()
+{
+    QStringList messages;
+    for (const QString& text : {u"数据格式异常"_s, u"服务器响应异常"_s, u"网络连接超时"_s,
+                                u"无法连接服务器"_s}) {
+        messages << text + u"（已显示上次数据）"_s << u"基金数据"_s + text;
+    }
+    messages << u"更新失败，请稍后重试"_s << u"基金数据更新失败"_s;
+    return messages;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Feeds)
+
+class TestFaultMatrix : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void matrix_data();
+    void matrix();
+    void cleanupTestCase();
+
+private:
+    SimFixture m_fixture;
+    QDateTime m_now = QDateTime(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai"));
+    std::unique_ptr<MenuBarController> m_controller;
+    BlockingMeter* m_meter = nullptr;
+    double m_worstMs = 0;
+    QString m_worstCell;
+};
+
+void TestFaultMatrix::initTestCase()
+{
+    const QByteArray origin = m_fixture.origin().toUtf8();
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        qputenv(variable, origin);
+    clearPreferences();
+    m_fixture.sim().setClock([this] { return m_now; });
+    // A time-out of 400 ms keeps the stalls short; everything else answers
+    // well within it.
+    m_controller = std::make_unique<MenuBarController>(MenuBarController::Options{
+        .now = [this] { return m_now; }, .timeout = 400ms, .startTimers = false});
+    m_meter = new BlockingMeter;
+}
+
+void TestFaultMatrix::matrix_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<Feeds>("feeds");
+    QTest::addColumn<Fault>("fault");
+    for (const Route& route : kRoutes) {
+        for (const NamedFault& fault : kFaults)
+            QTest::addRow("%s, %s", route.name, fault.name)
+                << route.path << route.query << route.feeds << fault.fault;
+    }
+}
+
+void TestFaultMatrix::matrix()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, query);
+    QFETCH(Feeds, feeds);
+    QFETCH(Fault, fault);
+    MenuBarController& c = *m_controller;
+
+    // A good cycle first, then one a few minutes later in which this route fails.
+    m_fixture.sim().clearFaults();
+    run(c.refresh());
+    QVERIFY2(!c.errorMessage() && !c.fundErrorMessage(),
+             qPrintable(c.errorMessage().value_or(c.fundErrorMessage().value_or(QString()))));
+    const GoldQuote gold = *c.gold();
+    const QDateTime lastUpdate = *c.lastUpdate();
+    const QString title = c.title();
+    const QList<FundDetail> funds = c.funds();
+    QCOMPARE(funds.size(), 3);
+
+    m_now = m_now.addSecs(180);
+    m_fixture.sim().addFault(path, fault, query);
+    m_fixture.sim().clearRequests();
+    m_meter->reset();
+    run(c.refresh());
+    const double blockedMs = m_meter->longestMs();
+
+    int hits = 0;
+    for (const RecordedRequest& r : m_fixture.sim().requests())
+        hits += r.path == path && r.query.contains(query);
+    QVERIFY2(hits > 0, "the faulted route was never asked");
+    QVERIFY(!c.isRefreshing() && !c.isLoading());
+
+    if (feeds == Feeds::funds) {
+        // The prices and boards of this cycle are new; the funds keep what
+        // they showed, or a fund whose holdings could not be read is shown
+        // without an estimate, never without its published value.
+        QVERIFY(!c.errorMessage());
+        QCOMPARE(*c.lastUpdate(), m_now);
+        if (c.fundErrorMessage())
+            QVERIFY2(ownMessages().contains(*c.fundErrorMessage()),
+                     qPrintable(*c.fundErrorMessage()));
+        QCOMPARE(c.funds().size(), funds.size());
+        for (qsizetype i = 0; i < funds.size(); ++i) {
+            QCOMPARE(c.funds()[i].quote.code, funds[i].quote.code);
+            QCOMPARE(c.funds()[i].quote.nav, funds[i].quote.nav);
+        }
+    } else {
+        QVERIFY(c.errorMessage());
+        QVERIFY2(ownMessages().contains(*c.errorMessage()), qPrintable(*c.errorMessage()));
+        QCOMPARE(*c.lastUpdate(), lastUpdate);
+        if (feeds == Feeds::cycle) {
+            // Nothing of the failed cycle was published.
+            QCOMPARE(c.gold()->priceCNY, gold.priceCNY);
+            QCOMPARE(c.title(), title);
+        }
+        QCOMPARE(c.funds().size(), funds.size());
+    }
+
+    if (blockedMs > m_worstMs) {
+        m_worstMs = blockedMs;
+        m_worstCell = QString::fromUtf8(QTest::currentDataTag());
+    }
+    QVERIFY2(blockedMs < 50.0,
+             qPrintable(u"event loop held for %1 ms"_s.arg(blockedMs, 0, 'f', 1)));
+}
+
+void TestFaultMatrix::cleanupTestCase()
+{
+    qInfo("longest event-loop stretch: %.1f ms (%s)", m_worstMs, qPrintable(m_worstCell));
+    delete m_meter;
+    m_controller.reset();
+}
+
+QTEST_GUILESS_MAIN(TestFaultMatrix)
+#include "tst_faultmatrix.moc"
