@@ -1,5 +1,10 @@
 #include "Preferences.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
 namespace {
 
 QString& scopeName()
@@ -23,7 +28,28 @@ QString Preferences::scope()
 Preferences::Preferences()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("orlenby"),
                  scopeName())
-{}
+{
+    static QSet<QString> checked;
+    const QString file = m_settings.fileName();
+    if (!checked.contains(file)) {
+        checked.insert(file);
+        removeAbandonedLock(file + QStringLiteral(".lock"));
+    }
+}
+
+bool Preferences::removeAbandonedLock(const QString& lockPath)
+{
+    // A writer killed between creating its lock file and writing its process
+    // id into it leaves the file empty. Qt then cannot tell that the owner is
+    // gone and waits for the lock to age 30 s, on every write, freezing the
+    // app after a restart. A live writer fills the file within microseconds,
+    // so an empty one older than a second is abandoned.
+    const QFileInfo info(lockPath);
+    if (!info.exists() || info.size() != 0)
+        return false;
+    const qint64 age = info.lastModified().msecsTo(QDateTime::currentDateTime());
+    return age > 1000 && QFile::remove(lockPath);
+}
 
 std::optional<QByteArray> Preferences::data(const QString& key) const
 {

@@ -32,6 +32,11 @@ public:
     bool contains(const QString& key) const;
     void remove(const QString& key);
 
+    // Removes the store's lock file when a killed writer left it empty (see
+    // the definition); done once per store file by the first Preferences.
+    // True when it removed the file.
+    static bool removeAbandonedLock(const QString& lockPath);
+
 private:
     mutable QSettings m_settings;
 };
