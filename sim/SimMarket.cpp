@@ -141,6 +141,9 @@ double SimMarket::close(int instrument, QDate tradingDay) const
         }
         return round2(board->level * sum / weights);
     }
+    const auto pinned = m_pinnedCloses.constFind({instrument, tradingDay.toJulianDay()});
+    if (pinned != m_pinnedCloses.cend())
+        return *pinned;
     if (isSuspended(instrument))
         return round2(info.basePrice);
     return round2(level(instrument, SimCalendar::ordinal(tradingDay)));
@@ -390,11 +393,13 @@ double SimMarket::nav(const SimCatalog::Fund& fund, QDate tradingDay) const
     if (ordinal >= 0) {
         std::vector<double>& forward = m_navForward[fund.code];
         if (forward.empty())
-            forward.push_back(fund.baseNav);
+            forward.push_back(pinnedNav(fund.code, 0).value_or(fund.baseNav));
         while (qint64(forward.size()) <= ordinal) {
             const qint64 next = qint64(forward.size());
             const double last = forward.back();
-            forward.push_back(round4(last * (1.0 + dailyReturn(fund, next, last, 1))));
+            forward.push_back(
+                pinnedNav(fund.code, next)
+                    .value_or(round4(last * (1.0 + dailyReturn(fund, next, last, 1)))));
         }
         return forward[std::size_t(ordinal)];
     }
@@ -402,8 +407,11 @@ double SimMarket::nav(const SimCatalog::Fund& fund, QDate tradingDay) const
     std::vector<double>& backward = m_navBackward[fund.code];
     while (qint64(backward.size()) < -ordinal) {
         const qint64 from = -qint64(backward.size()); // ordinal whose value is known
-        const double known = backward.empty() ? fund.baseNav : backward.back();
-        backward.push_back(round4(known / (1.0 + dailyReturn(fund, from, known, -1))));
+        const double known =
+            backward.empty() ? pinnedNav(fund.code, 0).value_or(fund.baseNav) : backward.back();
+        backward.push_back(
+            pinnedNav(fund.code, from - 1)
+                .value_or(round4(known / (1.0 + dailyReturn(fund, from, known, -1)))));
     }
     return backward[std::size_t(-ordinal - 1)];
 }
@@ -417,10 +425,26 @@ QDate SimMarket::publishedNavDate(const QDateTime& now)
     return d;
 }
 
+QDate SimMarket::publishedNavDate(const SimCatalog::Fund& fund, const QDateTime& now) const
+{
+    const NavRelease release = m_navReleases.value(fund.code);
+    const QDateTime local = SimCalendar::toShanghai(now);
+    const auto releasedAt = [&](QDate tradingDay) {
+        QDate day = tradingDay;
+        for (int i = 0; i < release.daysLater; ++i)
+            day = SimCalendar::nextTradingDay(day);
+        return QDateTime(day, release.at, SimCalendar::shanghai());
+    };
+    QDate d = SimCalendar::tradingDayOnOrBefore(local.date());
+    while (releasedAt(d) > local)
+        d = SimCalendar::previousTradingDay(d);
+    return d;
+}
+
 SimMarket::Nav SimMarket::publishedNav(const SimCatalog::Fund& fund, const QDateTime& now) const
 {
     Nav out;
-    out.date = publishedNavDate(now);
+    out.date = publishedNavDate(fund, now);
     out.value = nav(fund, out.date);
     out.accumulated = round4(out.value + fund.accumulatedGap);
     if (!fund.launchedRecently) {
@@ -446,4 +470,45 @@ QDate SimMarket::holdingsReportDate(const QDateTime& now)
     while (quarterEnd.addDays(22) > today)
         quarterEnd = QDate(quarterEnd.year(), quarterEnd.month(), 1).addMonths(-2).addDays(-1);
     return quarterEnd;
+}
+
+void SimMarket::pinClose(int instrument, QDate tradingDay, double close)
+{
+    m_pinnedCloses.insert({instrument, tradingDay.toJulianDay()}, round2(close));
+    forgetDerived();
+}
+
+void SimMarket::pinNav(const QString& fund, QDate tradingDay, double value)
+{
+    m_pinnedNavs.insert({fund, SimCalendar::ordinal(tradingDay)}, round4(value));
+    forgetDerived();
+}
+
+void SimMarket::setSuspended(int instrument, bool suspended)
+{
+    if (suspended)
+        m_suspended.insert(instrument);
+    else
+        m_suspended.remove(instrument);
+    forgetDerived();
+}
+
+void SimMarket::setNavRelease(const QString& fund, NavRelease release)
+{
+    m_navReleases.insert(fund, release);
+}
+
+std::optional<double> SimMarket::pinnedNav(const QString& fund, qint64 ordinal) const
+{
+    const auto it = m_pinnedNavs.constFind({fund, ordinal});
+    return it == m_pinnedNavs.cend() ? std::nullopt : std::optional<double>(*it);
+}
+
+// Minute lines and net-value walks are built from closes, suspensions and
+// pins: a changed pin makes them stale.
+void SimMarket::forgetDerived()
+{
+    m_days.clear();
+    m_navForward.clear();
+    m_navBackward.clear();
 }

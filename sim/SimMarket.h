@@ -28,6 +28,10 @@
 //   of deterministic noise; bond funds without holdings drift a few basis
 //   points a day.
 // - Prices carry 2 decimals, running averages 3, net values 4.
+//
+// A test that replays days with figures of its own pins them (pinClose,
+// pinNav, setSuspended, setNavRelease); everything derived from a pinned
+// figure follows it, so the routes stay consistent with each other.
 class SimMarket {
 public:
     struct Bar {
@@ -78,6 +82,14 @@ public:
         std::optional<double> changePercent; // empty for a fund too new to have one
     };
 
+    // When a trading day's net value comes out: `daysLater` trading days
+    // after that day, at `at` Shanghai time. Most funds publish the same
+    // evening; funds holding foreign stocks a day or two later.
+    struct NavRelease {
+        int daysLater = 0;
+        QTime at = QTime(20, 0);
+    };
+
     explicit SimMarket(quint64 seed = 1);
 
     quint64 seed() const { return m_seed; }
@@ -97,14 +109,28 @@ public:
     // divided by the holdings' total weight; 0 for a fund without stocks.
     double holdingsChange(const SimCatalog::Fund& fund, QDate tradingDay) const;
     double nav(const SimCatalog::Fund& fund, QDate tradingDay) const;
-    // Net values are out at 20:00 Shanghai time on their trading day.
+    // The latest net value out at `now`, by the fund's release rule.
     Nav publishedNav(const SimCatalog::Fund& fund, const QDateTime& now) const;
+    // The latest trading day whose net value is out at `now` under the
+    // default rule (20:00 Shanghai time on the day itself), or under the
+    // fund's own rule.
     static QDate publishedNavDate(const QDateTime& now);
+    QDate publishedNavDate(const SimCatalog::Fund& fund, const QDateTime& now) const;
     // Exchange price of a listed fund (LOF) at the close of a trading day: the
     // day's net value give or take a small premium, 3 decimals.
     double listedPrice(const SimCatalog::Fund& fund, QDate tradingDay) const;
     // The quarter whose holdings report is out (22 days after the quarter).
     static QDate holdingsReportDate(const QDateTime& now);
+
+    // Pins a stock's close on a trading day (2 decimals, as prices are
+    // served): the day's minutes run from the previous close to it, and its
+    // quote change is read from the two closes.
+    void pinClose(int instrument, QDate tradingDay, double close);
+    // Pins a fund's net value on a trading day; its published change is read
+    // from it and the value of the trading day before.
+    void pinNav(const QString& fund, QDate tradingDay, double value);
+    void setSuspended(int instrument, bool suspended);
+    void setNavRelease(const QString& fund, NavRelease release);
 
 private:
     std::uint64_t key(int instrument) const;
@@ -115,6 +141,8 @@ private:
                        int direction) const;
     Day stockDay(int instrument, QDate tradingDay) const;
     Day boardDay(int instrument, QDate tradingDay) const;
+    std::optional<double> pinnedNav(const QString& fund, qint64 ordinal) const;
+    void forgetDerived();
 
     quint64 m_seed;
     QSet<int> m_suspended;
@@ -123,4 +151,7 @@ private:
     // trading day at a time; each fund keeps the stretch computed so far.
     mutable QHash<QString, std::vector<double>> m_navForward;  // ordinal 0, 1, 2, ...
     mutable QHash<QString, std::vector<double>> m_navBackward; // ordinal -1, -2, ...
+    QHash<QPair<int, qint64>, double> m_pinnedCloses;          // (instrument, julian day)
+    QHash<QPair<QString, qint64>, double> m_pinnedNavs;        // (fund, ordinal)
+    QHash<QString, NavRelease> m_navReleases;
 };

@@ -57,6 +57,8 @@ public:
     void clearRequests() { m_requests.clear(); }
 
     const SimMarket& market() const { return m_market; }
+    // For pinning a replayed scenario's figures (SimMarket::pinClose and co).
+    SimMarket& market() { return m_market; }
 
     void setVersionRecord(const QByteArray& body) { m_routes.setVersionRecord(body); }
     void setGithubRelease(const QByteArray& body) { m_routes.setGithubRelease(body); }

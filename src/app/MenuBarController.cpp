@@ -331,10 +331,16 @@ QCoro::Task<void> MenuBarController::refreshFunds()
         if (d.estChangePct)
             d.estNav = FundEstimator::estimateNav(d.quote.nav, *d.estChangePct);
     }
+    m_estimateHistory.note(details, codes, m_now());
     m_funds = details;
     m_fundStockChanges = changes;
     m_fundErrorMessage.reset();
     publish();
+}
+
+EstimateTrust MenuBarController::estimateTrust(const FundDetail& fund) const
+{
+    return EstimateLog::trust(fund, m_fundStockChanges, m_estimateHistory.days(fund.quote.code));
 }
 
 QCoro::Task<void> MenuBarController::refreshSector(QString code)

@@ -5,6 +5,7 @@
 #include "alerts/AlertEngine.h"
 #include "config/AlertConfig.h"
 #include "config/ConfigStore.h"
+#include "config/EstimateHistory.h"
 #include "market/FundService.h"
 #include "market/GoldService.h"
 #include "market/SectorService.h"
@@ -60,6 +61,12 @@ public:
     const QList<StockQuote>& sectorStocks() const { return m_sectorStocks; }
     const QList<FundDetail>& funds() const { return m_funds; }
     const QMap<QString, double>& fundStockChanges() const { return m_fundStockChanges; }
+    // Each watched fund's recent estimates and their errors, noted at every
+    // successful fund refresh.
+    const EstimateHistory& estimateHistory() const { return m_estimateHistory; }
+    // How far to trust the fund's estimate as last refreshed: coverage of its
+    // holdings, latest published date, that day's error and the mean error.
+    EstimateTrust estimateTrust(const FundDetail& fund) const;
     ConfigStore& configStore() { return *m_configStore; }
     const QList<SectorQuote>& allSectors() const { return m_allSectors; }
     const QString& currentSectorCode() const { return m_currentSectorCode; }
@@ -139,6 +146,7 @@ private:
     QList<StockQuote> m_sectorStocks;
     QList<FundDetail> m_funds;
     QMap<QString, double> m_fundStockChanges;
+    EstimateHistory m_estimateHistory;
     ConfigStore* m_configStore = nullptr;
     QList<SectorQuote> m_allSectors;
     QString m_currentSectorCode;

@@ -1,6 +1,7 @@
 #include "OnceReport.h"
 
 #include "MenuBarController.h"
+#include "market/EstimateLog.h"
 
 #include <QJsonArray>
 
@@ -93,8 +94,19 @@ template <typename T> QJsonArray records(const QList<T>& values)
 
 } // namespace
 
+QJsonObject fund(const MenuBarController& controller, const FundDetail& detail)
+{
+    QJsonObject json = toJson(detail);
+    json.insert(QStringLiteral("estimateTrust"),
+                EstimateLog::toJson(controller.estimateTrust(detail)));
+    return json;
+}
+
 QJsonObject build(MenuBarController& c)
 {
+    QJsonArray funds;
+    for (const FundDetail& detail : c.funds())
+        funds.append(fund(c, detail));
     QJsonObject changes;
     for (auto it = c.fundStockChanges().begin(); it != c.fundStockChanges().end(); ++it)
         changes.insert(it.key(), it.value());
@@ -117,7 +129,7 @@ QJsonObject build(MenuBarController& c)
         {QStringLiteral("goldTrendData"), optionalRecord(c.goldTrendData())},
         {QStringLiteral("sectorStocks"), records(c.sectorStocks())},
         {QStringLiteral("allSectors"), records(c.allSectors())},
-        {QStringLiteral("funds"), records(c.funds())},
+        {QStringLiteral("funds"), funds},
         {QStringLiteral("fundStockChanges"), changes},
         {QStringLiteral("alerts"),
          QJsonObject{{QStringLiteral("fired"), QJsonArray::fromStringList(c.lastFired())},

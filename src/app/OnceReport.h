@@ -1,5 +1,7 @@
 #pragma once
 
+#include "market/QuoteRecords.h"
+
 #include <QJsonObject>
 
 class MenuBarController;
@@ -9,5 +11,9 @@ class MenuBarController;
 namespace OnceReport {
 
 QJsonObject build(MenuBarController& controller);
+
+// One entry of "funds": the detail with its fields, plus "estimateTrust"
+// (EstimateLog::toJson of the controller's figures for it).
+QJsonObject fund(const MenuBarController& controller, const FundDetail& detail);
 
 } // namespace OnceReport

@@ -39,4 +39,17 @@ double estimateNav(double nav, double changePct)
     return nav * (1 + changePct / 100);
 }
 
+Coverage coverage(const QList<FundHolding>& holdings, const QMap<QString, double>& stockMap)
+{
+    Coverage c;
+    c.holdings = int(holdings.size());
+    for (const FundHolding& holding : holdings) {
+        if (!stockMap.contains(normalizeCode(holding.code)))
+            continue;
+        c.weightPct += holding.weight;
+        ++c.priced;
+    }
+    return c;
+}
+
 } // namespace FundEstimator

@@ -20,12 +20,14 @@ QList<FundQuote> parseQuotes(const QJsonObject& json)
         if (!nav)
             continue;
         const auto changeText = JsonRead::text(row, "NAVCHGRT");
+        const auto change = changeText ? JsonRead::decimal(*changeText) : std::nullopt;
         quotes.append(FundQuote{
             .code = *code,
             .name = *name,
             .nav = *nav,
-            .navChangePct = changeText ? JsonRead::decimal(*changeText).value_or(0.0) : 0.0,
+            .navChangePct = change.value_or(0.0),
             .navDate = JsonRead::textOr(row, "PDATE"),
+            .navChangeMissing = !change,
         });
     }
     return quotes;

@@ -8,7 +8,8 @@
 // Neither ever fails: unreadable rows are skipped.
 namespace FundParser {
 
-// Datas[]: FCODE, SHORTNAME, NAV (required), NAVCHGRT, PDATE.
+// Datas[]: FCODE, SHORTNAME, NAV (required), NAVCHGRT, PDATE. A change that
+// is missing or unreadable reads 0 and is flagged navChangeMissing.
 QList<FundQuote> parseQuotes(const QJsonObject& json);
 
 // Datas.fundStocks[]: GPDM, GPJC, JZBL (required), TEXCH.

@@ -65,6 +65,9 @@ struct FundQuote {
     double nav = 0;
     double navChangePct = 0;
     QString navDate;
+    // The provider gave no change for navDate (a fund too new to have one):
+    // navChangePct then reads 0, which must not be taken for a flat day.
+    bool navChangeMissing = false;
 
     bool operator==(const FundQuote&) const = default;
 };

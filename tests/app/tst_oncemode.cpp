@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +23,7 @@ private slots:
         m_fixture.sim().clearRequests();
     }
     void succeeds();
+    void damagedEstimateRecord();
     void failsWithExitCode1();
     void screenshots();
     void commandLine_data();
@@ -84,9 +86,39 @@ void TestOnceMode::succeeds()
     QCOMPARE(fund.value(u"quote"_s).toObject().value(u"code"_s).toString(), u"161725"_s);
     QVERIFY(fund.value(u"estChangePct"_s).isDouble());
     QVERIFY(!fund.value(u"holdings"_s).toArray().isEmpty());
+    const QJsonObject trust = fund.value(u"estimateTrust"_s).toObject();
+    QCOMPARE(trust.value(u"holdings"_s).toInt(), fund.value(u"holdings"_s).toArray().size());
+    QVERIFY(trust.value(u"pricedHoldings"_s).toInt() <= trust.value(u"holdings"_s).toInt());
+    QVERIFY(trust.value(u"coveragePct"_s).toDouble() > 0);
+    QCOMPARE(trust.value(u"navDate"_s).toString(),
+             fund.value(u"quote"_s).toObject().value(u"navDate"_s).toString());
+    for (const char* key : {"navDateError", "meanAbsError"})
+        QVERIFY(trust.contains(QLatin1String(key)));
     QVERIFY(!json.value(u"fundStockChanges"_s).toObject().isEmpty());
     QVERIFY(json.value(u"goldTrendData"_s).toObject().value(u"points"_s).isArray());
     QVERIFY(json.value(u"alerts"_s).toObject().value(u"fired"_s).isArray());
+}
+
+void TestOnceMode::damagedEstimateRecord()
+{
+    const QString key = u"com.orlenby.quotara.EstimateHistory"_s;
+    const QString aside = key + u".unreadable"_s;
+    const QByteArray damaged = R"({"v":1,"funds":{"161725":[["yesterday"]]}})";
+    QSettings store(m_config.filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
+    store.setValue(key, damaged);
+    store.sync();
+
+    const Result result = quotara({u"--once"_s});
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QJsonObject json = QJsonDocument::fromJson(result.out).object();
+    QCOMPARE(json.value(u"funds"_s).toArray().size(), 3);
+    // Whether this run recorded an estimate depends on the hour; either way
+    // the damaged bytes are still there, under the key or set aside.
+    store.sync();
+    QVERIFY(store.value(key).toByteArray() == damaged ||
+            store.value(aside).toByteArray() == damaged);
+    store.remove(key);
+    store.remove(aside);
 }
 
 void TestOnceMode::failsWithExitCode1()

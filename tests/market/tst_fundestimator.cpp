@@ -16,6 +16,8 @@ private slots:
     void estimateChangePct();
     void estimateNav_data();
     void estimateNav();
+    void coverage_data();
+    void coverage();
 };
 
 void TestFundEstimator::normalizeCode_data()
@@ -96,6 +98,40 @@ void TestFundEstimator::estimateNav()
     QFETCH(double, nav);
     QFETCH(double, change);
     QTEST(FundEstimator::estimateNav(nav, change), "estimate");
+}
+
+void TestFundEstimator::coverage_data()
+{
+    QTest::addColumn<QList<FundHolding>>("holdings");
+    QTest::addColumn<ChangeMap>("changes");
+    QTest::addColumn<double>("weight");
+    QTest::addColumn<int>("priced");
+    QTest::addColumn<int>("total");
+
+    const QList<FundHolding> three{holding(u"600519"_s, 15.23), holding(u"SZ000568"_s, 9.81),
+                                   holding(u"00700"_s, 8.02)};
+    QTest::newRow("all priced") << three
+                                << ChangeMap{{u"600519"_s, 1.0},
+                                             {u"000568"_s, -2.0},
+                                             {u"00700"_s, 0.0}}
+                                << 15.23 + 9.81 + 8.02 << 3 << 3;
+    // The decorated code is found under its six digits, as the estimate finds it.
+    QTest::newRow("one missing") << three << ChangeMap{{u"600519"_s, 1.0}, {u"000568"_s, -2.0}}
+                                 << 15.23 + 9.81 << 2 << 3;
+    QTest::newRow("none priced") << three << ChangeMap{} << 0.0 << 0 << 3;
+    QTest::newRow("no holdings") << QList<FundHolding>{} << ChangeMap{{u"600519"_s, 1.0}} << 0.0
+                                 << 0 << 0;
+}
+
+void TestFundEstimator::coverage()
+{
+    QFETCH(QList<FundHolding>, holdings);
+    QFETCH(ChangeMap, changes);
+    QFETCH(double, weight);
+    const FundEstimator::Coverage c = FundEstimator::coverage(holdings, changes);
+    QCOMPARE(c.weightPct, weight);
+    QTEST(c.priced, "priced");
+    QTEST(c.holdings, "total");
 }
 
 QTEST_GUILESS_MAIN(TestFundEstimator)

@@ -14,13 +14,15 @@ private slots:
     void parseHoldings();
 };
 
-// Each accepted row written as "code|name|nav|change|date".
+// Each accepted row written as "code|name|nav|change|date", the change
+// followed by "?" when the provider gave none.
 static QStringList describe(const QList<FundQuote>& quotes)
 {
     QStringList rows;
     for (const FundQuote& q : quotes)
-        rows.append(QStringList{q.code, q.name, QString::number(q.nav),
-                                QString::number(q.navChangePct), q.navDate}
+        rows.append(QStringList{
+            q.code, q.name, QString::number(q.nav),
+            QString::number(q.navChangePct) + (q.navChangeMissing ? u"?"_s : QString()), q.navDate}
                         .join(u'|'));
     return rows;
 }
@@ -54,7 +56,7 @@ void TestFundParser::parseQuotes_data()
     QTest::newRow("empty NAV skipped")
         << QByteArray(
                R"({"Datas":[{"FCODE":"1","SHORTNAME":"a","NAV":""},{"FCODE":"2","SHORTNAME":"b","NAV":"1.5"}]})")
-        << QStringList{u"2|b|1.5|0|"_s};
+        << QStringList{u"2|b|1.5|0?|"_s};
     QTest::newRow("placeholder NAV skipped")
         << QByteArray(R"({"Datas":[{"FCODE":"1","SHORTNAME":"a","NAV":"--"}]})") << QStringList{};
     QTest::newRow("numeric NAV is absent")
@@ -66,10 +68,10 @@ void TestFundParser::parseQuotes_data()
                                   {"FCODE":"2","SHORTNAME":"b","NAV":"1","NAVCHGRT":""},
                                   {"FCODE":"3","SHORTNAME":"c","NAV":"1","NAVCHGRT":null},
                                   {"FCODE":"4","SHORTNAME":"d","NAV":"1","NAVCHGRT":-1.5}]})")
-        << QStringList{u"1|a|1|0|"_s, u"2|b|1|0|"_s, u"3|c|1|0|"_s, u"4|d|1|0|"_s};
+        << QStringList{u"1|a|1|0?|"_s, u"2|b|1|0?|"_s, u"3|c|1|0?|"_s, u"4|d|1|0?|"_s};
     QTest::newRow("date not a string")
         << QByteArray(R"({"Datas":[{"FCODE":"1","SHORTNAME":"a","NAV":"1","PDATE":20240603}]})")
-        << QStringList{u"1|a|1|0|"_s};
+        << QStringList{u"1|a|1|0?|"_s};
     QTest::newRow("Datas empty") << QByteArray(R"({"Datas":[],"ErrCode":0})") << QStringList{};
     QTest::newRow("Datas null") << QByteArray(R"({"Datas":null,"ErrCode":61101,"Success":false})")
                                 << QStringList{};

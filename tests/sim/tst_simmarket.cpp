@@ -36,6 +36,9 @@ private slots:
     void publishedNavDate();
     void holdingsReportDate_data();
     void holdingsReportDate();
+    void navRelease_data();
+    void navRelease();
+    void pinnedFiguresFlowThrough();
 };
 
 void TestSimMarket::catalogShape()
@@ -290,6 +293,74 @@ void TestSimMarket::holdingsReportDate()
     QFETCH(QDate, report);
     QCOMPARE(SimMarket::holdingsReportDate(QDateTime(today, QTime(12, 0), SimCalendar::shanghai())),
              report);
+}
+
+void TestSimMarket::navRelease_data()
+{
+    QTest::addColumn<int>("daysLater");
+    QTest::addColumn<QTime>("at");
+    QTest::addColumn<QDateTime>("instant");
+    QTest::addColumn<QDate>("date");
+    const QTime ten(10, 0);
+    QTest::newRow("a day late, before ten")
+        << 1 << ten << shanghai(2024, 6, 5, 9, 59) << QDate(2024, 6, 3);
+    QTest::newRow("a day late, at ten")
+        << 1 << ten << shanghai(2024, 6, 5, 10, 0) << QDate(2024, 6, 4);
+    // Friday's value comes out on Monday, not on the weekend.
+    QTest::newRow("a day late over the weekend")
+        << 1 << ten << shanghai(2024, 6, 9, 12, 0) << QDate(2024, 6, 6);
+}
+
+void TestSimMarket::navRelease()
+{
+    QFETCH(int, daysLater);
+    QFETCH(QTime, at);
+    QFETCH(QDateTime, instant);
+    QFETCH(QDate, date);
+    SimMarket market(1);
+    const SimCatalog::Fund& fund = *market.catalog().fund(u"110011"_s);
+    market.setNavRelease(fund.code, {daysLater, at});
+    QCOMPARE(market.publishedNavDate(fund, instant), date);
+    QCOMPARE(market.publishedNav(fund, instant).date, date);
+    // The other funds keep the default rule.
+    const SimCatalog::Fund& other = *market.catalog().fund(u"161725"_s);
+    QCOMPARE(market.publishedNavDate(other, instant), SimMarket::publishedNavDate(instant));
+}
+
+void TestSimMarket::pinnedFiguresFlowThrough()
+{
+    SimMarket market(3);
+    const SimCatalog& c = market.catalog();
+    const SimCatalog::Fund& fund = *c.fund(u"161725"_s);
+    const int stock = fund.holdings.first().instrument;
+    const QDate fri(2024, 5, 31), mon(2024, 6, 3);
+    const SimCatalog::Board& board = *c.board(u"BK0475"_s);
+    QVERIFY(std::none_of(board.members.cbegin(), board.members.cend(),
+                         [&](const auto& m) { return m.instrument == stock; }));
+    const double boardBefore = market.close(board.instrument, mon);
+
+    market.pinClose(stock, fri, 100.00);
+    market.pinClose(stock, mon, 102.5);
+    const auto quote = market.quote(stock, shanghai(2024, 6, 3, 15, 30));
+    QCOMPARE(quote.price, 102.5);
+    QCOMPARE(quote.preClose, 100.0);
+    QCOMPARE(quote.changePercent(), 2.5); // (102.50 / 100.00 - 1) × 100
+    // The day's minutes run to the pinned close.
+    QCOMPARE(market.day(stock, mon).bars.constLast().close, 102.5);
+    QCOMPARE(market.day(stock, SimCalendar::nextTradingDay(mon)).preClose, 102.5);
+    // A board without the stock is not disturbed.
+    QCOMPARE(market.close(board.instrument, mon), boardBefore);
+
+    market.pinNav(fund.code, fri, 1.0);
+    market.pinNav(fund.code, mon, 1.0123);
+    const auto nav = market.publishedNav(fund, shanghai(2024, 6, 3, 20, 30));
+    QCOMPARE(nav.date, mon);
+    QCOMPARE(nav.value, 1.0123);
+    QCOMPARE(*nav.changePercent, 1.23); // (1.0123 / 1.0000 - 1) × 100
+    market.setSuspended(stock, true);
+    QVERIFY(!market.quote(stock, shanghai(2024, 6, 4, 10, 0)).traded);
+    market.setSuspended(stock, false);
+    QVERIFY(market.quote(stock, shanghai(2024, 6, 4, 10, 0)).traded);
 }
 
 QTEST_GUILESS_MAIN(TestSimMarket)

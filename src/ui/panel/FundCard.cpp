@@ -5,8 +5,10 @@
 #include "market/Format.h"
 #include "market/FundEstimator.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 namespace {
 
@@ -33,6 +35,19 @@ Columns columnsIn(const QRect& row)
     c.name = QRect(c.rank.right() + 1 + kGap, row.top(), FundCard::nameWidth, row.height());
     return c;
 }
+
+// The estimate at the right end of the date row: its label, 4 px, its value.
+struct EstimateText {
+    QString label = QStringLiteral("盘中估算");
+    QString value;
+    QFont labelFont = PanelStyle::font(10);
+    QFont valueFont = PanelStyle::font(12, QFont::Medium);
+    int valueWidth() const { return QFontMetrics(valueFont).horizontalAdvance(value); }
+    int width() const
+    {
+        return QFontMetrics(labelFont).horizontalAdvance(label) + 4 + valueWidth();
+    }
+};
 
 QFont roundedBold(int pixelSize)
 {
@@ -72,6 +87,32 @@ QStringList FundCard::changeTexts() const
         texts.append(it == m_changes.constEnd() ? QStringLiteral("--") : Format::pct(it.value()));
     }
     return texts;
+}
+
+QRect FundCard::trustArea() const
+{
+    const int right = width() - kPadding;
+    if (m_fund.estNav) {
+        const EstimateText text{.value = Format::price(*m_fund.estNav)};
+        const int top = 12 + kNameRow + kValueRow;
+        return QRect(right - text.width(), top, text.width(), kDateRow);
+    }
+    return QRect(kPadding, 12 + kNameRow, right - kPadding, kValueRow);
+}
+
+bool FundCard::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QRect area = trustArea();
+    if (m_trust && area.contains(help->pos())) {
+        QToolTip::showText(help->globalPos(), EstimateLog::toolTip(*m_trust), this, area);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }
 
 int FundCard::summaryHeight() const
@@ -131,16 +172,14 @@ void FundCard::paintEvent(QPaintEvent*)
     p.setPen(muted);
     p.drawText(dateRow, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("净值日期 ") + q.navDate);
     if (m_fund.estNav) {
-        const QString value = Format::price(*m_fund.estNav);
-        const QFont valueFont = PanelStyle::font(12, QFont::Medium);
-        const int valueWidth = QFontMetrics(valueFont).horizontalAdvance(value);
-        p.setFont(valueFont);
+        const EstimateText text{.value = Format::price(*m_fund.estNav)};
+        p.setFont(text.valueFont);
         p.setPen(primary);
-        p.drawText(dateRow, Qt::AlignRight | Qt::AlignVCenter, value);
-        p.setFont(PanelStyle::font(10));
+        p.drawText(dateRow, Qt::AlignRight | Qt::AlignVCenter, text.value);
+        p.setFont(text.labelFont);
         p.setPen(muted);
-        p.drawText(dateRow.adjusted(0, 0, -(valueWidth + 4), 0), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("盘中估算"));
+        p.drawText(dateRow.adjusted(0, 0, -(text.valueWidth() + 4), 0),
+                   Qt::AlignRight | Qt::AlignVCenter, text.label);
     }
     y = summaryHeight();
     const QColor divider = Palette::withOpacity(Palette::cardBorder(), 0.5);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "market/EstimateLog.h"
 #include "market/QuoteRecords.h"
 
 #include <QMap>
@@ -7,7 +8,8 @@
 
 // One watched fund: its last published value and change, the date of that
 // value, the intraday estimate when there is one, and its top holdings with
-// their changes today.
+// their changes today. Hovering the estimate (or the value row when there is
+// none) tells how far to trust it.
 class FundCard : public QWidget {
     Q_OBJECT
 public:
@@ -24,9 +26,18 @@ public:
     QStringList changeTexts() const;
     int holdingRows() const;
 
+    // The figures behind the tool tip; without them there is none. Nothing
+    // on the card itself changes.
+    void setTrust(std::optional<EstimateTrust> trust) { m_trust = std::move(trust); }
+    const std::optional<EstimateTrust>& trust() const { return m_trust; }
+    // Where hovering shows the tool tip: the "盘中估算" label and value, or the
+    // value row when there is no estimate.
+    QRect trustArea() const;
+
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -34,4 +45,5 @@ private:
 
     FundDetail m_fund;
     QMap<QString, double> m_changes;
+    std::optional<EstimateTrust> m_trust;
 };

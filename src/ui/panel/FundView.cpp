@@ -63,8 +63,10 @@ void FundView::refresh()
         m_cardColumn->insertWidget(int(m_cards.size()), card);
         m_cards.append(card);
     }
-    for (qsizetype i = 0; i < funds.size(); ++i)
+    for (qsizetype i = 0; i < funds.size(); ++i) {
         m_cards[i]->setFund(funds[i], m_controller.fundStockChanges());
+        m_cards[i]->setTrust(m_controller.estimateTrust(funds[i]));
+    }
 }
 
 bool FundView::isShowingLoading() const

@@ -1,7 +1,10 @@
 #include "ui/panel/FundCard.h"
 #include "ui/panel/Palette.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
@@ -11,6 +14,9 @@ private slots:
     void holdings_data();
     void holdings();
     void drawsTheValueInTheTrendColour();
+    void trustToolTip_data();
+    void trustToolTip();
+    void trustLeavesTheCardAsItIs();
 };
 
 static FundDetail fundWith(int holdings)
@@ -62,6 +68,83 @@ void TestFundCard::drawsTheValueInTheTrendColour()
         for (int x = 14; x < 120 && !found; ++x)
             found = image.pixelColor(x, y).rgba() == Palette::down().rgba();
     QVERIFY2(found, "a falling value is drawn in green");
+}
+
+// What the controller would hand the card for a fund with ten holdings.
+static EstimateTrust someTrust()
+{
+    return EstimateTrust{{45.18, 5, 10}, u"2024-06-03"_s, -0.0412, 0.1875, 4};
+}
+
+static const QString kTrustText =
+    u"持仓覆盖 45.2%（5/10 只已定价）\n最新净值日期 2024-06-03\n"
+    u"当日估算误差 -0.04 个百分点\n平均绝对误差 0.19 个百分点（共 4 日）"_s;
+
+void TestFundCard::trustToolTip_data()
+{
+    QTest::addColumn<bool>("estimate");
+    QTest::addColumn<bool>("trust");
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QString>("text");
+
+    // The card is 372 wide: its rows are the name (12..30), the value
+    // (30..66) and the date (66..82), then the holdings.
+    const QPoint estimateValue(372 - 14 - 4, 74);
+    const QPoint value(40, 48);
+    const QPoint holdings(100, 150);
+    QTest::newRow("on the estimate") << true << true << estimateValue << kTrustText;
+    QTest::newRow("estimate shown, on the value") << true << true << value << QString();
+    QTest::newRow("on the holdings") << true << true << holdings << QString();
+    QTest::newRow("no estimate, on the value") << false << true << value << kTrustText;
+    QTest::newRow("no estimate, where it would be") << false << true << estimateValue << QString();
+    QTest::newRow("no figures") << true << false << estimateValue << QString();
+}
+
+void TestFundCard::trustToolTip()
+{
+    QFETCH(bool, estimate);
+    QFETCH(bool, trust);
+    QFETCH(QPoint, at);
+    QFETCH(QString, text);
+
+    FundDetail fund = fundWith(10);
+    if (estimate) {
+        fund.estChangePct = 0.95;
+        fund.estNav = 0.8200;
+    }
+    FundCard card;
+    card.setFund(fund, {});
+    card.resize(372, card.sizeHint().height());
+    if (trust)
+        card.setTrust(someTrust());
+    card.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&card));
+
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    QHelpEvent hover(QEvent::ToolTip, at, card.mapToGlobal(at));
+    QApplication::sendEvent(&card, &hover);
+    if (text.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+    } else {
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), text);
+    }
+}
+
+void TestFundCard::trustLeavesTheCardAsItIs()
+{
+    FundDetail fund = fundWith(10);
+    fund.estChangePct = 0.95;
+    fund.estNav = 0.8200;
+    FundCard card;
+    card.setFund(fund, {{u"600000"_s, 1.5}});
+    card.resize(372, card.sizeHint().height());
+    const QSize size = card.sizeHint();
+    const QImage before = card.grab().toImage();
+    card.setTrust(someTrust());
+    QCOMPARE(card.sizeHint(), size);
+    QCOMPARE(card.grab().toImage(), before);
 }
 
 QTEST_MAIN(TestFundCard)
