@@ -449,10 +449,8 @@ void MenuBarController::updateStatusTitle()
         .stockStatus = MarketHours::stockStatus(now),
     };
     m_title = StatusTitle::text(inputs);
-    if (m_statusItem) {
+    if (m_statusItem)
         m_statusItem->setTitle(m_title);
-        m_statusItem->setToolTip(m_title);
-    }
     publish();
 }
 
