@@ -1,0 +1,135 @@
+#include "PreferencesSandbox.h"
+#include "SimFixture.h"
+#include "app/MenuBarController.h"
+#include "app/StatusItem.h"
+#include "app/WatchReport.h"
+#include "market/Format.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Remembers what the controller put on it.
+class RecordingItem : public StatusItem {
+public:
+    void setTitle(const QString& t) override { title = t; }
+    void setToolTip(const QString& t) override { toolTip = t; }
+    QRect geometry() const override { return {}; }
+    QString title;
+    QString toolTip;
+};
+
+} // namespace
+
+// The summary a status bar's tool tip and the tray's tool tip show, and the
+// class a bar styles the figure with.
+class TestWatchReport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fundLine_data();
+    void fundLine();
+    void statusClass_data();
+    void statusClass();
+    void failureKeepsTheLastFigures();
+
+private:
+    std::unique_ptr<MenuBarController> controller(const QDateTime& now);
+
+    SimFixture m_fixture;
+};
+
+void TestWatchReport::initTestCase()
+{
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        qputenv(variable, m_fixture.origin().toUtf8());
+}
+
+std::unique_ptr<MenuBarController> TestWatchReport::controller(const QDateTime& now)
+{
+    clearPreferences();
+    m_fixture.sim().clearFaults();
+    m_fixture.sim().setClock([now] { return now; });
+    return std::make_unique<MenuBarController>(
+        MenuBarController::Options{.now = [now] { return now; },
+                                   .timeout = std::chrono::milliseconds(1500),
+                                   .startTimers = false});
+}
+
+void TestWatchReport::fundLine_data()
+{
+    QTest::addColumn<std::optional<double>>("estNav");
+    QTest::addColumn<std::optional<double>>("estChangePct");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("estimate") << std::optional(1.23456) << std::optional(0.52)
+                              << u"蓝筹精选 估算 1.2346 +0.52%"_s;
+    QTest::newRow("no holdings, no estimate")
+        << std::optional<double>() << std::optional<double>() << u"蓝筹精选 净值 1.2000 -0.10%"_s;
+}
+
+void TestWatchReport::fundLine()
+{
+    QFETCH(std::optional<double>, estNav);
+    QFETCH(std::optional<double>, estChangePct);
+    const FundDetail fund{.quote = {.code = u"005827"_s,
+                                    .name = u"蓝筹精选"_s,
+                                    .nav = 1.2,
+                                    .navChangePct = -0.1,
+                                    .navDate = u"2024-06-03"_s},
+                          .holdings = {},
+                          .estNav = estNav,
+                          .estChangePct = estChangePct};
+    QTEST(WatchReport::fundLine(fund), "line");
+}
+
+void TestWatchReport::statusClass_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QStringList>("classes");
+    QTest::newRow("gold trading") << QDateTime(QDate(2024, 6, 4), QTime(10, 0),
+                                               QTimeZone("Asia/Shanghai"))
+                                  << QStringList{u"up"_s, u"down"_s};
+    QTest::newRow("weekend") << QDateTime(QDate(2024, 6, 8), QTime(10, 0),
+                                          QTimeZone("Asia/Shanghai"))
+                             << QStringList{u"closed"_s};
+}
+
+void TestWatchReport::statusClass()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QStringList, classes);
+    auto c = controller(now);
+    run(c->refresh());
+    QVERIFY(!c->errorMessage());
+    QVERIFY2(classes.contains(WatchReport::statusClass(*c)), qPrintable(c->title()));
+    QCOMPARE(WatchReport::statusClass(*c) == u"up"_s, c->title().startsWith(u'▲'));
+}
+
+void TestWatchReport::failureKeepsTheLastFigures()
+{
+    auto c = controller(QDateTime(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai")));
+    RecordingItem item;
+    c->attachStatusItem(&item);
+    run(c->refresh());
+    const QString title = item.title;
+    const QStringList good = item.toolTip.split(u'\n');
+    QCOMPARE(good.first(), u"沪金主连 "_s + Format::price(c->gold()->priceCNY) + u' ' +
+                               Format::pct(c->gold()->changePct));
+    QCOMPARE(good.size(), 2 + c->funds().size());
+
+    // The next cycle fails: the figure and its lines stay, and the tool tip
+    // says why they are not fresh.
+    m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
+    run(c->refresh());
+    QCOMPARE(item.title, title);
+    QCOMPARE(item.toolTip, (good + QStringList{u"服务器响应异常（已显示上次数据）"_s}).join(u'\n'));
+    QCOMPARE(WatchReport::statusClass(*c), u"error"_s);
+    QCOMPARE(WatchReport::waybar(*c).value(u"text"_s).toString(), title);
+}
+
+QTEST_GUILESS_MAIN(TestWatchReport)
+#include "tst_watchreport.moc"
