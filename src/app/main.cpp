@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QCoroTimer>
 #include <QDir>
+#include <QIcon>
 #include <QJsonDocument>
 #include <QPalette>
 #include <QPixmap>
@@ -214,6 +215,9 @@ int tray(int argc, char** argv, bool demo)
     app.setOrganizationName(QStringLiteral("orlenby"));
     app.setApplicationName(QStringLiteral("quotara"));
     app.setApplicationDisplayName(QStringLiteral("OrlenbyQuotara"));
+    // Ties the app's windows to the installed desktop entry and its icon.
+    app.setDesktopFileName(QStringLiteral("com.orlenby.quotara"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orlenby.quotara")));
     app.setQuitOnLastWindowClosed(false);
     std::unique_ptr<SimProvider> provider;
     if (demo && !(provider = startDemoProvider()))
