@@ -149,7 +149,7 @@ QImage render(const QString& title, int size)
     const QRect digitArea(pad, pad + band + gap, s - 2 * pad, s - 2 * pad - band - gap);
     const auto n = int(figure.whole.size());
     const auto ones = int(figure.whole.count(u'1'));
-    const auto strokeFor = [](int w) { return std::max(1, qRound(w / 3.5)); };
+    const auto strokeFor = [](int w) { return std::max(1, qRound(w / 3.0)); };
     const auto rowWidth = [&](int w) {
         return (n - ones) * w + ones * strokeFor(w) + (n - 1) * gap;
     };
@@ -185,7 +185,7 @@ QImage render(const QString& title, int size)
 
 QList<int> sizes()
 {
-    return {16, 22, 24, 32, 48, 64};
+    return {16, 18, 20, 22, 24, 32, 48, 64};
 }
 
 QIcon icon(const QString& title)

@@ -30,7 +30,8 @@ Figure read(const QString& title);
 // The icon `size` device pixels square. Transparent outside the tile.
 QImage render(const QString& title, int size);
 
-// The sizes trays ask for, 16 to 64 px, rendered exactly rather than scaled.
+// The sizes trays ask for, 16 to 64 px (trayer, for one, gives its icons
+// the panel height less a 2 px border), rendered exactly rather than scaled.
 QIcon icon(const QString& title);
 
 // The sizes `icon` holds, smallest first.
