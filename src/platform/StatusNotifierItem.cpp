@@ -100,6 +100,12 @@ public slots:
         Q_UNUSED(y)
         m_item->activate();
     }
+    // The same, as Ayatana hosts send it.
+    void XAyatanaSecondaryActivate(uint timestamp)
+    {
+        Q_UNUSED(timestamp)
+        m_item->activate();
+    }
     void ContextMenu(int x, int y) { m_item->showContextMenu(x, y); }
     void Scroll(int delta, const QString& orientation)
     {

@@ -333,13 +333,17 @@ void TestStatusNotifierItem::iconIsArgbInNetworkOrder()
 void TestStatusNotifierItem::activateTogglesThePanel_data()
 {
     QTest::addColumn<QString>("method");
-    QTest::newRow("left click") << u"Activate"_s;
-    QTest::newRow("middle click") << u"SecondaryActivate"_s;
+    QTest::addColumn<QVariantList>("arguments");
+    QTest::newRow("left click") << u"Activate"_s << QVariantList{100, 12};
+    QTest::newRow("middle click") << u"SecondaryActivate"_s << QVariantList{100, 12};
+    QTest::newRow("middle click, Ayatana")
+        << u"XAyatanaSecondaryActivate"_s << QVariantList{QVariant::fromValue(12345u)};
 }
 
 void TestStatusNotifierItem::activateTogglesThePanel()
 {
     QFETCH(QString, method);
+    QFETCH(QVariantList, arguments);
     auto c = controller();
     FakePanel panel;
     StatusNotifierItem item;
@@ -347,7 +351,7 @@ void TestStatusNotifierItem::activateTogglesThePanel()
     c->attachPanel(&panel);
 
     const auto click = [&] {
-        return call(item.serviceName(), StatusNotifierItem::itemPath, kItem, method, {100, 12});
+        return call(item.serviceName(), StatusNotifierItem::itemPath, kItem, method, arguments);
     };
     QCOMPARE(click().type(), QDBusMessage::ReplyMessage);
     QTRY_VERIFY(panel.shown);
