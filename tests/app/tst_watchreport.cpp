@@ -24,16 +24,14 @@ public:
 
 } // namespace
 
-// The summary a status bar's tool tip and the tray's tool tip show, and the
-// class a bar styles the figure with.
+// The summary a status bar's tool tip and the tray's tool tip show. The
+// classes are seen end to end in the watch-mode test.
 class TestWatchReport : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
     void fundLine_data();
     void fundLine();
-    void statusClass_data();
-    void statusClass();
     void failureKeepsTheLastFigures();
 
 private:
@@ -84,29 +82,6 @@ void TestWatchReport::fundLine()
                           .estNav = estNav,
                           .estChangePct = estChangePct};
     QTEST(WatchReport::fundLine(fund), "line");
-}
-
-void TestWatchReport::statusClass_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QStringList>("classes");
-    QTest::newRow("gold trading") << QDateTime(QDate(2024, 6, 4), QTime(10, 0),
-                                               QTimeZone("Asia/Shanghai"))
-                                  << QStringList{u"up"_s, u"down"_s};
-    QTest::newRow("weekend") << QDateTime(QDate(2024, 6, 8), QTime(10, 0),
-                                          QTimeZone("Asia/Shanghai"))
-                             << QStringList{u"closed"_s};
-}
-
-void TestWatchReport::statusClass()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(QStringList, classes);
-    auto c = controller(now);
-    run(c->refresh());
-    QVERIFY(!c->errorMessage());
-    QVERIFY2(classes.contains(WatchReport::statusClass(*c)), qPrintable(c->title()));
-    QCOMPARE(WatchReport::statusClass(*c) == u"up"_s, c->title().startsWith(u'▲'));
 }
 
 void TestWatchReport::failureKeepsTheLastFigures()
