@@ -14,7 +14,6 @@
 #include <QTimeZone>
 
 using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
 
 // Whatever notification the watcher posts, on the private bus of this test.
 class NotificationServer : public QObject {
@@ -65,10 +64,10 @@ private:
     // Saturday 8 June 2024, 10:00: everything is closed.
     const QDateTime m_closed{QDate(2024, 6, 8), QTime(10, 0), QTimeZone("Asia/Shanghai")};
 
-    // Starts the watcher and collects its lines until `lines` are in or the
-    // time is up, then stops it.
+    // Starts the watcher and collects its lines until `lines` are in (and
+    // then for `linger` more) or the time is up, then stops it.
     QList<QByteArray> watch(const QStringList& arguments, const QDateTime& now, int lines,
-                            std::chrono::milliseconds atMost = 10s);
+                            std::chrono::milliseconds linger = {});
     int goldQuoteRequests() const;
 
     SimFixture m_fixture;
@@ -99,7 +98,7 @@ void TestWatchMode::cleanup()
 }
 
 QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDateTime& now,
-                                       int lines, std::chrono::milliseconds atMost)
+                                       int lines, std::chrono::milliseconds linger)
 {
     m_fixture.sim().setClock([now] { return now; });
     QProcess process;
@@ -127,8 +126,10 @@ QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDate
     QElapsedTimer waited;
     waited.start();
     while (received.size() < lines && process.state() != QProcess::NotRunning &&
-           waited.elapsed() < atMost.count())
+           waited.elapsed() < 10000)
         QTest::qWait(20);
+    if (received.size() >= lines)
+        QTest::qWait(int(linger.count()));
     process.kill();
     process.waitForFinished();
     if (!pending.isEmpty())
@@ -199,7 +200,7 @@ void TestWatchMode::closedMarketWaitsForTheOpening()
     // Only the start-up cycle; the timer fetches nothing while every market
     // is closed, for as many intervals as we care to wait.
     const QList<QByteArray> lines =
-        watch({}, m_closed, 2, 6 * std::chrono::milliseconds(intervalMs));
+        watch({}, m_closed, 1, 6 * std::chrono::milliseconds(intervalMs));
     QCOMPARE(lines.size(), 1);
     QCOMPARE(goldQuoteRequests(), 1);
     const QJsonObject json = QJsonDocument::fromJson(lines.first()).object();
