@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-httpserver-dev qt6-svg-dev qcoro-qt6-dev
   fonts-noto-cjk
-  locales dbus-daemon
+  locales dbus-daemon desktop-file-utils
 )
 
 sudo=()

@@ -1,9 +1,11 @@
 #include "MenuBarController.h"
 
+#include "CycleSettings.h"
 #include "MarketHours.h"
 #include "PanelHost.h"
 #include "StatusItem.h"
 #include "StatusTitle.h"
+#include "WatchReport.h"
 #include "alerts/AlertNotifier.h"
 #include "market/FundEstimator.h"
 #include "market/Origins.h"
@@ -40,16 +42,15 @@ template <typename T> QCoro::Task<Attempt<T>> attempt(QCoro::Task<T> task)
     co_return result;
 }
 
-constexpr int kRefreshSeconds = 30;
 constexpr int kUpdateFirstCheckMs = 2000;
 constexpr int kUpdateIntervalMs = 6 * 60 * 60 * 1000;
 
 } // namespace
 
 MenuBarController::MenuBarController(Options options, QObject* parent)
-    : QObject(parent), m_now(options.now ? std::move(options.now)
-                                         : Clock([] { return QDateTime::currentDateTime(); })),
+    : QObject(parent), m_now(options.now ? std::move(options.now) : CycleSettings::clock()),
       m_timeout(options.timeout), m_startTimers(options.startTimers),
+      m_refreshInterval(options.refreshInterval.value_or(CycleSettings::refreshInterval())),
       m_service(Origins::quote(), m_timeout, m_now), m_sectorService(Origins::quote(), m_timeout),
       m_fundService(Origins::fund(), m_timeout)
 {
@@ -277,8 +278,16 @@ void MenuBarController::finishRefresh(const std::exception_ptr& error)
     }
     m_isRefreshing = false;
     m_isLoading = false;
-    m_countdown = kRefreshSeconds;
+    m_countdown = refreshSeconds();
+    updateToolTip();
     publish();
+    emit refreshFinished();
+}
+
+int MenuBarController::refreshSeconds() const
+{
+    using namespace std::chrono;
+    return std::max(1, int(ceil<seconds>(m_refreshInterval).count()));
 }
 
 QCoro::Task<void> MenuBarController::refreshFunds()
@@ -392,7 +401,7 @@ void MenuBarController::startTimer()
     if (m_timer)
         return;
     m_timer = new QTimer(this);
-    m_timer->setInterval(kRefreshSeconds * 1000);
+    m_timer->setInterval(m_refreshInterval);
     m_timer->setTimerType(Qt::CoarseTimer);
     connect(m_timer, &QTimer::timeout, this, &MenuBarController::refreshTick);
     m_timer->start();
@@ -428,7 +437,7 @@ void MenuBarController::countdownTick()
         if (!m_isLoading) {
             --m_countdown;
             if (m_countdown <= 0)
-                m_countdown = kRefreshSeconds;
+                m_countdown = refreshSeconds();
         }
     } else if (gold == MarketStatus::break_ || stock == MarketStatus::break_) {
         m_allMarketsClosed = false;
@@ -455,11 +464,16 @@ void MenuBarController::updateStatusTitle()
         .stockStatus = MarketHours::stockStatus(now),
     };
     m_title = StatusTitle::text(inputs);
-    if (m_statusItem) {
+    if (m_statusItem)
         m_statusItem->setTitle(m_title);
-        m_statusItem->setToolTip(m_title);
-    }
+    updateToolTip();
     publish();
+}
+
+void MenuBarController::updateToolTip()
+{
+    if (m_statusItem)
+        m_statusItem->setToolTip(WatchReport::tooltip(*this));
 }
 
 void MenuBarController::checkAlerts()

@@ -34,9 +34,12 @@ public:
     using Clock = std::function<QDateTime()>;
 
     struct Options {
-        Clock now; // default: the system clock
+        Clock now; // default: CycleSettings::clock(), the system clock unless overridden
         std::chrono::milliseconds timeout = NetworkClient::defaultTimeout; // per request
         bool startTimers = true; // the 30 s / 1 s timers and the update schedule
+        // The refresh timer's interval; default: CycleSettings::refreshInterval(), 30 s
+        // unless overridden.
+        std::optional<std::chrono::milliseconds> refreshInterval = std::nullopt;
     };
 
     static inline const QString defaultSectorCode = QStringLiteral("BK0475");
@@ -120,18 +123,26 @@ public:
     void showPanel();
     void quitApp();
 
+    std::chrono::milliseconds refreshInterval() const { return m_refreshInterval; }
+
 signals:
     void changed();
     void quitRequested();
+    // A full refresh ended, successfully or not; emitted after the title,
+    // the alerts and the published state are all up to date.
+    void refreshFinished();
 
 private:
     void finishRefresh(const std::exception_ptr& error);
+    void updateToolTip();
+    int refreshSeconds() const;
     QString sectorName(const QString& code) const;
     void publish() { emit changed(); }
 
     Clock m_now;
     std::chrono::milliseconds m_timeout;
     bool m_startTimers;
+    std::chrono::milliseconds m_refreshInterval;
 
     GoldService m_service;
     SectorService m_sectorService;

@@ -14,7 +14,8 @@ public:
 
     // The figure, e.g. "▲ 612.35" or "--".
     virtual void setTitle(const QString& title) = 0;
-    // Longer text for hosts that show a tool tip.
+    // A few lines for hosts that show a tool tip; the tool tip shows the
+    // title first, then these.
     virtual void setToolTip(const QString& text) = 0;
     // The item's rectangle on screen (Qt's downward y axis); empty when the
     // host does not tell where the item is.

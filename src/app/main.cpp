@@ -3,6 +3,7 @@
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
+#include "app/WatchReport.h"
 #include "config/Preferences.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/TrayApplication.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QCoroTimer>
 #include <QDir>
+#include <QIcon>
 #include <QJsonDocument>
 #include <QPalette>
 #include <QPixmap>
@@ -27,18 +29,26 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
 const char* const kUsage =
-    "Usage: quotara [--once] [--demo]\n"
+    "Usage: quotara [--once | --watch [--format json|text]] [--demo]\n"
     "\n"
     "Without options Quotara lives in the tray and shows the live figure.\n"
     "\n"
     "  --once     refresh once, print the state as one JSON object and exit\n"
     "             (0 when the refresh succeeded, 1 when it failed)\n"
+    "  --watch    keep running with the tray app's refresh cycle and print one\n"
+    "             line after every cycle, for status bars without a tray\n"
+    "  --format json|text\n"
+    "             what --watch prints: waybar's custom-module JSON (the\n"
+    "             default: text, tooltip, class) or the bare title (polybar,\n"
+    "             i3blocks)\n"
     "  --demo     serve simulated market data from inside the process, with\n"
-    "             settings of its own; combines with --once and --screenshot\n"
+    "             settings of its own; combines with --once, --watch and\n"
+    "             --screenshot\n"
     "  --screenshot DIR\n"
     "             refresh once, render the panel at twice the size to DIR:\n"
     "             gold.png, sector.png, fund.png, settings.png, rules.png\n"
@@ -46,9 +56,13 @@ const char* const kUsage =
     "  --help     show this text\n"
     "  --version  show the version\n";
 
+enum class WatchFormat { json, text };
+
 struct Mode {
     bool once = false;
+    bool watch = false;
     bool demo = false;
+    std::optional<WatchFormat> format;
     QString screenshotDir;
 };
 
@@ -136,6 +150,41 @@ void prepareSettingsShot(MainPanelView& view, int step)
     }
 }
 
+// One line per refresh cycle, flushed at once: a status bar reads the pipe
+// line by line and must not wait for a buffer to fill. When the bar goes
+// away, the next write ends the process with SIGPIPE, as it should.
+void printWatchLine(const MenuBarController& controller, WatchFormat format)
+{
+    const QByteArray line =
+        format == WatchFormat::json
+            ? QJsonDocument(WatchReport::waybar(controller)).toJson(QJsonDocument::Compact)
+            : controller.title().toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int watch(int argc, char** argv, bool demo, WatchFormat format)
+{
+    QCoreApplication app(argc, argv);
+    app.setOrganizationName(QStringLiteral("orlenby"));
+    app.setApplicationName(QStringLiteral("quotara"));
+    std::unique_ptr<SimProvider> provider;
+    if (demo && !(provider = startDemoProvider()))
+        return 1;
+
+    // The tray app's controller with its timers: a first refresh now, then
+    // one every 30 s while a market is open; alerts and notifications as in
+    // the tray.
+    MenuBarController controller;
+    FreedesktopNotifications desktop;
+    AlertNotifier notifier(&desktop, nullptr);
+    controller.setNotifier(&notifier);
+    QObject::connect(&controller, &MenuBarController::refreshFinished, &controller,
+                     [&controller, format] { printWatchLine(controller, format); });
+    return app.exec();
+}
+
 QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& view, QString dir,
                                   int& exitCode)
 {
@@ -204,6 +253,9 @@ int tray(int argc, char** argv, bool demo)
     app.setOrganizationName(QStringLiteral("orlenby"));
     app.setApplicationName(QStringLiteral("quotara"));
     app.setApplicationDisplayName(QStringLiteral("OrlenbyQuotara"));
+    // Ties the app's windows to the installed desktop entry and its icon.
+    app.setDesktopFileName(QStringLiteral("com.orlenby.quotara"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orlenby.quotara")));
     app.setQuitOnLastWindowClosed(false);
     std::unique_ptr<SimProvider> provider;
     if (demo && !(provider = startDemoProvider()))
@@ -229,6 +281,18 @@ int main(int argc, char** argv)
         }
         if (std::strcmp(arg, "--once") == 0) {
             mode.once = true;
+        } else if (std::strcmp(arg, "--watch") == 0) {
+            mode.watch = true;
+        } else if (std::strcmp(arg, "--format") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : "";
+            if (std::strcmp(value, "json") == 0) {
+                mode.format = WatchFormat::json;
+            } else if (std::strcmp(value, "text") == 0) {
+                mode.format = WatchFormat::text;
+            } else {
+                std::fprintf(stderr, "quotara: --format takes json or text\n\n%s", kUsage);
+                return 2;
+            }
         } else if (std::strcmp(arg, "--demo") == 0) {
             mode.demo = true;
         } else if (std::strcmp(arg, "--screenshot") == 0) {
@@ -246,8 +310,18 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (mode.format && !mode.watch) {
+        std::fprintf(stderr, "quotara: --format goes with --watch\n\n%s", kUsage);
+        return 2;
+    }
+    if (mode.once && mode.watch) {
+        std::fprintf(stderr, "quotara: --once or --watch, not both\n\n%s", kUsage);
+        return 2;
+    }
     if (mode.once)
         return once(argc, argv, mode.demo);
+    if (mode.watch)
+        return watch(argc, argv, mode.demo, mode.format.value_or(WatchFormat::json));
     if (!mode.screenshotDir.isEmpty())
         return screenshots(argc, argv, mode.demo, mode.screenshotDir);
     return tray(argc, argv, mode.demo);

@@ -153,6 +153,23 @@ QString toolTip(const EstimateTrust& t)
     return lines.join(u'\n');
 }
 
+QString summary(const EstimateTrust& t)
+{
+    QStringList parts;
+    if (t.coverage.holdings > 0)
+        parts.append(QStringLiteral("覆盖 %1%（%2/%3）")
+                         .arg(Format::fixed(t.coverage.weightPct, 1))
+                         .arg(t.coverage.priced)
+                         .arg(t.coverage.holdings));
+    if (t.navDateError)
+        parts.append(QStringLiteral("当日误差 ") + signedPoints(*t.navDateError));
+    if (t.meanAbsError)
+        parts.append(QStringLiteral("平均 %1（%2 日）")
+                         .arg(Format::fixed(*t.meanAbsError, 2))
+                         .arg(t.errorDays));
+    return parts.join(QStringLiteral(" · "));
+}
+
 QJsonObject toJson(const EstimateTrust& t)
 {
     return {{QStringLiteral("coveragePct"), t.coverage.weightPct},

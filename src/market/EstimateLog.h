@@ -96,6 +96,11 @@ EstimateTrust trust(const FundDetail& fund, const QMap<QString, double>& changes
 //   平均绝对误差 0.18 个百分点（共 3 日）
 QString toolTip(const EstimateTrust& trust);
 
+// The same figures on one short line for a status bar's tool tip:
+// "覆盖 45.2%（5/10） · 当日误差 +0.12 · 平均 0.10（3 日）", the parts without a
+// figure left out.
+QString summary(const EstimateTrust& trust);
+
 // The same figures, unrounded, for the command-line output:
 // {"coveragePct", "pricedHoldings", "holdings", "navDate", "navDateError",
 //  "meanAbsError", "errorDays"}; an absent figure is null.

@@ -1,24 +1,11 @@
 #include "TrayStatusItem.h"
 
-#include <QAction>
-#include <QFontDatabase>
-#include <QFontMetricsF>
-#include <QGuiApplication>
-#include <QMenu>
-#include <QPainter>
-#include <QScreen>
+#include "FigureIcon.h"
 
-#include <algorithm>
-#include <cmath>
+#include <QAction>
+#include <QMenu>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Until the tray tells us its size: the common panel icon height.
-constexpr int fallbackIconHeight = 22;
-
-} // namespace
 
 TrayStatusItem::TrayStatusItem(Options options, QObject* parent)
     : StatusItem(parent),
@@ -58,8 +45,10 @@ void TrayStatusItem::setTitle(const QString& title)
 
 void TrayStatusItem::setToolTip(const QString& text)
 {
+    if (text == m_toolTip)
+        return;
     m_toolTip = text;
-    m_trayIcon->setToolTip(m_toolTip.isEmpty() ? m_title : m_toolTip);
+    updateToolTip();
 }
 
 QRect TrayStatusItem::geometry() const
@@ -92,8 +81,6 @@ void TrayStatusItem::probeTray()
     if (m_trayProbe()) {
         m_retryTimer.stop();
         m_trayAvailable = true;
-        // The icon height may be known now that there is a tray.
-        updateIcon();
         m_trayIcon->show();
         emit trayAvailabilityChanged(true);
     } else if (m_attemptsLeft <= 0) {
@@ -105,52 +92,13 @@ void TrayStatusItem::probeTray()
 
 void TrayStatusItem::updateIcon()
 {
-    const QRect where = m_trayIcon->geometry();
-    const int height = where.height() > 0 ? where.height() : fallbackIconHeight;
-    const QScreen* screen = where.isEmpty() ? nullptr : QGuiApplication::screenAt(where.center());
-    const qreal ratio = screen ? screen->devicePixelRatio() : qGuiApp->devicePixelRatio();
-    m_trayIcon->setIcon(QIcon(renderTitle(m_title, height, ratio)));
-    m_trayIcon->setToolTip(m_toolTip.isEmpty() ? m_title : m_toolTip);
+    m_trayIcon->setIcon(FigureIcon::icon(m_title));
+    updateToolTip();
 }
 
-QPixmap TrayStatusItem::renderTitle(const QString& title, int height, qreal devicePixelRatio)
+void TrayStatusItem::updateToolTip()
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setWeight(QFont::Medium);
-    font.setPixelSize(std::max(1, qRound(height * 0.62)));
-    const QFontMetricsF metrics(font);
-
-    // Before Qt 6.7 a QFont cannot ask for tabular figures ("tnum"), and
-    // some desktop fonts have proportional ones: the digits are laid out in
-    // equal cells by hand.
-    qreal digitWidth = 0;
-    for (char16_t digit = u'0'; digit <= u'9'; ++digit)
-        digitWidth = std::max(digitWidth, metrics.horizontalAdvance(QChar(digit)));
-    const auto cellWidth = [&](QChar c) {
-        return c.isDigit() ? digitWidth : metrics.horizontalAdvance(c);
-    };
-    qreal textWidth = 0;
-    for (const QChar c : title)
-        textWidth += cellWidth(c);
-
-    // Never narrower than square: an empty title must still make an icon.
-    const int padding = 2;
-    const int width = std::max(height, int(std::ceil(textWidth)) + 2 * padding);
-    QPixmap pixmap(QSize(width, height) * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(font);
-    painter.setPen(QColor(0xF2, 0xF2, 0xF7));
-    qreal x = (width - textWidth) / 2;
-    const qreal baseline = (height + metrics.ascent() - metrics.descent()) / 2;
-    for (const QChar c : title) {
-        const qreal cell = cellWidth(c);
-        painter.drawText(QPointF(x + (cell - metrics.horizontalAdvance(c)) / 2, baseline),
-                         QString(c));
-        x += cell;
-    }
-    return pixmap;
+    // The icon shows only the integer part: the tool tip starts with the
+    // whole figure.
+    m_trayIcon->setToolTip(m_toolTip.isEmpty() ? m_title : m_title + u'\n' + m_toolTip);
 }

@@ -2,7 +2,6 @@
 
 #include "app/StatusItem.h"
 
-#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -12,8 +11,10 @@
 
 class QMenu;
 
-// The status item as a system tray icon. The tray shows pictures, not text,
-// so the live figure is drawn into the icon.
+// The status item as a system tray icon, for desktops whose tray speaks the
+// old XEmbed protocol. The tray shows a square picture and no text, so the
+// icon is the figure's square rendering (FigureIcon) and the full title is
+// in the tool tip.
 //
 // At session start-up the tray host often comes up after the app: while no
 // tray is there the item keeps asking for a while and shows the icon as soon
@@ -46,11 +47,6 @@ public:
     // For balloon messages when the desktop has no notification service.
     QSystemTrayIcon* trayIcon() const { return m_trayIcon.get(); }
 
-    // The figure as a tray icon `height` px high: light, medium-weight text
-    // on a transparent background, every digit in a cell as wide as the
-    // widest digit so that the icon keeps its width as the price ticks.
-    static QPixmap renderTitle(const QString& title, int height, qreal devicePixelRatio);
-
 signals:
     // True when a tray has appeared and the icon is shown; false once, when
     // the wait for a tray is given up. Neither is emitted for what is already
@@ -61,6 +57,7 @@ private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     void probeTray();
     void updateIcon();
+    void updateToolTip();
 
     std::function<bool()> m_trayProbe;
     int m_attemptsLeft;

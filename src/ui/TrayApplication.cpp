@@ -2,9 +2,8 @@
 
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
+#include "platform/DesktopStatusItem.h"
 #include "platform/FreedesktopNotifications.h"
-#include "platform/TrayBalloonChannel.h"
-#include "platform/TrayStatusItem.h"
 #include "ui/PanelWindow.h"
 #include "ui/panel/MainPanelView.h"
 
@@ -14,14 +13,10 @@
 
 TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
 {
-    // A tray host that starts with the session usually shows up within a few
-    // seconds; past that the desktop has none and a window is more useful.
-    TrayStatusItem::Options trayOptions;
-    trayOptions.retryAttempts = 15;
-    m_statusItem = new TrayStatusItem(trayOptions, this);
+    m_statusItem = new DesktopStatusItem(this);
     m_panel = new PanelWindow(this);
     m_desktop = new FreedesktopNotifications(QDBusConnection::sessionBus(), this);
-    m_balloons = new TrayBalloonChannel(m_statusItem->trayIcon(), this);
+    m_balloons = m_statusItem->createBalloonChannel(this);
     m_notifier = new AlertNotifier(m_desktop, m_balloons, this);
 
     m_controller = new MenuBarController(MenuBarController::Options{}, this);
@@ -31,11 +26,8 @@ TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
     m_panel->setContent(new MainPanelView(*m_controller));
     connect(m_controller, &MenuBarController::quitRequested, qApp, &QCoreApplication::quit);
 
-    connect(m_statusItem, &TrayStatusItem::trayAvailabilityChanged, this, [this](bool available) {
-        if (!available)
-            fallBackToWindow();
-    });
-    if (m_statusItem->trayGivenUp())
+    connect(m_statusItem, &DesktopStatusItem::noHost, this, &TrayApplication::fallBackToWindow);
+    if (m_statusItem->hasNoHost())
         fallBackToWindow();
 }
 

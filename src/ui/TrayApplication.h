@@ -5,11 +5,11 @@
 #include <memory>
 
 class AlertNotifier;
+class DesktopStatusItem;
 class FreedesktopNotifications;
 class MenuBarController;
+class NotificationChannel;
 class PanelWindow;
-class TrayBalloonChannel;
-class TrayStatusItem;
 
 // The running tray app: the controller with its status item, panel window
 // and notification channels, wired together once.
@@ -22,13 +22,14 @@ public:
     MenuBarController& controller() { return *m_controller; }
 
 private:
-    // No tray ever appeared: say so and keep the app usable as a window.
+    // Nothing to show the status item ever appeared: say so and keep the app
+    // usable as a window.
     void fallBackToWindow();
 
-    TrayStatusItem* m_statusItem = nullptr;
+    DesktopStatusItem* m_statusItem = nullptr;
     PanelWindow* m_panel = nullptr;
     FreedesktopNotifications* m_desktop = nullptr;
-    TrayBalloonChannel* m_balloons = nullptr;
+    NotificationChannel* m_balloons = nullptr;
     AlertNotifier* m_notifier = nullptr;
     MenuBarController* m_controller = nullptr;
 };

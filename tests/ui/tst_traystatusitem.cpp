@@ -1,3 +1,4 @@
+#include "platform/FigureIcon.h"
 #include "platform/TrayStatusItem.h"
 
 #include <QAction>
@@ -18,8 +19,9 @@ private slots:
     void quitMenu();
     void waitsForTray_data();
     void waitsForTray();
-    void rendersTitle_data();
-    void rendersTitle();
+    void toolTip_data();
+    void toolTip();
+    void iconFollowsTitle();
 };
 
 void TestTrayStatusItem::clicks_data()
@@ -93,33 +95,37 @@ void TestTrayStatusItem::waitsForTray()
     QCOMPARE(values, signalled);
 }
 
-void TestTrayStatusItem::rendersTitle_data()
+void TestTrayStatusItem::toolTip_data()
 {
     QTest::addColumn<QString>("title");
-    QTest::addColumn<qreal>("ratio");
-    QTest::newRow("price") << u"▲ 612.35"_s << 1.0;
-    QTest::newRow("price on a HiDPI screen") << u"▼ 612.35"_s << 2.0;
-    QTest::newRow("no data yet") << u"--"_s << 1.5;
-    QTest::newRow("empty") << QString() << 1.0;
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("title alone") << u"▲ 612.35"_s << QString() << u"▲ 612.35"_s;
+    QTest::newRow("title over the summary")
+        << u"▼ 598.02"_s << u"沪金主连 598.02 -0.31%"_s << u"▼ 598.02\n沪金主连 598.02 -0.31%"_s;
 }
 
-void TestTrayStatusItem::rendersTitle()
+void TestTrayStatusItem::toolTip()
 {
     QFETCH(QString, title);
-    QFETCH(qreal, ratio);
-    const QPixmap icon = TrayStatusItem::renderTitle(title, 22, ratio);
-    QCOMPARE(icon.devicePixelRatio(), ratio);
-    QCOMPARE(icon.height(), qRound(22 * ratio));
-    QVERIFY(icon.width() >= icon.height());
+    QFETCH(QString, summary);
+    TrayStatusItem item;
+    item.setToolTip(summary);
+    item.setTitle(title);
+    QTEST(item.trayIcon()->toolTip(), "shown");
+}
 
-    const QImage image = icon.toImage();
-    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
-    int brightest = 0; // of the opaque pixels
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (const QColor c = image.pixelColor(x, y); c.alpha() == 255)
-                brightest = std::max(brightest, c.lightness());
-    QCOMPARE(brightest > 200, !title.isEmpty());
+void TestTrayStatusItem::iconFollowsTitle()
+{
+    TrayStatusItem item;
+    const QImage empty = item.trayIcon()->icon().pixmap(22).toImage();
+    item.setTitle(u"▲ 612.35"_s);
+    const QImage shown = item.trayIcon()->icon().pixmap(22).toImage();
+    // The square figure, not a strip of text squeezed into the slot.
+    QCOMPARE(shown.size(), QSize(22, 22));
+    QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32),
+             FigureIcon::render(u"▲ 612.35"_s, 22).convertToFormat(QImage::Format_ARGB32));
+    QVERIFY(shown != empty);
 }
 
 QTEST_MAIN(TestTrayStatusItem)

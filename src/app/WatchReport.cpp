@@ -1,0 +1,84 @@
+#include "WatchReport.h"
+
+#include "MenuBarController.h"
+#include "market/Format.h"
+
+#include <QJsonArray>
+
+using namespace Qt::StringLiterals;
+
+namespace WatchReport {
+
+namespace {
+
+// Fund values are published with four decimals.
+QString nav(double value)
+{
+    return Format::fixed(value, 4);
+}
+
+} // namespace
+
+QString statusClass(const MenuBarController& c)
+{
+    if (c.errorMessage())
+        return u"error"_s;
+    if (c.title().startsWith(u'▲'))
+        return u"up"_s;
+    if (c.title().startsWith(u'▼'))
+        return u"down"_s;
+    return u"closed"_s;
+}
+
+QString fundLine(const FundDetail& fund, const std::optional<EstimateTrust>& trust)
+{
+    const FundQuote& q = fund.quote;
+    QString line = fund.estNav && fund.estChangePct
+                       ? q.name + u" 估算 "_s + nav(*fund.estNav) + u' ' +
+                             Format::pct(*fund.estChangePct)
+                       : q.name + u" 净值 "_s + nav(q.nav) + u' ' + Format::pct(q.navChangePct);
+    if (trust) {
+        const QString summary = EstimateLog::summary(*trust);
+        if (!summary.isEmpty())
+            line += u"（"_s + summary + u"）"_s;
+    }
+    return line;
+}
+
+QStringList tooltipLines(const MenuBarController& c)
+{
+    QStringList lines;
+    if (const auto& gold = c.gold())
+        lines << u"沪金主连 "_s + Format::price(gold->priceCNY) + u' ' +
+                     Format::pct(gold->changePct);
+    if (const auto& sector = c.sector())
+        lines << sector->name + u' ' + Format::price(sector->index) + u' ' +
+                     Format::pct(sector->changePct);
+    for (const FundDetail& fund : c.funds())
+        lines << fundLine(fund, c.estimateTrust(fund));
+    if (const auto& message = c.errorMessage())
+        lines << *message;
+    if (const auto& message = c.fundErrorMessage())
+        lines << *message;
+    return lines;
+}
+
+QString tooltip(const MenuBarController& c)
+{
+    return tooltipLines(c).join(u'\n');
+}
+
+QJsonObject waybar(const MenuBarController& c)
+{
+    QJsonArray funds;
+    for (const FundDetail& fund : c.funds())
+        funds.append(QJsonObject{{u"code"_s, fund.quote.code},
+                                 {u"name"_s, fund.quote.name},
+                                 {u"estimateTrust"_s, EstimateLog::toJson(c.estimateTrust(fund))}});
+    return {{u"text"_s, c.title()},
+            {u"tooltip"_s, tooltip(c)},
+            {u"class"_s, statusClass(c)},
+            {u"funds"_s, funds}};
+}
+
+} // namespace WatchReport

@@ -1,0 +1,273 @@
+#include "SimFixture.h"
+#include "config/AlertConfig.h"
+#include "market/Format.h"
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+// Whatever notification the watcher posts, on the private bus of this test.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList summaries;
+
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString&,
+                const QStringList&, const QVariantMap&, int)
+    {
+        summaries << summary;
+        return uint(summaries.size());
+    }
+    QStringList GetCapabilities() { return {u"actions"_s, u"body"_s}; }
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion)
+    {
+        vendor = u"test"_s;
+        version = u"1"_s;
+        protocolVersion = u"1.2"_s;
+        return u"test server"_s;
+    }
+};
+
+// `quotara --watch` read the way a status bar reads it: line by line from a
+// pipe, against the simulated provider of this process. The watcher's clock
+// is set with QUOTARA_NOW so that a market is open (or not) whatever the day
+// the test runs, and its cycle is shortened with QUOTARA_REFRESH_MS.
+class TestWatchMode : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void oneLinePerCycle();
+    void textFormat();
+    void closedMarketWaitsForTheOpening();
+    void failureKeepsPrinting();
+    void alertsNotify();
+    void commandLine_data();
+    void commandLine();
+
+private:
+    static constexpr int intervalMs = 300;
+    // Tuesday 4 June 2024, 10:00 in Shanghai: gold and stocks trade.
+    const QDateTime m_open{QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai")};
+    // Saturday 8 June 2024, 10:00: everything is closed.
+    const QDateTime m_closed{QDate(2024, 6, 8), QTime(10, 0), QTimeZone("Asia/Shanghai")};
+
+    // Starts the watcher and collects its lines until `lines` are in (and
+    // then for `linger` more) or the time is up, then stops it.
+    QList<QByteArray> watch(const QStringList& arguments, const QDateTime& now, int lines,
+                            std::chrono::milliseconds linger = {});
+    int goldQuoteRequests() const;
+
+    SimFixture m_fixture;
+    std::unique_ptr<QTemporaryDir> m_config;
+    QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
+    NotificationServer m_notifications;
+};
+
+void TestWatchMode::initTestCase()
+{
+    QVERIFY2(m_bus.isConnected(), "run under dbus-run-session");
+    QVERIFY(m_bus.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
+                                 QDBusConnection::ExportAllSlots));
+    QVERIFY(m_bus.registerService(u"org.freedesktop.Notifications"_s));
+}
+
+void TestWatchMode::init()
+{
+    m_config = std::make_unique<QTemporaryDir>();
+    m_fixture.sim().clearFaults();
+    m_fixture.sim().clearRequests();
+    m_notifications.summaries.clear();
+}
+
+void TestWatchMode::cleanup()
+{
+    m_config.reset();
+}
+
+QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDateTime& now,
+                                       int lines, std::chrono::milliseconds linger)
+{
+    m_fixture.sim().setClock([now] { return now; });
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        env.insert(QString::fromLatin1(variable), m_fixture.origin());
+    env.insert(u"XDG_CONFIG_HOME"_s, m_config->path());
+    env.insert(u"QUOTARA_REFRESH_MS"_s, QString::number(intervalMs));
+    env.insert(u"QUOTARA_NOW"_s, now.toString(Qt::ISODate));
+    process.setProcessEnvironment(env);
+
+    QList<QByteArray> received;
+    QByteArray pending;
+    connect(&process, &QProcess::readyReadStandardOutput, this, [&] {
+        pending += process.readAllStandardOutput();
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            received << pending.left(end);
+            pending.remove(0, end + 1);
+        }
+    });
+    process.start(QStringLiteral(QUOTARA_EXECUTABLE), QStringList{u"--watch"_s} + arguments);
+    // The provider lives in this process: keep its event loop running.
+    QElapsedTimer waited;
+    waited.start();
+    while (received.size() < lines && process.state() != QProcess::NotRunning &&
+           waited.elapsed() < 10000)
+        QTest::qWait(20);
+    if (received.size() >= lines)
+        QTest::qWait(int(linger.count()));
+    process.kill();
+    process.waitForFinished();
+    if (!pending.isEmpty())
+        received << pending; // a line cut short: the callers see it fail to parse
+    return received;
+}
+
+int TestWatchMode::goldQuoteRequests() const
+{
+    int count = 0;
+    for (const RecordedRequest& r : m_fixture.sim().requests())
+        count += r.path == u"/api/qt/ulist.np/get"_s && r.query.contains(u"secids=113.aum"_s);
+    return count;
+}
+
+void TestWatchMode::oneLinePerCycle()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QList<QByteArray> lines = watch({}, m_open, 4);
+    QCOMPARE(lines.size(), 4);
+    // A first cycle at once, then one every interval: well under the 30 s
+    // that would pass without the override.
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    // Each line stands for one full refresh (a cycle cut short by the kill may
+    // have started without printing).
+    QVERIFY2(goldQuoteRequests() >= 4 && goldQuoteRequests() <= 5,
+             qPrintable(QString::number(goldQuoteRequests())));
+
+    for (const QByteArray& line : lines) {
+        QJsonParseError error{};
+        const QJsonObject json = QJsonDocument::fromJson(line, &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+        QCOMPARE(json.keys(), (QStringList{u"class"_s, u"funds"_s, u"text"_s, u"tooltip"_s}));
+
+        const QString text = json.value(u"text"_s).toString();
+        const QString cls = json.value(u"class"_s).toString();
+        QVERIFY2(text.startsWith(u"▲ "_s) || text.startsWith(u"▼ "_s), qPrintable(text));
+        QCOMPARE(cls, text.startsWith(u'▲') ? u"up"_s : u"down"_s);
+
+        // Gold with the figure of the title, the current board, the three
+        // watched funds with their estimates: one per line.
+        const QStringList tooltip = json.value(u"tooltip"_s).toString().split(u'\n');
+        QCOMPARE(tooltip.size(), 5);
+        QVERIFY2(tooltip[0].startsWith(u"沪金主连 "_s + text.mid(2) + u' '),
+                 qPrintable(tooltip[0]));
+        QVERIFY2(tooltip[1].startsWith(u"半导体 "_s), qPrintable(tooltip[1]));
+        // Each with how far to trust it, as in --once.
+        for (const QString& fund : tooltip.mid(2))
+            QVERIFY2(fund.contains(u" 估算 "_s) && fund.contains(u"%（覆盖 "_s), qPrintable(fund));
+        const QJsonArray funds = json.value(u"funds"_s).toArray();
+        QCOMPARE(funds.size(), 3);
+        for (const QJsonValue& fund : funds) {
+            const QJsonObject trust = fund[u"estimateTrust"_s].toObject();
+            QVERIFY(trust.value(u"coveragePct"_s).toDouble() > 0);
+            QVERIFY(trust.value(u"pricedHoldings"_s).toInt() > 0);
+            QVERIFY(trust.contains(u"meanAbsError"_s));
+        }
+    }
+}
+
+void TestWatchMode::textFormat()
+{
+    const QList<QByteArray> lines = watch({u"--format"_s, u"text"_s}, m_open, 2);
+    QCOMPARE(lines.size(), 2);
+    for (const QByteArray& line : lines) {
+        const QString title = QString::fromUtf8(line);
+        QVERIFY2(title.startsWith(u"▲ "_s) || title.startsWith(u"▼ "_s), line.constData());
+        bool number = false;
+        title.mid(2).toDouble(&number);
+        QVERIFY2(number, line.constData());
+    }
+}
+
+void TestWatchMode::closedMarketWaitsForTheOpening()
+{
+    // Only the start-up cycle; the timer fetches nothing while every market
+    // is closed, for as many intervals as we care to wait.
+    const QList<QByteArray> lines =
+        watch({}, m_closed, 1, 6 * std::chrono::milliseconds(intervalMs));
+    QCOMPARE(lines.size(), 1);
+    QCOMPARE(goldQuoteRequests(), 1);
+    const QJsonObject json = QJsonDocument::fromJson(lines.first()).object();
+    QCOMPARE(json.value(u"class"_s).toString(), u"closed"_s);
+    const QString text = json.value(u"text"_s).toString();
+    bool number = false;
+    text.toDouble(&number);
+    QVERIFY2(number, qPrintable(text)); // the plain price, no arrow
+}
+
+void TestWatchMode::failureKeepsPrinting()
+{
+    m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
+    const QList<QByteArray> lines = watch({}, m_open, 2);
+    QCOMPARE(lines.size(), 2);
+    for (const QByteArray& line : lines) {
+        const QJsonObject json = QJsonDocument::fromJson(line).object();
+        QCOMPARE(json.value(u"class"_s).toString(), u"error"_s);
+        QCOMPARE(json.value(u"text"_s).toString(), u"--"_s);
+        QCOMPARE(json.value(u"tooltip"_s).toString(), u"服务器响应异常（已显示上次数据）"_s);
+    }
+}
+
+void TestWatchMode::alertsNotify()
+{
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"gold-any"_s;
+    rule.threshold = 1; // any price is above it
+    QSettings stored(m_config->filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
+    stored.setValue(AlertConfig::key, *AlertConfig::encode({rule}));
+    stored.sync();
+
+    const QList<QByteArray> lines = watch({}, m_open, 3);
+    QCOMPARE(lines.size(), 3);
+    // Fired once, on the first cycle, and not again while the price stays up.
+    QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
+}
+
+void TestWatchMode::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("format without watch") << QStringList{u"--format"_s, u"text"_s};
+    QTest::newRow("unknown format") << QStringList{u"--watch"_s, u"--format"_s, u"xml"_s};
+    QTest::newRow("format without value") << QStringList{u"--watch"_s, u"--format"_s};
+    QTest::newRow("once and watch") << QStringList{u"--once"_s, u"--watch"_s};
+}
+
+void TestWatchMode::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QProcess process;
+    process.start(QStringLiteral(QUOTARA_EXECUTABLE), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY(process.readAllStandardOutput().isEmpty());
+    QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestWatchMode)
+#include "tst_watchmode.moc"

@@ -1,0 +1,125 @@
+#include "PreferencesSandbox.h"
+#include "SimFixture.h"
+#include "app/MenuBarController.h"
+#include "app/StatusItem.h"
+#include "app/WatchReport.h"
+#include "market/Format.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Remembers what the controller put on it.
+class RecordingItem : public StatusItem {
+public:
+    void setTitle(const QString& t) override { title = t; }
+    void setToolTip(const QString& t) override { toolTip = t; }
+    QRect geometry() const override { return {}; }
+    QString title;
+    QString toolTip;
+};
+
+} // namespace
+
+// The summary a status bar's tool tip and the tray's tool tip show. The
+// classes are seen end to end in the watch-mode test.
+class TestWatchReport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void fundLine_data();
+    void fundLine();
+    void failureKeepsTheLastFigures();
+
+private:
+    std::unique_ptr<MenuBarController> controller(const QDateTime& now);
+
+    SimFixture m_fixture;
+};
+
+void TestWatchReport::initTestCase()
+{
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        qputenv(variable, m_fixture.origin().toUtf8());
+}
+
+std::unique_ptr<MenuBarController> TestWatchReport::controller(const QDateTime& now)
+{
+    clearPreferences();
+    m_fixture.sim().clearFaults();
+    m_fixture.sim().setClock([now] { return now; });
+    return std::make_unique<MenuBarController>(
+        MenuBarController::Options{.now = [now] { return now; },
+                                   .timeout = std::chrono::milliseconds(1500),
+                                   .startTimers = false});
+}
+
+void TestWatchReport::fundLine_data()
+{
+    QTest::addColumn<std::optional<double>>("estNav");
+    QTest::addColumn<std::optional<double>>("estChangePct");
+    QTest::addColumn<std::optional<EstimateTrust>>("trust");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("estimate") << std::optional(1.23456) << std::optional(0.52)
+                              << std::optional<EstimateTrust>() << u"蓝筹精选 估算 1.2346 +0.52%"_s;
+    QTest::newRow("no holdings, no estimate")
+        << std::optional<double>() << std::optional<double>() << std::optional<EstimateTrust>()
+        << u"蓝筹精选 净值 1.2000 -0.10%"_s;
+    EstimateTrust settled{.coverage = {.weightPct = 45.25, .priced = 5, .holdings = 10},
+                          .navDate = u"2024-06-03"_s,
+                          .navDateError = -0.1234,
+                          .meanAbsError = 0.0951,
+                          .errorDays = 3};
+    QTest::newRow("estimate with its record")
+        << std::optional(1.23456) << std::optional(0.52) << std::optional(settled)
+        << u"蓝筹精选 估算 1.2346 +0.52%（覆盖 45.2%（5/10） · 当日误差 -0.12 · 平均 0.10（3 日））"_s;
+    const EstimateTrust fresh; // no holdings known, nothing recorded
+    QTest::newRow("nothing recorded yet")
+        << std::optional(1.23456) << std::optional(0.52) << std::optional(fresh)
+        << u"蓝筹精选 估算 1.2346 +0.52%"_s;
+}
+
+void TestWatchReport::fundLine()
+{
+    QFETCH(std::optional<double>, estNav);
+    QFETCH(std::optional<double>, estChangePct);
+    QFETCH(std::optional<EstimateTrust>, trust);
+    const FundDetail fund{.quote = {.code = u"005827"_s,
+                                    .name = u"蓝筹精选"_s,
+                                    .nav = 1.2,
+                                    .navChangePct = -0.1,
+                                    .navDate = u"2024-06-03"_s},
+                          .holdings = {},
+                          .estNav = estNav,
+                          .estChangePct = estChangePct};
+    QTEST(WatchReport::fundLine(fund, trust), "line");
+}
+
+void TestWatchReport::failureKeepsTheLastFigures()
+{
+    auto c = controller(QDateTime(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai")));
+    RecordingItem item;
+    c->attachStatusItem(&item);
+    run(c->refresh());
+    const QString title = item.title;
+    const QStringList good = item.toolTip.split(u'\n');
+    QCOMPARE(good.first(), u"沪金主连 "_s + Format::price(c->gold()->priceCNY) + u' ' +
+                               Format::pct(c->gold()->changePct));
+    QCOMPARE(good.size(), 2 + c->funds().size());
+
+    // The next cycle fails: the figure and its lines stay, and the tool tip
+    // says why they are not fresh.
+    m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
+    run(c->refresh());
+    QCOMPARE(item.title, title);
+    QCOMPARE(item.toolTip, (good + QStringList{u"服务器响应异常（已显示上次数据）"_s}).join(u'\n'));
+    QCOMPARE(WatchReport::statusClass(*c), u"error"_s);
+    QCOMPARE(WatchReport::waybar(*c).value(u"text"_s).toString(), title);
+}
+
+QTEST_GUILESS_MAIN(TestWatchReport)
+#include "tst_watchreport.moc"
