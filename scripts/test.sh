@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is needed, configures, builds and runs every test.
+# Installs what is needed, then builds and runs every test twice: first
+# built with AddressSanitizer and UndefinedBehaviorSanitizer (leak checking
+# included), then as users get it. The log ends with the second run's
+# summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
 jobs=$(nproc)
+
+# Unoptimised, so it builds quickly; every sanitizer finding fails its test.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUOTARA_SANITIZE=ON \
+  -DQUOTARA_WERROR=ON -DBUILD_TESTING=ON
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOTARA_WERROR=ON -DBUILD_TESTING=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
