@@ -38,6 +38,8 @@ void TestUpdateInfo::decoding_data()
         << QByteArray(R"({"version":1.4,"download_url":"x"})") << false << false << false;
     QTest::newRow("notes as number")
         << QByteArray(R"({"version":"1","download_url":"x","notes":3})") << false << false << false;
+    QTest::newRow("half a surrogate pair")
+        << QByteArray(R"({"version":"","download_url":"\ude00"})") << true << false << false;
     QTest::newRow("html page") << QByteArray("<html>404</html>") << false << false << false;
 }
 
