@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, then builds and runs every test twice: first
 # built with AddressSanitizer and UndefinedBehaviorSanitizer (leak checking
-# included), then as users get it. The log ends with the second run's
-# summary.
+# included), then as users get it, together with a short run of every
+# reader's fuzzer. The log ends with the second run's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +18,10 @@ ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOTARA_WERROR=ON -DBUILD_TESTING=ON
+# The readers' fuzzers are clang builds in a tree of their own; ctest runs
+# each for a few seconds among the other tests (fuzz/ShortRuns.cmake).
+scripts/fuzz.sh --build-only --jobs "$jobs"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOTARA_WERROR=ON -DBUILD_TESTING=ON \
+  -DQUOTARA_FUZZ_TREE="$PWD/build-fuzz"
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"

@@ -2,45 +2,81 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace OrderedJson {
 
+namespace {
+
+void appendEscape(QByteArray& out, char16_t unit)
+{
+    char escaped[7];
+    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(unit));
+    out += escaped;
+}
+
+void appendUtf8(QByteArray& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
 QByteArray string(QStringView text)
 {
-    const QByteArray utf8 = text.toUtf8();
     QByteArray out;
-    out.reserve(utf8.size() + 2);
+    out.reserve(text.size() + 2);
     out += '"';
-    for (const char c : utf8) {
-        switch (c) {
-        case '"':
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        switch (c.unicode()) {
+        case u'"':
             out += "\\\"";
             break;
-        case '\\':
+        case u'\\':
             out += "\\\\";
             break;
-        case '\b':
+        case u'\b':
             out += "\\b";
             break;
-        case '\f':
+        case u'\f':
             out += "\\f";
             break;
-        case '\n':
+        case u'\n':
             out += "\\n";
             break;
-        case '\r':
+        case u'\r':
             out += "\\r";
             break;
-        case '\t':
+        case u'\t':
             out += "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[7];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-                out += escaped;
+            if (c.unicode() < 0x20) {
+                appendEscape(out, c.unicode());
+            } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                appendUtf8(out, QChar::surrogateToUcs4(c, text[i + 1]));
+                ++i;
+            } else if (c.isSurrogate()) {
+                // Half a pair has no UTF-8 form (it would be written as "?");
+                // an escape reads back as exactly the text that was stored.
+                appendEscape(out, c.unicode());
             } else {
-                out += c;
+                appendUtf8(out, c.unicode());
             }
         }
     }

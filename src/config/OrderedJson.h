@@ -14,7 +14,8 @@
 namespace OrderedJson {
 
 // A JSON string: quotes, backslashes and control characters escaped, every
-// other character written as UTF-8 (slashes and Chinese text as they are).
+// other character written as UTF-8 (slashes and Chinese text as they are),
+// except half a surrogate pair, which UTF-8 cannot carry: it is escaped.
 QByteArray string(QStringView text);
 
 // The shortest text that reads back as the same double; nothing for NaN and

@@ -1,6 +1,9 @@
 #include "JsonRead.h"
 
+#include "FetchError.h"
+
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QLatin1String>
 
 #include <charconv>
@@ -22,6 +25,17 @@ bool isDigit(QChar c)
 }
 
 } // namespace
+
+QJsonObject answerObject(const QByteArray& body)
+{
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw JsonDecodeError(parseError);
+    if (!document.isObject())
+        throw FetchError::invalidData(QStringLiteral("JSON 解析失败"));
+    return document.object();
+}
 
 std::optional<QString> text(const QJsonObject& object, const char* key)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -13,6 +14,11 @@
 // value as a numeric text, a missing row as null), so each rule says exactly
 // which JSON type counts and treats everything else as absent.
 namespace JsonRead {
+
+// An answer's body as the JSON object every answer of the provider is.
+// Throws JsonDecodeError for a body that is not JSON at all and
+// FetchError::invalidData when its top level is an array.
+QJsonObject answerObject(const QByteArray& body);
 
 // A JSON string; any other type, null or a missing key is absent.
 std::optional<QString> text(const QJsonObject& object, const char* key);

@@ -1,8 +1,9 @@
 #include "NetworkClient.h"
 
+#include "JsonRead.h"
+
 #include <QCoreApplication>
 #include <QCoroNetworkReply>
-#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -115,14 +116,7 @@ QCoro::Task<QJsonObject> getJSON(QUrl url, QString ua, QString referer,
     request.setRawHeader(QByteArrayLiteral("User-Agent"), ua.toUtf8());
     request.setRawHeader(QByteArrayLiteral("Referer"), referer.toUtf8());
     const QByteArray body = co_await getBody(std::move(request), timeout, std::move(cancel));
-
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        throw JsonDecodeError(parseError);
-    if (!document.isObject())
-        throw FetchError::invalidData(QStringLiteral("JSON 解析失败"));
-    co_return document.object();
+    co_return JsonRead::answerObject(body);
 }
 
 } // namespace NetworkClient

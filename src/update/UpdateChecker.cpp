@@ -3,8 +3,6 @@
 #include "market/NetworkClient.h"
 #include "market/Origins.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkRequest>
 #include <QPointer>
 
@@ -146,24 +144,7 @@ QCoro::Task<std::optional<UpdateInfo>> UpdateChecker::fetchFromGitHub()
     const auto body = co_await fetchRecord(m_githubAPIURL, m_currentVersion, true);
     if (!body)
         co_return std::nullopt;
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(*body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        co_return std::nullopt;
-    const QJsonObject root = document.object();
-    const QJsonValue tag = root.value(QStringLiteral("tag_name"));
-    if (!tag.isString())
-        co_return std::nullopt;
-    QString version = tag.toString();
-    if (version.startsWith(u'v'))
-        version.remove(0, 1);
-    const QJsonValue body_ = root.value(QStringLiteral("body"));
-    co_return UpdateInfo{
-        .version = version,
-        .notes = body_.isString() ? std::optional<QString>(body_.toString()) : std::nullopt,
-        .downloadUrl = githubReleaseURL + QStringLiteral("/latest"),
-        .releaseUrl = githubReleaseURL,
-    };
+    co_return UpdateInfo::fromGitHubRelease(*body, githubReleaseURL);
 }
 
 void UpdateChecker::handleResult(const UpdateInfo& release)

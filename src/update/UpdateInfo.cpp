@@ -32,6 +32,29 @@ std::optional<UpdateInfo> UpdateInfo::fromJson(const QByteArray& bytes)
     return info;
 }
 
+std::optional<UpdateInfo> UpdateInfo::fromGitHubRelease(const QByteArray& bytes,
+                                                        const QString& releasesPage)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    const QJsonObject root = document.object();
+    const QJsonValue tag = root.value(QStringLiteral("tag_name"));
+    if (!tag.isString())
+        return std::nullopt;
+    QString version = tag.toString();
+    if (version.startsWith(u'v'))
+        version.remove(0, 1);
+    const QJsonValue body = root.value(QStringLiteral("body"));
+    return UpdateInfo{
+        .version = version,
+        .notes = body.isString() ? std::optional<QString>(body.toString()) : std::nullopt,
+        .downloadUrl = releasesPage + QStringLiteral("/latest"),
+        .releaseUrl = releasesPage,
+    };
+}
+
 QByteArray UpdateInfo::toJson() const
 {
     QList<QPair<QString, QByteArray>> members{

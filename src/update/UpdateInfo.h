@@ -18,6 +18,12 @@ struct UpdateInfo {
     // Keys "version", "notes", "download_url", "release_url"; the first and
     // third are required, the others may be missing or null.
     static std::optional<UpdateInfo> fromJson(const QByteArray& bytes);
+    // GitHub's latest-release answer: "tag_name" (required; a leading "v" is
+    // dropped) and "body" as the notes. GitHub names no download of ours, so
+    // the download is the releases page's "/latest" and the release URL the
+    // page itself.
+    static std::optional<UpdateInfo> fromGitHubRelease(const QByteArray& bytes,
+                                                       const QString& releasesPage);
     QByteArray toJson() const;
 
     // The download address only when it is an http or https URL with a host:

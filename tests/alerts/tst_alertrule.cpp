@@ -67,6 +67,15 @@ void TestAlertRule::storedForm_data()
                R"("direction":"≥","threshold":3.25,"label":"","enabled":true,"triggered":false,)"
                R"("fundMetric":"净值"})")
         << *sector.toJson();
+    AlertRule halfPair = AlertConfig::defaultRules().first();
+    halfPair.id = u"\xDE00"_s;
+    halfPair.targetName = u"\xD83D"_s;
+    QTest::newRow("half a surrogate pair")
+        << QByteArray(
+               R"j({"id":"\ude00","targetType":"黄金CNY","targetCode":"","targetName":"\ud83d",)j"
+               R"("direction":"≥","threshold":700,"label":"第1档止盈 · 建议卖1/3","enabled":true,)"
+               R"("triggered":false})")
+        << *halfPair.toJson();
 }
 
 void TestAlertRule::storedForm()

@@ -27,6 +27,12 @@ void TestOrderedJson::strings_data()
     QTest::newRow("quote and backslash") << u"a\"b\\c"_s << QByteArray(R"("a\"b\\c")");
     QTest::newRow("controls") << u"\n\t\r\b\f\x01"_s << QByteArray(R"("\n\t\r\b\f\u0001")");
     QTest::newRow("emoji") << u"\U0001F4C8"_s << QByteArray("\"\xF0\x9F\x93\x88\"");
+    // Half a surrogate pair has no UTF-8 form; a JSON escape keeps it.
+    QTest::newRow("lone high surrogate") << u"a\xD800z"_s << QByteArray(R"("a\ud800z")");
+    QTest::newRow("lone low surrogate") << u"\xDE00"_s << QByteArray(R"("\ude00")");
+    QTest::newRow("pair reversed") << u"\xDC00\xD83D"_s << QByteArray(R"("\udc00\ud83d")");
+    QTest::newRow("pair then half")
+        << u"\U0001F4C8\xD83D"_s << QByteArray("\"\xF0\x9F\x93\x88\\ud83d\"");
 }
 
 void TestOrderedJson::strings()

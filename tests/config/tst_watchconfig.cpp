@@ -28,6 +28,8 @@ void TestWatchConfig::storedForm_data()
     WatchConfig awkward{.sectors = {{u"BK\"1"_s, u"a\\b/c\n"_s}},
                         .funds = {{u""_s, u""_s}},
                         .statusBarSource = std::nullopt};
+    // Text as a look-up may deliver it, with half a surrogate pair.
+    WatchConfig halfPair{.sectors = {{u"\xDE00"_s, u""_s}}, .funds = {}, .statusBarSource = {}};
     QTest::newRow("default, no figure source")
         << kDefaultForm << WatchConfig::defaultConfig().toJson();
     QTest::newRow("with a figure source")
@@ -38,6 +40,9 @@ void TestWatchConfig::storedForm_data()
         << QByteArray(
                R"({"sectors":[{"code":"BK\"1","name":"a\\b/c\n"}],"funds":[{"code":"","name":""}]})")
         << awkward.toJson();
+    QTest::newRow("half a surrogate pair")
+        << QByteArray(R"({"sectors":[{"code":"\ude00","name":""}],"funds":[]})")
+        << halfPair.toJson();
 }
 
 void TestWatchConfig::storedForm()

@@ -1,4 +1,5 @@
 #include "TestJson.h"
+#include "market/FetchError.h"
 #include "market/JsonRead.h"
 
 #include <QTest>
@@ -8,6 +9,8 @@ using namespace Qt::StringLiterals;
 class TestJsonRead : public QObject {
     Q_OBJECT
 private slots:
+    void answerObject_data();
+    void answerObject();
     void typedReads_data();
     void typedReads();
     void arrays_data();
@@ -17,6 +20,38 @@ private slots:
     void leadingInteger_data();
     void leadingInteger();
 };
+
+void TestJsonRead::answerObject_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("outcome"); // "object", "decode" or "invalid"
+
+    QTest::newRow("object") << QByteArray(R"({"rc":0,"data":null})") << u"object"_s;
+    QTest::newRow("blanks around") << QByteArray(" \n{}\r\n ") << u"object"_s;
+    QTest::newRow("array") << QByteArray(R"([{"rc":0}])") << u"invalid"_s;
+    QTest::newRow("empty") << QByteArray() << u"decode"_s;
+    QTest::newRow("bare number") << QByteArray("0") << u"decode"_s;
+    QTest::newRow("trailing garbage") << QByteArray(R"({"a":1}x)") << u"decode"_s;
+    QTest::newRow("html") << QByteArray("<html>502</html>") << u"decode"_s;
+    QTest::newRow("truncated") << QByteArray(R"({"data":{"diff":[)") << u"decode"_s;
+}
+
+void TestJsonRead::answerObject()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, outcome);
+    QString seen;
+    try {
+        JsonRead::answerObject(body);
+        seen = u"object"_s;
+    } catch (const JsonDecodeError&) {
+        seen = u"decode"_s;
+    } catch (const FetchError& e) {
+        QCOMPARE(e.kind(), FetchError::Kind::invalidData);
+        seen = u"invalid"_s;
+    }
+    QCOMPARE(seen, outcome);
+}
 
 void TestJsonRead::typedReads_data()
 {

@@ -9,6 +9,8 @@ class TestUpdateInfo : public QObject {
 private slots:
     void decoding_data();
     void decoding();
+    void gitHubRelease_data();
+    void gitHubRelease();
     void openableAddress_data();
     void openableAddress();
 };
@@ -36,6 +38,8 @@ void TestUpdateInfo::decoding_data()
         << QByteArray(R"({"version":1.4,"download_url":"x"})") << false << false << false;
     QTest::newRow("notes as number")
         << QByteArray(R"({"version":"1","download_url":"x","notes":3})") << false << false << false;
+    QTest::newRow("half a surrogate pair")
+        << QByteArray(R"({"version":"","download_url":"\ude00"})") << true << false << false;
     QTest::newRow("html page") << QByteArray("<html>404</html>") << false << false << false;
 }
 
@@ -52,6 +56,39 @@ void TestUpdateInfo::decoding()
     QCOMPARE(info->notes.has_value(), hasNotes);
     QCOMPARE(info->releaseUrl.has_value(), hasReleaseUrl);
     QCOMPARE(UpdateInfo::fromJson(info->toJson()), info); // written forms read back equal
+}
+
+void TestUpdateInfo::gitHubRelease_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<QString>("version"); // null: unreadable
+    QTest::addColumn<QString>("notes");   // null: none
+
+    QTest::newRow("tag and body") << QByteArray(
+                                         R"({"tag_name":"v1.3.0","body":"发布说明","assets":[]})")
+                                  << u"1.3.0"_s << u"发布说明"_s;
+    QTest::newRow("only one v dropped")
+        << QByteArray(R"({"tag_name":"vv2"})") << u"v2"_s << QString();
+    QTest::newRow("body null") << QByteArray(R"({"tag_name":"1.1","body":null})") << u"1.1"_s
+                               << QString();
+    QTest::newRow("no tag") << QByteArray(R"({"name":"Quotara 1.1"})") << QString() << QString();
+    QTest::newRow("array") << QByteArray(R"([{"tag_name":"v1"}])") << QString() << QString();
+}
+
+void TestUpdateInfo::gitHubRelease()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(QString, version);
+    QFETCH(QString, notes);
+    const QString page = u"https://github.com/kestrin-orlenby/quotara/releases"_s;
+    const auto info = UpdateInfo::fromGitHubRelease(json, page);
+    QCOMPARE(info.has_value(), !version.isNull());
+    if (!info)
+        return;
+    QCOMPARE(info->version, version);
+    QCOMPARE(info->notes, notes.isNull() ? std::nullopt : std::optional<QString>(notes));
+    QCOMPARE(info->downloadUrl, page + u"/latest"_s);
+    QCOMPARE(info->releaseUrl, std::optional<QString>(page));
 }
 
 void TestUpdateInfo::openableAddress_data()

@@ -1,0 +1,59 @@
+// The quote host's list answers (gold, boards, a board's stocks, holdings'
+// changes, look-ups), from the body's bytes on.
+#include "FuzzCheck.h"
+#include "market/EastMoneyParser.h"
+#include "market/FetchError.h"
+#include "market/JsonRead.h"
+
+#include <cmath>
+
+namespace {
+
+bool finite(const StockQuote& s)
+{
+    return std::isfinite(s.price) && std::isfinite(s.changePct) && std::isfinite(s.amount);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    QJsonObject json;
+    try {
+        json = JsonRead::answerObject(inputBytes(data, size));
+    } catch (const JsonDecodeError&) {
+        return 0;
+    } catch (const FetchError&) {
+        return 0;
+    }
+
+    const auto rows = EastMoneyParser::rows(json);
+    const QList<StockQuote> stocks = EastMoneyParser::parseStocks(json);
+    const std::optional<SectorQuote> sector = EastMoneyParser::parseSector(json);
+
+    require(stocks.size() == (rows ? rows->size() : 0), "every row is a stock, none skipped");
+    require(sector.has_value() == !stocks.isEmpty(), "a board quote exactly when there is a row");
+    for (const StockQuote& stock : stocks)
+        require(finite(stock), "stock figures are finite");
+    if (sector) {
+        const StockQuote& first = stocks.first();
+        require(sector->code == first.code && sector->name == first.name &&
+                    sector->index == first.price && sector->changePct == first.changePct &&
+                    sector->amount == first.amount,
+                "the board quote reads the first row as the stock list does");
+        require(std::isfinite(sector->prevIndex), "previous close is finite");
+    }
+
+    // The services read a few more fields of the same rows with the same
+    // rules: the gold quote's high and low, the holdings' changes.
+    if (rows) {
+        for (const QJsonObject& row : *rows) {
+            for (const char* key : {"f15", "f16", "f18"}) {
+                if (const auto value = JsonRead::number(row, key))
+                    require(std::isfinite(*value), "a JSON number is finite");
+            }
+            JsonRead::text(row, "f12");
+        }
+    }
+    return 0;
+}

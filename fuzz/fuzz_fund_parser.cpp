@@ -1,0 +1,48 @@
+// The fund host's answers (published values, top holdings) and the estimate
+// made from the holdings, from the body's bytes on.
+#include "FuzzCheck.h"
+#include "market/FetchError.h"
+#include "market/FundEstimator.h"
+#include "market/FundParser.h"
+#include "market/JsonRead.h"
+
+#include <QMap>
+
+#include <cmath>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    QJsonObject json;
+    try {
+        json = JsonRead::answerObject(inputBytes(data, size));
+    } catch (const JsonDecodeError&) {
+        return 0;
+    } catch (const FetchError&) {
+        return 0;
+    }
+
+    // The same body goes through both readers: each must ignore the other's
+    // shape ("Datas" is an array in one answer and an object in the other).
+    const QList<FundQuote> quotes = FundParser::parseQuotes(json);
+    const QList<FundHolding> holdings = FundParser::parseHoldings(json);
+
+    const auto rows = JsonRead::objects(json, "Datas");
+    require(quotes.size() <= (rows ? rows->size() : 0), "at most one quote per row");
+    for (const FundQuote& q : quotes)
+        require(std::isfinite(q.nav) && std::isfinite(q.navChangePct), "fund figures are finite");
+    require(holdings.isEmpty() || JsonRead::object(json, "Datas"),
+            "holdings come from Datas.fundStocks");
+    QMap<QString, double> changes;
+    for (const FundHolding& h : holdings) {
+        require(std::isfinite(h.weight), "a holding's weight is finite");
+        const QString code = FundEstimator::normalizeCode(h.code);
+        require(h.code.endsWith(code), "a quote code is the end of the holding's code");
+        changes.insert(code, h.weight);
+    }
+
+    const auto estimate = FundEstimator::estimateChangePct(holdings, changes);
+    require(!estimate || !holdings.isEmpty(), "no estimate without holdings");
+    if (estimate && !quotes.isEmpty())
+        FundEstimator::estimateNav(quotes.first().nav, *estimate);
+    return 0;
+}
