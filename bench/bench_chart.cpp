@@ -90,53 +90,48 @@ void report(benchmark::State& state, const QList<double>& samplesMs, qsizetype p
     state.counters["p95_ms"] = BenchStats::percentile(samplesMs, 0.95);
 }
 
-// A repaint of the whole plot, the way an update() after new data ends.
-void repaint(benchmark::State& state, TrendData data, double dpr)
-{
-    TrendChart& chart = *g_panel->goldChart;
-    chart.setTrend(data);
-    leave(chart);
-    QWidget* surface = chart.surface();
-    QImage image(surface->size() * dpr, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    QList<double> samples;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        surface->render(&image);
-        const qint64 ns = timer.nsecsElapsed();
-        state.SetIterationTime(double(ns) / 1e9);
-        samples.append(double(ns) / 1e6);
-    }
-    report(state, samples, data.points.size(), dpr);
-}
+enum class Repaint {
+    newData, // a refresh brought the day again with its last minute moved
+    same,    // nothing changed: the panel was uncovered or scrolled
+    hover,   // a pointer move that passes the throttle
+};
 
-// One pointer move that passes the throttle, and the repaint it asks for.
-void hover(benchmark::State& state, TrendData data, double dpr)
+// Each iteration is one change and the repaint it causes, drawn into an
+// image at the surface's own pixel ratio as its backing store would be.
+void repaint(benchmark::State& state, TrendData data, Repaint kind)
 {
     TrendChart& chart = *g_panel->goldChart;
     chart.setTrend(data);
     leave(chart);
     QWidget* surface = chart.surface();
+    const qreal dpr = surface->devicePixelRatioF();
     QImage image(surface->size() * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
+    surface->render(&image);
+
+    TrendData moved = data;
+    moved.points.last().price += 0.02;
+    const TrendData* versions[] = {&data, &moved};
     const int width = surface->width();
     QList<double> samples;
     int step = 0;
     for (auto _ : state) {
+        ++step;
         // Across the plot and back, in steps no pointer would skip.
         const double x = 4 + (step * 7) % (width - 8);
-        ++step;
         g_panel->chartClock += 50ms;
         QElapsedTimer timer;
         timer.start();
-        moveTo(chart, x);
+        if (kind == Repaint::newData)
+            chart.setTrend(*versions[step % 2]);
+        else if (kind == Repaint::hover)
+            moveTo(chart, x);
         surface->render(&image);
         const qint64 ns = timer.nsecsElapsed();
         state.SetIterationTime(double(ns) / 1e9);
         samples.append(double(ns) / 1e6);
     }
-    if (!chart.hoverX())
+    if (kind == Repaint::hover && !chart.hoverX())
         state.SkipWithError("the pointer moves did not reach the chart");
     report(state, samples, data.points.size(), dpr);
 }
@@ -177,29 +172,31 @@ int main(int argc, char** argv)
     const TrendData goldDay = *panel.controller->goldTrendData();
     const TrendData stress = goldMinutes(1400);
     const QSize size = panel.goldChart->surface()->size();
-    std::printf("chart surface %dx%d px; gold day %lld points; stress set %lld points\n",
-                size.width(), size.height(), qlonglong(goldDay.points.size()),
-                qlonglong(stress.points.size()));
-    for (const double dpr : {1.0, 2.0}) {
-        const auto tag = [dpr](const char* what) {
-            return std::string(what) + (dpr > 1 ? "/hidpi" : "");
-        };
-        benchmark::RegisterBenchmark(tag("repaint/1400_points").c_str(), repaint, stress, dpr)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
-        benchmark::RegisterBenchmark(tag("hover_move/1400_points").c_str(), hover, stress, dpr)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
-        benchmark::RegisterBenchmark(tag("repaint/gold_day").c_str(), repaint, goldDay, dpr)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
-        benchmark::RegisterBenchmark(tag("hover_move/gold_day").c_str(), hover, goldDay, dpr)
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond)
-            ->MinTime(0.5);
+    std::printf("chart surface %dx%d at pixel ratio %.2f; gold day %lld points; stress set %lld "
+                "points\n",
+                size.width(), size.height(), panel.goldChart->surface()->devicePixelRatioF(),
+                qlonglong(goldDay.points.size()), qlonglong(stress.points.size()));
+    // A HiDPI screen is measured in a run of its own, with QT_SCALE_FACTOR=2.
+    const bool hidpi = panel.goldChart->surface()->devicePixelRatioF() > 1;
+    const struct {
+        const char* name;
+        Repaint kind;
+    } kinds[] = {{"new_data", Repaint::newData},
+                 {"same_data", Repaint::same},
+                 {"hover_move", Repaint::hover}};
+    const struct {
+        const char* name;
+        const TrendData& data;
+    } sets[] = {{"1400_points", stress}, {"gold_day", goldDay}};
+    for (const auto& set : sets) {
+        for (const auto& kind : kinds) {
+            const std::string name =
+                std::string(kind.name) + '/' + set.name + (hidpi ? "/hidpi" : "");
+            benchmark::RegisterBenchmark(name.c_str(), repaint, set.data, kind.kind)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5);
+        }
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -54,9 +54,12 @@ machine > "$results/machine.md"
 
 echo "== readers" >&2
 "$build/bench/bench_readers" "${gbench[@]}" --benchmark_out="$results/readers.json" >&2
-echo "== chart" >&2
-QT_QPA_PLATFORM=offscreen "$build/bench/bench_chart" "${gbench[@]}" \
-  --benchmark_out="$results/chart.json" >&2
+# Once on a plain screen and once on a HiDPI one (twice the pixels).
+for scale in 1 2; do
+  echo "== chart, scale $scale" >&2
+  QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$scale "$build/bench/bench_chart" "${gbench[@]}" \
+    --benchmark_out="$results/chart-x$scale.json" >&2
+done
 echo "== refresh" >&2
 QUOTARA_SIM="$build/sim/quotara-sim" "$build/bench/bench_refresh" "${gbench[@]}" \
   --benchmark_repetitions="${REPETITIONS:-3}" --benchmark_out="$results/refresh.json" >&2
@@ -102,7 +105,8 @@ echo "- load average after: $(cut -d' ' -f1-3 /proc/loadavg)" >> "$results/machi
 {
   cat "$results/machine.md"
   echo
-  "$build/bench/bench_report" --refresh "$results/refresh.json" --chart "$results/chart.json" \
+  "$build/bench/bench_report" --refresh "$results/refresh.json" \
+    --chart "$results/chart-x1.json" --chart "$results/chart-x2.json" \
     --readers "$results/readers.json" --idle "$results/idle-tray.json" \
     --idle "$results/idle-window.json"
 } | tee "$results/report.md"
