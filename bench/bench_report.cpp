@@ -75,23 +75,30 @@ void refreshTable(const QJsonObject& document)
     std::printf("Full refresh against quotara-sim in its own process (median of %d runs, each "
                 "the median of 15 refreshes):\n\n",
                 repetitions(document));
-    std::printf("| L (ms) | wall (ms) | wall / (5 × L) | goal ≤ 1.1 | wall − 5 × L (ms) | app CPU "
-                "per refresh (ms) | simulator CPU per refresh (ms) | requests |\n"
-                "|---:|---:|---:|:---|---:|---:|---:|---:|\n");
-    double lowL = -1, lowWall = 0, highL = -1, highWall = 0;
+    std::printf("| L (ms) | funds | wall (ms) | wall / (5 × L) | goal ≤ 1.1 | wall − 5 × L (ms) | "
+                "app CPU per refresh (ms) | simulator CPU per refresh (ms) | requests |\n"
+                "|---:|---:|---:|---:|:---|---:|---:|---:|---:|\n");
+    double lowL = -1, lowWall = 0, highL = -1, highWall = 0, defaultFunds = -1;
     for (const QString& name : order) {
         const QJsonObject r = runs[name];
         const double latency = r[u"latency_ms"_s].toDouble();
         const double wall = r[u"wall_median_ms"_s].toDouble();
         const bool hasRatio = r.contains(u"ratio"_s);
         const double ratio = r[u"ratio"_s].toDouble(NAN);
-        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s |\n", qPrintable(number(latency, 0)),
+        const double funds = r[u"funds"_s].toDouble();
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
+                    qPrintable(number(latency, 0)), qPrintable(number(funds, 0)),
                     qPrintable(number(wall, 1)), qPrintable(hasRatio ? number(ratio, 3) : u"–"_s),
                     qPrintable(hasRatio ? verdict(ratio <= 1.1) : u"–"_s),
                     qPrintable(number(r[u"over_latency_ms"_s].toDouble(), 1)),
                     qPrintable(number(r[u"cpu_ms"_s].toDouble(), 2)),
                     qPrintable(number(r[u"sim_cpu_ms"_s].toDouble(), 2)),
                     qPrintable(number(r[u"requests"_s].toDouble(), 0)));
+        // The slope is taken over the default watch list only.
+        if (defaultFunds < 0)
+            defaultFunds = funds;
+        if (funds != defaultFunds)
+            continue;
         if (lowL < 0 || latency < lowL) {
             lowL = latency;
             lowWall = wall;
@@ -104,8 +111,8 @@ void refreshTable(const QJsonObject& document)
     if (highL > lowL)
         std::printf(
             "\nEach millisecond of latency adds %.2f ms to a refresh (L = %.0f → %.0f): the "
-            "number of round trips the cycle waits for one after the other.\n",
-            (highWall - lowWall) / (highL - lowL), lowL, highL);
+            "number of round trips the cycle waits for one after the other (%.0f funds watched).\n",
+            (highWall - lowWall) / (highL - lowL), lowL, highL, defaultFunds);
     std::printf("\n");
 }
 
