@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <cstdio>
@@ -20,7 +21,18 @@ QJsonObject readJson(const QString& path)
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
+    // Google Benchmark writes nan for the spread of a counter whose mean is
+    // zero, which JSON has no word for; such figures are absent here.
+    QString text = QString::fromUtf8(file.readAll());
+    static const QRegularExpression notANumber(u":\\s*-?(nan|inf|infinity)\\b"_s,
+                                               QRegularExpression::CaseInsensitiveOption);
+    text.replace(notANumber, u": null"_s);
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError)
+        std::fprintf(stderr, "bench_report: %s: %s\n", qPrintable(path),
+                     qPrintable(error.errorString()));
+    return document.object();
 }
 
 // Google Benchmark's "median" aggregate of every benchmark, by run name; a
