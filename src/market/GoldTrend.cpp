@@ -14,12 +14,77 @@ struct StampParts {
     QStringView time; // may be empty
 };
 
+// The piece of `text` up to the next `separator` from `at` on, empty pieces
+// skipped; `at` ends up past it. Empty when nothing is left.
+QStringView nextPiece(QStringView text, char16_t separator, qsizetype& at)
+{
+    while (at < text.size() && text[at] == separator)
+        ++at;
+    const qsizetype start = at;
+    while (at < text.size() && text[at] != separator)
+        ++at;
+    return text.sliced(start, at - start);
+}
+
+// Date and time, the first two pieces between spaces. Every minute of every
+// gold refresh comes through here, so no list of pieces is built.
 std::optional<StampParts> split(QStringView dt)
 {
-    const QList<QStringView> pieces = dt.split(u' ', Qt::SkipEmptyParts);
-    if (pieces.isEmpty())
+    qsizetype at = 0;
+    const QStringView date = nextPiece(dt, u' ', at);
+    if (date.isEmpty())
         return std::nullopt;
-    return StampParts{pieces[0], pieces.size() > 1 ? pieces[1] : QStringView()};
+    return StampParts{date, nextPiece(dt, u' ', at)};
+}
+
+// ASCII digits as a number; -1 for anything else.
+int digits(QStringView text)
+{
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+// "yyyy-MM-dd". QDate::fromString runs the general date-time parser, which
+// cost more than reading the rest of the gold answer; the provider's shape,
+// four, two and two digits, is read here, anything else is still left to it
+// so that what it accepts stays the rule.
+QDate readDate(QStringView text)
+{
+    if (text.size() == 10 && text[4] == u'-' && text[7] == u'-') {
+        const int year = digits(text.first(4));
+        const int month = digits(text.sliced(5, 2));
+        const int day = digits(text.sliced(8, 2));
+        if (year >= 0 && month >= 0 && day >= 0)
+            return QDate(year, month, day);
+    }
+    return QDate::fromString(text.toString(), QStringLiteral("yyyy-MM-dd"));
+}
+
+// The same text as QDate::toString("yyyy-MM-dd"), for four-digit years
+// without the locale-aware formatter (and without QString::asprintf, which
+// costs nearly as much).
+QString writeDate(const QDate& date)
+{
+    if (date.year() <= 0 || date.year() > 9999)
+        return date.toString(QStringLiteral("yyyy-MM-dd"));
+    QChar text[10];
+    const auto put = [&text](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i) {
+            text[at + i] = QChar(u'0' + value % 10);
+            value /= 10;
+        }
+    };
+    put(0, date.year(), 4);
+    text[4] = u'-';
+    put(5, date.month(), 2);
+    text[7] = u'-';
+    put(8, date.day(), 2);
+    return QString(text, 10);
 }
 
 // Optional sign and decimal digits, nothing else.
@@ -49,8 +114,9 @@ std::optional<int> hourOf(QStringView dt)
     const auto parts = split(dt);
     if (!parts)
         return std::nullopt;
-    const QList<QStringView> pieces = parts->time.split(u':', Qt::SkipEmptyParts);
-    return strictInteger(pieces.isEmpty() ? QStringView(u"0") : pieces[0]);
+    qsizetype at = 0;
+    const QStringView hour = nextPiece(parts->time, u':', at);
+    return strictInteger(hour.isEmpty() ? QStringView(u"0") : hour);
 }
 
 std::optional<QString> tradingDayKey(QStringView dt)
@@ -62,9 +128,9 @@ std::optional<QString> tradingDayKey(QStringView dt)
     if (hour && *hour >= 21) {
         // Shanghai keeps no daylight saving time, so a plain calendar step
         // is the same as stepping a day in that zone.
-        const QDate date = QDate::fromString(parts->date.toString(), QStringLiteral("yyyy-MM-dd"));
+        const QDate date = readDate(parts->date);
         if (date.isValid())
-            return date.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+            return writeDate(date.addDays(1));
     }
     return parts->date.toString();
 }

@@ -8,8 +8,23 @@ namespace TrendReader {
 std::optional<TrendPoint> parseLine(QStringView line)
 {
     // Empty pieces are dropped, so a doubled comma shifts later fields left.
-    const QList<QStringView> fields = line.split(u',', Qt::SkipEmptyParts);
-    if (fields.size() < 8)
+    // The first eight are all that is read; finding them in place spares
+    // every minute line a list of its pieces.
+    constexpr qsizetype kFields = 8;
+    QStringView fields[kFields];
+    qsizetype count = 0;
+    qsizetype at = 0;
+    while (count < kFields) {
+        while (at < line.size() && line[at] == u',')
+            ++at;
+        if (at == line.size())
+            break;
+        const qsizetype start = at;
+        while (at < line.size() && line[at] != u',')
+            ++at;
+        fields[count++] = line.sliced(start, at - start);
+    }
+    if (count < kFields)
         return std::nullopt;
     const auto price = JsonRead::decimal(fields[2]);
     if (!price)

@@ -9,6 +9,8 @@ class TestGoldTrend : public QObject {
 private slots:
     void tradingDayKey_data();
     void tradingDayKey();
+    void hourOf_data();
+    void hourOf();
     void chooseTradingDay_data();
     void chooseTradingDay();
 };
@@ -33,6 +35,17 @@ void TestGoldTrend::tradingDayKey_data()
     QTest::newRow("extra spaces") << u"  2024-06-03   21:05 "_s << u"2024-06-04"_s;
     QTest::newRow("empty stamp") << QString() << QString();
     QTest::newRow("blank stamp") << u"   "_s << QString();
+    QTest::newRow("impossible date kept") << u"2024-02-30 21:00"_s << u"2024-02-30"_s;
+    QTest::newRow("not a leap year") << u"2023-02-28 21:00"_s << u"2023-03-01"_s;
+    QTest::newRow("short month and day kept") << u"2024-6-3 21:05"_s << u"2024-6-3"_s;
+    QTest::newRow("signed year") << u"+2024-06-03 21:05"_s << u"+2024-06-03"_s;
+    QTest::newRow("letters in the date kept") << u"2024-O6-03 21:05"_s << u"2024-O6-03"_s;
+    QTest::newRow("other separators kept") << u"2024/06/03 21:05"_s << u"2024/06/03"_s;
+    QTest::newRow("a tab separates nothing") << u"2024-06-03\t21:05"_s << u"2024-06-03\t21:05"_s;
+    QTest::newRow("third piece ignored") << u"2024-06-03 21:05 x"_s << u"2024-06-04"_s;
+    QTest::newRow("leading colon") << u"2024-06-03 :21:05"_s << u"2024-06-04"_s;
+    QTest::newRow("last day of the calendar") << u"9999-12-31 21:00"_s << u"10000-01-01"_s;
+    QTest::newRow("first years") << u"0999-12-31 21:00"_s << u"1000-01-01"_s;
 }
 
 void TestGoldTrend::tradingDayKey()
@@ -43,6 +56,34 @@ void TestGoldTrend::tradingDayKey()
     QCOMPARE(actual.has_value(), !key.isNull());
     if (actual)
         QCOMPARE(*actual, key);
+}
+
+void TestGoldTrend::hourOf_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<int>("hour"); // -99: none
+
+    QTest::newRow("minute") << u"2024-06-04 09:31"_s << 9;
+    QTest::newRow("night") << u"2024-06-03 23:59"_s << 23;
+    QTest::newRow("no time is hour 0") << u"2024-06-03"_s << 0;
+    QTest::newRow("colons only is hour 0") << u"2024-06-03 ::"_s << 0;
+    QTest::newRow("leading colon skipped") << u"2024-06-03 :21:05"_s << 21;
+    QTest::newRow("hour alone") << u"2024-06-03 7"_s << 7;
+    QTest::newRow("signed") << u"2024-06-03 -1:00"_s << -1;
+    QTest::newRow("letters") << u"2024-06-03 xx:05"_s << -99;
+    QTest::newRow("too many digits") << u"2024-06-03 1234567890:00"_s << -99;
+    QTest::newRow("sign alone") << u"2024-06-03 +:00"_s << -99;
+    QTest::newRow("extra spaces") << u" 2024-06-03   21:05 "_s << 21;
+    QTest::newRow("empty") << QString() << -99;
+    QTest::newRow("blank") << u"  "_s << -99;
+}
+
+void TestGoldTrend::hourOf()
+{
+    QFETCH(QString, stamp);
+    QFETCH(int, hour);
+    const auto actual = GoldTrend::hourOf(stamp);
+    QCOMPARE(actual.value_or(-99), hour);
 }
 
 void TestGoldTrend::chooseTradingDay_data()

@@ -152,6 +152,10 @@ void TestJsonRead::decimal_data()
     QTest::newRow("hexadecimal") << u"0x10"_qs << false << 0.0;
     QTest::newRow("overflow") << u"1e999"_qs << false << 0.0;
     QTest::newRow("full-width digits") << u"１２"_qs << false << 0.0;
+    QTest::newRow("longer than any price")
+        << (u"+1"_qs + QString(100, u'0') + u"e-100"_qs) << true << 1.0;
+    QTest::newRow("longer than any price, trailing text")
+        << (u"1"_qs + QString(100, u'0') + u"x"_qs) << false << 0.0;
 }
 
 void TestJsonRead::decimal()

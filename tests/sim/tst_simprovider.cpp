@@ -87,6 +87,10 @@ private slots:
     void hugeBodyCanBeAbortedEarly();
     void requestsAreRecorded();
     void executablePrintsOrigin();
+    void executableOptions_data();
+    void executableOptions();
+    void executableRejectsBadOptions_data();
+    void executableRejectsBadOptions();
 
 private:
     Reply get(const QString& pathAndQuery, bool referer = false, int timeoutMs = 10000,
@@ -711,6 +715,78 @@ void TestSimProvider::executablePrintsOrigin()
     reply->deleteLater();
     sim.kill();
     QVERIFY(sim.waitForFinished(5000));
+}
+
+void TestSimProvider::executableOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("minElapsedMs");
+    QTest::addColumn<QString>("lastGoldMinute"); // empty: not checked
+
+    QTest::newRow("latency") << QStringList{u"--latency"_s, u"150"_s} << 150 << QString();
+    // The Shanghai time holds whatever zone the machine is in; the market
+    // only moves on with the real clock, far less than a minute here.
+    QTest::newRow("start time") << QStringList{u"--at"_s, u"2024-06-04T10:00:00"_s} << 0
+                                << u"2024-06-04 10:00"_s;
+    QTest::newRow("start time in the night session, with latency")
+        << QStringList{u"--at"_s, u"2024-06-05T01:17"_s, u"--latency"_s, u"60"_s} << 60
+        << u"2024-06-05 01:17"_s;
+}
+
+void TestSimProvider::executableOptions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, minElapsedMs);
+    QFETCH(QString, lastGoldMinute);
+
+    QProcess sim;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TZ"_s, u"America/New_York"_s);
+    sim.setProcessEnvironment(env);
+    sim.start(QStringLiteral(QUOTARA_SIM_EXECUTABLE), arguments);
+    QVERIFY(sim.waitForStarted(5000));
+    QVERIFY(sim.waitForReadyRead(5000));
+    const QString origin = QString::fromUtf8(sim.readLine()).trimmed();
+
+    QElapsedTimer timer;
+    timer.start();
+    QNetworkRequest request(QUrl(origin + u"/api/qt/stock/trends2/get?secid=113.aum&fields1=f1,"
+                                          u"f2&fields2=f51,f52,f53,f54,f55,f56,f57,f58&ndays=1"_s));
+    QNetworkReply* reply = m_nam.get(request);
+    QSignalSpy finished(reply, &QNetworkReply::finished);
+    QVERIFY(finished.wait(5000));
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    QVERIFY2(elapsed >= minElapsedMs, qPrintable(QString::number(elapsed)));
+    const QJsonArray lines =
+        QJsonDocument::fromJson(reply->readAll()).object()[u"data"_s][u"trends"_s].toArray();
+    reply->deleteLater();
+    QVERIFY(!lines.isEmpty());
+    if (!lastGoldMinute.isEmpty())
+        QCOMPARE(lines.last().toString().left(16), lastGoldMinute);
+    sim.kill();
+    QVERIFY(sim.waitForFinished(5000));
+}
+
+void TestSimProvider::executableRejectsBadOptions_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("negative latency") << QStringList{u"--latency"_s, u"-5"_s};
+    QTest::newRow("latency not a number") << QStringList{u"--latency"_s, u"fast"_s};
+    QTest::newRow("time without a date") << QStringList{u"--at"_s, u"10:00"_s};
+    QTest::newRow("time with a zone") << QStringList{u"--at"_s, u"2024-06-04T10:00Z"_s};
+    QTest::newRow("time with an offset") << QStringList{u"--at"_s, u"2024-06-04T10:00+08:00"_s};
+}
+
+void TestSimProvider::executableRejectsBadOptions()
+{
+    QFETCH(QStringList, arguments);
+    QProcess sim;
+    sim.start(QStringLiteral(QUOTARA_SIM_EXECUTABLE), arguments);
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 2);
+    QVERIFY(sim.readAllStandardOutput().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSimProvider)

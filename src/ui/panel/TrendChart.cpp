@@ -141,7 +141,17 @@ void TrendChart::changeEvent(QEvent* event)
     // afresh on every paint, the labels must be told.
     if (event->type() == QEvent::ApplicationPaletteChange)
         applyTextColours();
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+        m_plot = QPixmap();
     QWidget::changeEvent(event);
+}
+
+void TrendChart::hideEvent(QHideEvent* event)
+{
+    // A hidden panel keeps no pictures: the tray app spends most of its
+    // life with the panel closed.
+    m_plot = QPixmap();
+    QWidget::hideEvent(event);
 }
 
 void TrendChart::applyTextColours()
@@ -153,6 +163,7 @@ void TrendChart::applyTextColours()
 void TrendChart::setTrend(const TrendData& data)
 {
     m_data = data;
+    m_plot = QPixmap();
     m_minutes.resize(m_data.points.size());
     for (qsizetype i = 0; i < m_data.points.size(); ++i)
         m_minutes[i] = TrendGeometry::axisMinutes(m_data.points[i].time, m_mode);
@@ -182,20 +193,41 @@ void TrendChart::updateState()
 
 void TrendChart::paintSurface(QPainter& painter, QSizeF size)
 {
-    const QList<TrendPoint>& points = m_data.points;
-    const qsizetype n = points.size();
+    const qsizetype n = m_data.points.size();
     const Plot plot = TrendGeometry::plot(size);
     if (n == 0 || plot.width <= 0 || plot.height <= 0)
         return;
     const Range range = TrendGeometry::valueRange(m_data);
+
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const QSize pixels = (size * ratio).toSize();
+    if (m_plot.isNull() || m_plot.size() != pixels || m_plot.devicePixelRatio() != ratio) {
+        m_plot = QPixmap(pixels);
+        m_plot.setDevicePixelRatio(ratio);
+        m_plot.fill(Qt::transparent);
+        QPainter plotPainter(&m_plot);
+        paintPlot(plotPainter, plot, range);
+    }
+    painter.drawPixmap(QPointF(0, 0), m_plot);
+    // Text is drawn straight onto the surface, where it may use subpixel
+    // antialiasing, which a transparent picture cannot keep.
+    if (n > 1)
+        paintLabels(painter, plot);
+
+    if (m_hoverX) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        drawHover(painter, plot, range, *m_hoverX);
+    }
+}
+
+void TrendChart::paintPlot(QPainter& painter, const Plot& plot, const Range& range)
+{
+    const QList<TrendPoint>& points = m_data.points;
+    const qsizetype n = points.size();
     // One point makes no line (the caption below tells its time), but
     // pointing at it still reads it out.
     if (n == 1) {
-        if (m_hoverX) {
-            painter.setRenderHint(QPainter::Antialiasing);
-            m_xs = {TrendGeometry::xOf(plot, m_minutes[0], m_mode)};
-            drawHover(painter, plot, range, *m_hoverX);
-        }
+        m_xs = {TrendGeometry::xOf(plot, m_minutes[0], m_mode)};
         return;
     }
     const double preClose = m_data.preClose;
@@ -263,32 +295,34 @@ void TrendChart::paintSurface(QPainter& painter, QSizeF size)
 
     const QPen gridPen = dashedPen(grey(0.1), 0.5, 2, 3);
     const QPen tickPen = solidPen(grey(0.5), 0.5);
-    const QColor labelColour = Palette::secondaryText();
-    painter.setFont(m_labelFont);
-    for (qsizetype i = 0; i < m_labels.size(); ++i) {
-        const double fraction = m_labels[i].fraction;
-        const double x = plot.left + plot.width * fraction;
-        if (fraction > 0 && fraction < 1) {
+    for (const TrendGeometry::TimeLabel& label : m_labels) {
+        const double x = plot.left + plot.width * label.fraction;
+        if (label.fraction > 0 && label.fraction < 1) {
             painter.setPen(gridPen);
             painter.drawLine(QLineF(x, plot.top, x, plot.bottom()));
         }
         painter.setPen(tickPen);
         painter.drawLine(QLineF(x, plot.bottom(), x, plot.bottom() + tickLength));
+    }
 
+    painter.setPen(solidPen(grey(0.3), 0.5));
+    painter.drawLine(QLineF(plot.left, plot.bottom(), plot.right(), plot.bottom()));
+}
+
+void TrendChart::paintLabels(QPainter& painter, const Plot& plot)
+{
+    painter.setFont(m_labelFont);
+    painter.setPen(Palette::secondaryText());
+    for (qsizetype i = 0; i < m_labels.size(); ++i) {
+        const double fraction = m_labels[i].fraction;
+        const double x = plot.left + plot.width * fraction;
         // The first label starts at its tick, the last ends at it, the others
         // centre on it.
         const QStaticText& text = m_labelTexts[i];
         const double width = text.size().width();
         const double left = fraction <= 0 ? x : fraction >= 1 ? x - width : x - width / 2;
-        painter.setPen(labelColour);
         painter.drawStaticText(QPointF(left, plot.bottom() + labelTop), text);
     }
-
-    painter.setPen(solidPen(grey(0.3), 0.5));
-    painter.drawLine(QLineF(plot.left, plot.bottom(), plot.right(), plot.bottom()));
-
-    if (m_hoverX)
-        drawHover(painter, plot, range, *m_hoverX);
 }
 
 void TrendChart::drawHover(QPainter& painter, const Plot& plot, const Range& range, double mouseX)

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QList>
+#include <QPixmap>
 #include <QPointF>
 #include <QStaticText>
 #include <QWidget>
@@ -47,6 +48,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     class Surface;
@@ -54,6 +56,10 @@ private:
     void applyTextColours();
 
     void paintSurface(QPainter& painter, QSizeF size);
+    // Everything but the time labels and the hover marks, into m_plot.
+    void paintPlot(QPainter& painter, const TrendGeometry::Plot& plot,
+                   const TrendGeometry::Range& range);
+    void paintLabels(QPainter& painter, const TrendGeometry::Plot& plot);
     void drawHover(QPainter& painter, const TrendGeometry::Plot& plot,
                    const TrendGeometry::Range& range, double mouseX);
     void hoverMoved(double x);
@@ -72,6 +78,11 @@ private:
     QList<double> m_xs;
     QList<QPointF> m_pricePoints;
     QList<QPointF> m_averagePoints;
+    // The plot as last drawn, at the device's pixel ratio. It changes only
+    // with the data, the size and the palette, while a pointer move repaints
+    // many times a second: a move lays its marks over this picture instead
+    // of stroking every line again. Null when it must be drawn afresh.
+    QPixmap m_plot;
 
     QFont m_labelFont;
     QFont m_tooltipFont;

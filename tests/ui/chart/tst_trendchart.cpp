@@ -63,6 +63,8 @@ private slots:
     void hoverThrottle_data();
     void hoverThrottle();
     void tooltip();
+    void redrawnAfterChanges_data();
+    void redrawnAfterChanges();
 
 private:
     QImage render() const { return m_chart->surface()->grab().toImage(); }
@@ -229,6 +231,68 @@ void TestTrendChart::tooltip()
     QApplication::sendEvent(m_chart->surface(), &leave);
     QCOMPARE(m_chart->hoverX(), std::nullopt);
     QVERIFY(!dark());
+}
+
+void TestTrendChart::redrawnAfterChanges_data()
+{
+    // The plot is kept as a picture between paints; after each change the
+    // chart must look exactly like a new chart given the same state.
+    QTest::addColumn<QString>("change");
+    QTest::newRow("new data") << u"data"_s;
+    QTest::newRow("same data again") << u"same"_s;
+    QTest::newRow("narrower") << u"resize"_s;
+    QTest::newRow("light palette: a flat line takes the new grey") << u"palette"_s;
+    QTest::newRow("hidden and shown again") << u"hide"_s;
+    QTest::newRow("pointer came and left") << u"hover"_s;
+}
+
+void TestTrendChart::redrawnAfterChanges()
+{
+    QFETCH(QString, change);
+    const QPalette dark = QApplication::palette();
+    TrendData data = aStockDay(241, 0);
+    m_chart->setTrend(data);
+    const QImage before = render();
+
+    if (change == u"data") {
+        data = aStockDay(121, -0.05);
+        m_chart->setTrend(data);
+    } else if (change == u"same") {
+        m_chart->setTrend(data);
+    } else if (change == u"resize") {
+        m_chart->resize(300, 200);
+    } else if (change == u"palette") {
+        QPalette light;
+        light.setColor(QPalette::Window, QColor(250, 250, 250));
+        light.setColor(QPalette::PlaceholderText, QColor(20, 60, 200));
+        QApplication::setPalette(light);
+        // Widgets hear of it through posted events.
+        QCoreApplication::processEvents();
+    } else if (change == u"hide") {
+        m_chart->hide();
+        m_chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_chart.get()));
+    } else if (change == u"hover") {
+        moveTo(150);
+        QVERIFY(m_chart->hoverX());
+        QVERIFY(render() != before);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(m_chart->surface(), &leave);
+    }
+    const QImage after = render();
+
+    TrendChart fresh(TrendChartMode::aStock);
+    fresh.resize(m_chart->size());
+    fresh.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+    fresh.setTrend(data);
+    const QImage expected = fresh.surface()->grab().toImage();
+    QApplication::setPalette(dark);
+
+    QCOMPARE(after.size(), expected.size());
+    QVERIFY(after == expected);
+    // Each change that shows differently did show.
+    QCOMPARE(after == before, change == u"same" || change == u"hide" || change == u"hover");
 }
 
 QTEST_MAIN(TestTrendChart)
