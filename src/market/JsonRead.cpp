@@ -147,10 +147,12 @@ std::optional<double> decimal(QStringView text)
     char buffer[64];
     QByteArray longer;
     const char* begin = buffer;
-    const char* end = buffer + n;
+    const char* end = buffer;
     if (n <= qsizetype(sizeof buffer)) {
         for (qsizetype k = 0; k < n; ++k)
             buffer[k] = char(text[k].unicode());
+        // Only here: past the array's end the pointer itself is undefined.
+        end = buffer + n;
     } else {
         longer = text.toLatin1();
         begin = longer.constData();

@@ -138,6 +138,10 @@ void TestJsonRead::decimal_data()
     QTest::newRow("trailing point") << u"5."_qs << true << 5.0;
     QTest::newRow("exponent") << u"1.5e3"_qs << true << 1500.0;
     QTest::newRow("negative exponent") << u"25E-1"_qs << true << 2.5;
+    // Longer than the reader's stack buffer: read through the heap.
+    QTest::newRow("64 characters") << (u"1."_qs + QString(62, u'0')) << true << 1.0;
+    QTest::newRow("90 characters") << (u"1"_qs + QString(89, u'0')) << true << 1e89;
+    QTest::newRow("90 characters, bad tail") << (u"1"_qs + QString(88, u'0') + u'x') << false << 0.0;
     QTest::newRow("empty") << u""_qs << false << 0.0;
     QTest::newRow("hyphen") << u"-"_qs << false << 0.0;
     QTest::newRow("double dash") << u"--"_qs << false << 0.0;
