@@ -79,7 +79,8 @@ else
 fi
 
 failed=0
-rows=()
+# One row per target as soon as it finishes: a long run shows its progress.
+printf '%-22s %12s %9s %9s %6s %7s  %s\n' target runs exec/s wall/s cov ft result
 mkdir -p "$build_dir/artifacts" "$build_dir/logs"
 for target in "${targets[@]}"; do
   binary=$build_dir/fuzz/$target
@@ -115,10 +116,7 @@ for target in "${targets[@]}"; do
     tail -n 40 "$log" >&2
     ls "$build_dir/artifacts/$target-"* 2>/dev/null >&2 || true
   fi
-  rows+=("$(printf '%-22s %12s %9s %9s %6s %7s  %s' "$target" "${runs:--}" "${speed:--}" \
-    "$wall" "${cov:--}" "${ft:--}" "$result")")
+  printf '%-22s %12s %9s %9s %6s %7s  %s\n' "$target" "${runs:--}" "${speed:--}" "$wall" \
+    "${cov:--}" "${ft:--}" "$result"
 done
-
-printf '%-22s %12s %9s %9s %6s %7s  %s\n' target runs exec/s wall/s cov ft result
-printf '%s\n' "${rows[@]}"
 exit $failed
