@@ -1,6 +1,7 @@
 #include "TrendChart.h"
 
 #include "Palette.h"
+#include "PolylinePainter.h"
 #include "market/Format.h"
 
 #include <QEvent>
@@ -18,6 +19,8 @@
 using namespace Qt::StringLiterals;
 using TrendGeometry::Plot;
 using TrendGeometry::Range;
+using PolylinePainter::dashedPen;
+using PolylinePainter::solidPen;
 
 namespace {
 
@@ -31,21 +34,6 @@ QColor grey(double opacity)
 QColor averageColour()
 {
     return QColor::fromRgbF(1.0f, 0.584f, 0.0f, 0.6f); // orange
-}
-
-QPen solidPen(const QColor& colour, double width)
-{
-    return QPen(colour, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-}
-
-// Dash and gap in pixels. Qt counts dashes in pen widths, except that pens
-// of up to one pixel are drawn as hairlines whose dashes count in pixels.
-QPen dashedPen(const QColor& colour, double width, double dash, double gap)
-{
-    QPen pen = solidPen(colour, width);
-    const double unit = std::max(width, 1.0);
-    pen.setDashPattern({dash / unit, gap / unit});
-    return pen;
 }
 
 QFont pixelFont(const QFont& base, int pixels)
@@ -280,12 +268,11 @@ void TrendChart::paintPlot(QPainter& painter, const Plot& plot, const Range& ran
     painter.setRenderHint(QPainter::Antialiasing);
 
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(solidPen(colour, 1));
-    painter.drawPolyline(m_pricePoints.constData() + 1, int(n));
+    PolylinePainter::draw(painter, {m_pricePoints.constData() + 1, int(n), colour, 1});
 
     if (!m_averagePoints.isEmpty()) {
-        painter.setPen(dashedPen(averageColour(), 0.8, 2, 2));
-        painter.drawPolyline(m_averagePoints.constData(), int(m_averagePoints.size()));
+        PolylinePainter::draw(painter, {m_averagePoints.constData(), int(m_averagePoints.size()),
+                                  averageColour(), 0.8, 2, 2});
     }
 
     painter.setPen(Qt::NoPen);
