@@ -123,6 +123,7 @@ QString SimProvider::origin() const
 
 void SimProvider::setClock(std::function<QDateTime()> now)
 {
+    m_answers.clear();
     m_clock = now ? std::move(now) : [] { return QDateTime::currentDateTime(); };
 }
 
@@ -178,9 +179,19 @@ void SimProvider::handle(const QHttpServerRequest& request, QTcpSocket* socket)
     emit requestReceived(recorded);
 
     const std::optional<Fault> fault = takeFault(recorded);
+    const QDateTime time = now();
+    QString key = QString::fromLatin1(recorded.method) + u' ' + recorded.path + u'?' +
+                  recorded.query + u'@' + QString::number(time.toSecsSinceEpoch());
+    for (const auto& [name, value] : std::as_const(recorded.headers))
+        key += u'\n' + QString::fromLatin1(name.toLower() + ": " + value);
     SimRoutes::Answer answer;
-    if (auto routed = m_routes.answer(recorded, now())) {
+    if (const auto cached = m_answers.constFind(key); cached != m_answers.cend()) {
+        answer = *cached;
+    } else if (auto routed = m_routes.answer(recorded, time)) {
         answer = *routed;
+        if (m_answers.size() >= kAnswerCacheLimit)
+            m_answers.clear();
+        m_answers.insert(key, answer);
     } else {
         answer.status = 404;
         answer.body = QJsonDocument(QJsonObject{{u"rc"_s, 404},
@@ -196,8 +207,10 @@ void SimProvider::handle(const QHttpServerRequest& request, QTcpSocket* socket)
         deliver(socket, answer, fault);
         return;
     }
-    // The client may give up while we wait; the socket is gone by then.
-    QTimer::singleShot(wait, this, [this, guard = QPointer<QTcpSocket>(socket), answer, fault] {
+    // The client may give up while we wait; the socket is gone by then. A
+    // coarse timer may fire 5 % late, which over a cycle's round trips is
+    // more than the client's own work: the latency must be what was asked.
+    QTimer::singleShot(wait, Qt::PreciseTimer, this, [this, guard = QPointer<QTcpSocket>(socket), answer, fault] {
         if (guard && guard->state() == QAbstractSocket::ConnectedState)
             deliver(guard, answer, fault);
     });

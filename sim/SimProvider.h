@@ -13,6 +13,8 @@
 #include "SimMarket.h"
 #include "SimRoutes.h"
 
+#include <QHash>
+
 class QHttpServerRequest;
 class QTcpSocket;
 class SimHttpServer;
@@ -53,15 +55,28 @@ public:
     // oldest are forgotten past kRequestHistory, so a long-running
     // simulator does not grow without bound.
     static constexpr qsizetype kRequestHistory = 10000;
+    static constexpr qsizetype kAnswerCacheLimit = 256;
     QList<RecordedRequest> requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
 
     const SimMarket& market() const { return m_market; }
     // For pinning a replayed scenario's figures (SimMarket::pinClose and co).
-    SimMarket& market() { return m_market; }
+    SimMarket& market()
+    {
+        m_answers.clear();
+        return m_market;
+    }
 
-    void setVersionRecord(const QByteArray& body) { m_routes.setVersionRecord(body); }
-    void setGithubRelease(const QByteArray& body) { m_routes.setGithubRelease(body); }
+    void setVersionRecord(const QByteArray& body)
+    {
+        m_answers.clear();
+        m_routes.setVersionRecord(body);
+    }
+    void setGithubRelease(const QByteArray& body)
+    {
+        m_answers.clear();
+        m_routes.setGithubRelease(body);
+    }
 
 signals:
     void requestReceived(const RecordedRequest& request);
@@ -86,6 +101,11 @@ private:
     SimHttpServer* m_server = nullptr;
     quint16 m_port = 0;
     std::function<QDateTime()> m_clock;
+    // Answers change with the clock's second at the finest, so the same
+    // request within one second gets the answer already made. Otherwise the
+    // simulator's single thread, building every answer anew, takes a share
+    // of the machine a real provider never takes from its clients.
+    QHash<QString, SimRoutes::Answer> m_answers;
     int m_latencyMs = 0;
     QList<FaultRule> m_faults;
     int m_nextFaultId = 1;

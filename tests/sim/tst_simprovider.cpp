@@ -76,6 +76,8 @@ private slots:
     void fundRoutesNeedReferer();
     void updateSourcesAndMissingPaths();
     void sameSeedSameAnswers();
+    void answersFollowChanges_data();
+    void answersFollowChanges();
     void faults_data();
     void faults();
     void delays_data();
@@ -482,6 +484,40 @@ void TestSimProvider::updateSourcesAndMissingPaths()
     const Reply missing = get(u"/api/qt/nothing/get?x=1"_s);
     QCOMPARE(missing.status, 404);
     QVERIFY(QJsonDocument::fromJson(missing.body).isObject());
+}
+
+void TestSimProvider::answersFollowChanges_data()
+{
+    // Within one second the same request is answered from memory; whatever
+    // changes the answer must still show at once.
+    QTest::addColumn<QString>("change");
+    QTest::newRow("nothing") << u"none"_s;
+    QTest::newRow("a minute later") << u"minute"_s;
+    QTest::newRow("stock suspended") << u"suspend"_s;
+    QTest::newRow("close pinned") << u"pin"_s;
+}
+
+void TestSimProvider::answersFollowChanges()
+{
+    QFETCH(QString, change);
+    // A simulator of its own: the changes would outlast the case.
+    SimProvider sim(1);
+    QVERIFY(sim.listen() != 0);
+    sim.setClock([] { return shanghai(2024, 6, 4, 10, 0); });
+    const QString query = kUlist + u"?fltt=2&secids=1.600519&fields=f2,f3,f12"_s;
+    const QByteArray before = get(query, false, 10000, &sim).body;
+    const int stock = sim.market().catalog().indexOfSecid(u"1.600519"_s);
+    if (change == u"minute") {
+        sim.setClock([] { return shanghai(2024, 6, 4, 10, 1); });
+    } else if (change == u"suspend") {
+        sim.market().setSuspended(stock, true);
+    } else if (change == u"pin") {
+        sim.market().pinClose(stock, QDate(2024, 6, 4), 2000);
+        sim.market().pinClose(stock, QDate(2024, 6, 3), 1000);
+    }
+    const QByteArray after = get(query, false, 10000, &sim).body;
+    QVERIFY(!after.isEmpty());
+    QCOMPARE(after == before, change == u"none");
 }
 
 void TestSimProvider::sameSeedSameAnswers()
