@@ -12,23 +12,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo=(sudo)
-fi
 # Only the benchmarks need these: Google Benchmark, a virtual X display with
 # a tray host, and libfaketime to move the idle app's clock.
-bench_packages=(libbenchmark-dev xvfb trayer faketime)
-missing=()
-for p in "${bench_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh libbenchmark-dev xvfb trayer faketime
 faketime_lib=$(dpkg -L libfaketime | grep '/libfaketimeMT\.so\.1$' | head -n1)
 
 jobs=${JOBS:-$(nproc)}

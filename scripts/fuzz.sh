@@ -48,20 +48,8 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 if [ "$build" = yes ]; then
-  scripts/install-deps.sh
   # clang and its runtime libraries; libFuzzer itself is in libclang-rt-dev.
-  missing=()
-  for p in clang libclang-rt-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-      sudo=(sudo)
-    fi
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
+  scripts/install-deps.sh clang libclang-rt-dev
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQUOTARA_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF > /dev/null
   cmake --build "$build_dir" -j"$jobs" --target "${targets[@]}"

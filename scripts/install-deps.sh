@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs everything Quotara needs to build and test on Debian 12 / Ubuntu.
+# Installs everything Quotara needs to build and test on Debian 12 / Ubuntu,
+# and any further packages named on the command line (the benchmarks', the
+# fuzzers' and the tray screenshots' own tools).
 set -euo pipefail
 
 packages=(
@@ -7,6 +9,7 @@ packages=(
   qt6-base-dev qt6-httpserver-dev qt6-svg-dev qcoro-qt6-dev
   fonts-noto-cjk
   locales dbus-daemon desktop-file-utils
+  "$@"
 )
 
 sudo=()
