@@ -1,10 +1,15 @@
 #pragma once
 
+#include "market/FetchError.h"
+#include "market/JsonRead.h"
+
 #include <QByteArray>
+#include <QJsonObject>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 // A property every input must keep. A violation aborts, which libFuzzer
 // records as a crash together with the input that caused it.
@@ -22,4 +27,17 @@ inline QByteArray inputBytes(const uint8_t* data, size_t size)
 {
     return QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                    static_cast<qsizetype>(size));
+}
+
+// A provider's answer decoded as the app decodes every body; nothing when
+// the app would reject the body before any reader sees it.
+inline std::optional<QJsonObject> answerObject(const uint8_t* data, size_t size)
+{
+    try {
+        return JsonRead::answerObject(inputBytes(data, size));
+    } catch (const JsonDecodeError&) {
+        return std::nullopt;
+    } catch (const FetchError&) {
+        return std::nullopt;
+    }
 }

@@ -11,14 +11,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    QJsonObject json;
-    try {
-        json = JsonRead::answerObject(inputBytes(data, size));
-    } catch (const JsonDecodeError&) {
+    const std::optional<QJsonObject> answer = answerObject(data, size);
+    if (!answer)
         return 0;
-    } catch (const FetchError&) {
-        return 0;
-    }
+    const QJsonObject& json = *answer;
 
     const QString tag = QStringLiteral("分时线解析失败");
     TrendReader::Trend trend;
