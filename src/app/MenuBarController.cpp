@@ -79,7 +79,9 @@ MenuBarController::MenuBarController(Options options, QObject* parent)
 MenuBarController::~MenuBarController()
 {
     // Abort whatever is in flight; the aborted requests finish right here,
-    // while every member is still alive.
+    // while every member is still alive, and the refreshes they belonged to
+    // end without publishing anything. The update checker, a child, aborts
+    // its own when it goes.
     m_lifetime->cancel();
 }
 
@@ -181,8 +183,7 @@ QCoro::Task<void> MenuBarController::refresh()
     const QString code = m_currentSectorCode;
     const QString name = sectorName(code);
 
-    auto cancel = CancelToken::create();
-    connect(m_lifetime.get(), &CancelToken::cancelled, cancel.get(), &CancelToken::cancel);
+    auto cancel = CancelToken::linked({m_lifetime});
 
     // All five start at once (tasks run eagerly) and are awaited in order.
     auto a = m_service.fetch(cancel);
@@ -226,6 +227,8 @@ QCoro::Task<void> MenuBarController::refresh()
             co_await drain(d);
         if (next <= 4)
             co_await drain(e);
+        if (m_lifetime->isCancelled())
+            co_return;
         finishRefresh(failure);
         co_return;
     }
@@ -248,6 +251,8 @@ QCoro::Task<void> MenuBarController::refresh()
             names.append(s.name);
         }
         auto overview = co_await attempt(m_sectorService.fetchIndices(codes, names, m_lifetime));
+        if (m_lifetime->isCancelled())
+            co_return;
         if (overview.error) {
             finishRefresh(overview.error);
             co_return;
@@ -257,6 +262,8 @@ QCoro::Task<void> MenuBarController::refresh()
     publish();
 
     co_await refreshFunds();
+    if (m_lifetime->isCancelled())
+        co_return;
 
     m_lastUpdate = m_now();
     m_errorMessage.reset();
@@ -311,6 +318,8 @@ QCoro::Task<void> MenuBarController::refreshFunds()
     };
 
     auto fetched = co_await attempt(m_fundService.fetchAll(codes, m_lifetime));
+    if (m_lifetime->isCancelled())
+        co_return;
     if (fetched.error) {
         fail(fetched.error);
         co_return;
@@ -329,6 +338,8 @@ QCoro::Task<void> MenuBarController::refreshFunds()
         }
     }
     auto priced = co_await attempt(m_sectorService.fetchStockChanges(holdings, m_lifetime));
+    if (m_lifetime->isCancelled())
+        co_return;
     if (priced.error) {
         fail(priced.error);
         co_return;
@@ -359,8 +370,7 @@ QCoro::Task<void> MenuBarController::refreshSector(QString code)
     m_isRefreshing = true;
     const QString name = sectorName(code);
 
-    auto cancel = CancelToken::create();
-    connect(m_lifetime.get(), &CancelToken::cancelled, cancel.get(), &CancelToken::cancel);
+    auto cancel = CancelToken::linked({m_lifetime});
     auto a = m_sectorService.fetchIndex(code, name, cancel);
     auto b = m_sectorService.fetchStocks(code, 10, cancel);
     auto c = m_sectorService.fetchTrends(code, name, cancel);
@@ -386,6 +396,8 @@ QCoro::Task<void> MenuBarController::refreshSector(QString code)
             co_await drain(b);
         if (next <= 2)
             co_await drain(c);
+        if (m_lifetime->isCancelled())
+            co_return;
         m_errorMessage = QStringLiteral("板块刷新失败（已显示上次数据）");
     } else {
         m_sector = sector;

@@ -17,7 +17,7 @@ QString FundService::defaultOrigin()
 QCoro::Task<QJsonObject> FundService::get(QString url, CancelHandle cancel)
 {
     co_return co_await NetworkClient::getJSON(QUrl(url), ua.toString(), referer.toString(),
-                                              m_timeout, cancel);
+                                              m_timeout, m_scope.handle(cancel));
 }
 
 QCoro::Task<QList<FundQuote>> FundService::fetchQuotes(QStringList codes, CancelHandle cancel)

@@ -33,4 +33,5 @@ private:
 
     QString m_base; // origin + "/FundMNewApi"
     std::chrono::milliseconds m_timeout;
+    RequestScope m_scope;
 };

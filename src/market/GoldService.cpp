@@ -30,7 +30,7 @@ QCoro::Task<GoldQuote> GoldService::fetch(CancelHandle cancel)
     const Clock clock = m_now;
     const QJsonObject json = co_await NetworkClient::getJSON(
         quoteUrl(), NetworkClient::defaultUA.toString(), NetworkClient::defaultReferer.toString(),
-        m_timeout, cancel);
+        m_timeout, m_scope.handle(cancel));
     const auto rows = EastMoneyParser::rows(json);
     if (!rows || rows->isEmpty())
         throw FetchError::invalidData(QStringLiteral("沪金解析失败"));

@@ -32,4 +32,5 @@ private:
     QString m_base;
     std::chrono::milliseconds m_timeout;
     Clock m_now;
+    RequestScope m_scope;
 };

@@ -64,7 +64,8 @@ QCoro::Task<std::optional<QString>> LookupService::sectorName(QString code)
     QJsonObject json;
     try {
         json = co_await NetworkClient::getJSON(url, NetworkClient::defaultUA.toString(),
-                                               NetworkClient::defaultReferer.toString(), m_timeout);
+                                               NetworkClient::defaultReferer.toString(), m_timeout,
+                                               m_scope.handle());
     } catch (...) {
         co_return std::nullopt;
     }
@@ -82,7 +83,8 @@ QCoro::Task<std::optional<QString>> LookupService::fundName(QString code)
     QJsonObject json;
     try {
         json = co_await NetworkClient::getJSON(url, FundService::ua.toString(),
-                                               FundService::referer.toString(), m_timeout);
+                                               FundService::referer.toString(), m_timeout,
+                                               m_scope.handle());
     } catch (...) {
         co_return std::nullopt;
     }

@@ -45,4 +45,5 @@ private:
     QString m_quoteOrigin;
     QString m_fundOrigin;
     std::chrono::milliseconds m_timeout;
+    RequestScope m_scope;
 };

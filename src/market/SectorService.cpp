@@ -39,7 +39,7 @@ QCoro::Task<QJsonObject> SectorService::get(QString url, CancelHandle cancel)
 {
     co_return co_await NetworkClient::getJSON(QUrl(url), NetworkClient::defaultUA.toString(),
                                               NetworkClient::defaultReferer.toString(), m_timeout,
-                                              cancel);
+                                              m_scope.handle(cancel));
 }
 
 QCoro::Task<SectorQuote> SectorService::fetchIndex(QString code, QString /*name*/,

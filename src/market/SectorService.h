@@ -49,4 +49,5 @@ private:
     QString m_origin;
     QString m_base; // origin + "/api/qt"
     std::chrono::milliseconds m_timeout;
+    RequestScope m_scope;
 };

@@ -4,11 +4,11 @@
 #include "market/Origins.h"
 
 #include <QNetworkRequest>
-#include <QPointer>
 
 namespace {
 
-QCoro::Task<std::optional<QByteArray>> fetchRecord(QString url, QString version, bool github)
+QCoro::Task<std::optional<QByteArray>> fetchRecord(QString url, QString version, bool github,
+                                                   CancelHandle cancel)
 {
     QNetworkRequest request{QUrl(url)};
     // Always ask the source: a cached record would hide a fresh release.
@@ -20,7 +20,8 @@ QCoro::Task<std::optional<QByteArray>> fetchRecord(QString url, QString version,
         request.setRawHeader(QByteArrayLiteral("Accept"),
                              QByteArrayLiteral("application/vnd.github+json"));
     try {
-        co_return co_await NetworkClient::getBody(std::move(request), UpdateChecker::timeout);
+        co_return co_await NetworkClient::getBody(std::move(request), UpdateChecker::timeout,
+                                                  std::move(cancel));
     } catch (const FetchError&) {
         co_return std::nullopt;
     }
@@ -108,29 +109,31 @@ void UpdateChecker::performCheck()
         return;
     m_isChecking = true;
     emit changed();
-    runCheck(); // runs on by itself; it holds the checker only weakly
+    runCheck(); // runs on by itself; the checker's end aborts and finishes it
 }
 
 QCoro::Task<void> UpdateChecker::runCheck()
 {
-    QPointer<UpdateChecker> self(this);
+    // The checker's end resumes us from inside its destructor: from then on
+    // nothing of it may be used, nor a second request started.
+    const CancelHandle lifetime = m_scope.handle();
     std::optional<UpdateInfo> release = co_await fetchFromPrimary();
-    if (!self)
+    if (lifetime->isCancelled())
         co_return;
     if (!release) {
-        release = co_await self->fetchFromGitHub();
-        if (!self)
+        release = co_await fetchFromGitHub();
+        if (lifetime->isCancelled())
             co_return;
     }
     if (release)
-        self->handleResult(*release);
+        handleResult(*release);
     else
-        self->finishFailed();
+        finishFailed();
 }
 
 QCoro::Task<std::optional<UpdateInfo>> UpdateChecker::fetchFromPrimary()
 {
-    const auto body = co_await fetchRecord(m_primaryURL, m_currentVersion, false);
+    const auto body = co_await fetchRecord(m_primaryURL, m_currentVersion, false, m_scope.handle());
     if (!body)
         co_return std::nullopt;
     auto info = UpdateInfo::fromJson(*body);
@@ -141,7 +144,7 @@ QCoro::Task<std::optional<UpdateInfo>> UpdateChecker::fetchFromPrimary()
 
 QCoro::Task<std::optional<UpdateInfo>> UpdateChecker::fetchFromGitHub()
 {
-    const auto body = co_await fetchRecord(m_githubAPIURL, m_currentVersion, true);
+    const auto body = co_await fetchRecord(m_githubAPIURL, m_currentVersion, true, m_scope.handle());
     if (!body)
         co_return std::nullopt;
     co_return UpdateInfo::fromGitHubRelease(*body, githubReleaseURL);

@@ -2,6 +2,7 @@
 
 #include "UpdateInfo.h"
 #include "config/Preferences.h"
+#include "market/CancelToken.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -71,4 +72,5 @@ private:
     bool m_isChecking = false;
     bool m_isManualCheck = false;
     ManualCheckStatus m_manualCheckStatus = ManualCheckStatus::idle;
+    RequestScope m_scope;
 };

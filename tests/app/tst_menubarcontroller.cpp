@@ -5,7 +5,11 @@
 #include "app/PanelHost.h"
 #include "market/Format.h"
 #include "market/FundEstimator.h"
+#include "market/LookupService.h"
+#include "market/NetworkClient.h"
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimeZone>
@@ -67,6 +71,8 @@ private slots:
     void notificationTaps_data();
     void notificationTaps();
     void timersAndUpdateChecks();
+    void ownerGoneWhileRequestStalled_data();
+    void ownerGoneWhileRequestStalled();
 
 private:
     std::unique_ptr<MenuBarController> controller();
@@ -521,6 +527,81 @@ void TestMenuBarController::timersAndUpdateChecks()
     c.refreshTick();
     QVERIFY(!c.isRefreshing());
     QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+void TestMenuBarController::ownerGoneWhileRequestStalled_data()
+{
+    QTest::addColumn<QString>("owner");
+    for (const char* owner : {"controller", "update checker", "gold service", "board service",
+                              "fund service", "look-up service"})
+        QTest::newRow(owner) << QString::fromLatin1(owner);
+}
+
+// Whoever started a request and goes away while the provider sits on it
+// must take the request with it: the reply aborted, the coroutine run to its
+// end and its frame freed (the sanitizer build reports any frame left
+// behind), nothing resumed into the owner that is gone.
+void TestMenuBarController::ownerGoneWhileRequestStalled()
+{
+    QFETCH(QString, owner);
+    SimProvider& sim = m_fixture.sim();
+    for (const QString& path :
+         {u"/api/qt/ulist.np/get"_s, u"/api/qt/clist/get"_s, u"/api/qt/stock/trends2/get"_s,
+          u"/FundMNewApi/FundMNFInfo"_s, u"/works/downloads/version.json"_s})
+        sim.addFault(path, Fault::stall());
+    const auto openReplies = [] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return NetworkClient::sharedManager().findChildren<QNetworkReply*>().size();
+    };
+    QCOMPARE(openReplies(), 0);
+
+    const std::chrono::milliseconds patience(60'000); // far beyond the test
+    std::optional<QCoro::Task<void>> task;
+    std::function<void()> destroy;
+    if (owner == u"controller") {
+        auto* c = new MenuBarController(
+            MenuBarController::Options{.now = [this] { return m_now; }, .timeout = patience});
+        destroy = [c] { delete c; };
+        // The first refresh starts at once; the update check 2 s later.
+        QTRY_COMPARE_WITH_TIMEOUT(requestsTo(u"/works/downloads/version.json"_s), 1, 5000);
+        QVERIFY(c->isRefreshing());
+    } else if (owner == u"update checker") {
+        auto* checker = new UpdateChecker(nullptr, u"1.0"_s, m_fixture.origin(), m_fixture.origin());
+        destroy = [checker] { delete checker; };
+        checker->manualCheck();
+    } else {
+        const auto wrap = [](auto t) -> QCoro::Task<void> {
+            try {
+                co_await t;
+            } catch (const FetchError&) {
+            }
+        };
+        if (owner == u"gold service") {
+            auto* service = new GoldService(m_fixture.origin(), patience);
+            destroy = [service] { delete service; };
+            task.emplace(wrap(service->fetch()));
+        } else if (owner == u"board service") {
+            auto* service = new SectorService(m_fixture.origin(), patience);
+            destroy = [service] { delete service; };
+            task.emplace(wrap(service->fetchStocks()));
+        } else if (owner == u"fund service") {
+            auto* service = new FundService(m_fixture.origin(), patience);
+            destroy = [service] { delete service; };
+            task.emplace(wrap(service->fetchAll({u"161725"_s})));
+        } else {
+            auto* service = new LookupService(m_fixture.origin(), m_fixture.origin(), patience);
+            destroy = [service] { delete service; };
+            task.emplace(wrap(service->sectorName(u"BK0475"_s)));
+        }
+    }
+    QTRY_VERIFY(!sim.requests().isEmpty());
+    QTRY_VERIFY(openReplies() > 0);
+    QVERIFY(!task || !task->isReady());
+
+    destroy();
+    QCOMPARE(openReplies(), 0);
+    QVERIFY(!task || task->isReady());
+    sim.clearFaults();
 }
 
 QTEST_GUILESS_MAIN(TestMenuBarController)
