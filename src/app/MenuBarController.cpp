@@ -7,6 +7,7 @@
 #include "StatusTitle.h"
 #include "WatchReport.h"
 #include "alerts/AlertNotifier.h"
+#include "market/EstimateLog.h"
 #include "market/FundEstimator.h"
 #include "market/Origins.h"
 
@@ -346,12 +347,16 @@ QCoro::Task<void> MenuBarController::refreshFunds()
     }
     const QMap<QString, double> changes = std::move(*priced.value);
 
+    const QDateTime now = m_now();
     for (FundDetail& d : details) {
+        d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now);
+        if (d.navIsCurrent)
+            continue;
         d.estChangePct = FundEstimator::estimateChangePct(d.holdings, changes);
         if (d.estChangePct)
             d.estNav = FundEstimator::estimateNav(d.quote.nav, *d.estChangePct);
     }
-    m_estimateHistory.note(details, codes, m_now());
+    m_estimateHistory.note(details, codes, now);
     m_funds = details;
     m_fundStockChanges = changes;
     m_fundErrorMessage.reset();

@@ -73,10 +73,16 @@ QJsonObject toJson(const FundDetail& d)
                             {QStringLiteral("nav"), d.quote.nav},
                             {QStringLiteral("navChangePct"), d.quote.navChangePct},
                             {QStringLiteral("navDate"), d.quote.navDate}};
-    return {{QStringLiteral("quote"), quote},
-            {QStringLiteral("holdings"), holdings},
-            {QStringLiteral("estNav"), orNull(d.estNav)},
-            {QStringLiteral("estChangePct"), orNull(d.estChangePct)}};
+    QJsonObject json{{QStringLiteral("quote"), quote},
+                     {QStringLiteral("holdings"), holdings},
+                     {QStringLiteral("navIsCurrent"), d.navIsCurrent}};
+    // Once the day's value is out there is no estimate to report, not even
+    // an empty one.
+    if (!d.navIsCurrent) {
+        json.insert(QStringLiteral("estNav"), orNull(d.estNav));
+        json.insert(QStringLiteral("estChangePct"), orNull(d.estChangePct));
+    }
+    return json;
 }
 
 template <typename T> QJsonValue optionalRecord(const std::optional<T>& value)

@@ -9,16 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace WatchReport {
 
-namespace {
-
-// Fund values are published with four decimals.
-QString nav(double value)
-{
-    return Format::fixed(value, 4);
-}
-
-} // namespace
-
 QString statusClass(const MenuBarController& c)
 {
     if (c.errorMessage())
@@ -33,10 +23,14 @@ QString statusClass(const MenuBarController& c)
 QString fundLine(const FundDetail& fund, const std::optional<EstimateTrust>& trust)
 {
     const FundQuote& q = fund.quote;
+    if (fund.navIsCurrent)
+        return q.name + u" 净值 "_s + Format::nav(q.nav) + u' ' + Format::pct(q.navChangePct) +
+               u"（净值已更新）"_s;
     QString line = fund.estNav && fund.estChangePct
-                       ? q.name + u" 估算 "_s + nav(*fund.estNav) + u' ' +
+                       ? q.name + u" 估算 "_s + Format::nav(*fund.estNav) + u' ' +
                              Format::pct(*fund.estChangePct)
-                       : q.name + u" 净值 "_s + nav(q.nav) + u' ' + Format::pct(q.navChangePct);
+                       : q.name + u" 净值 "_s + Format::nav(q.nav) + u' ' +
+                             Format::pct(q.navChangePct);
     if (trust) {
         const QString summary = EstimateLog::summary(*trust);
         if (!summary.isEmpty())
@@ -74,6 +68,7 @@ QJsonObject waybar(const MenuBarController& c)
     for (const FundDetail& fund : c.funds())
         funds.append(QJsonObject{{u"code"_s, fund.quote.code},
                                  {u"name"_s, fund.quote.name},
+                                 {u"navIsCurrent"_s, fund.navIsCurrent},
                                  {u"estimateTrust"_s, EstimateLog::toJson(c.estimateTrust(fund))}});
     return {{u"text"_s, c.title()},
             {u"tooltip"_s, tooltip(c)},

@@ -65,6 +65,16 @@ std::optional<QDate> estimateDay(const QDateTime& now)
     return day;
 }
 
+bool navIsCurrent(const FundQuote& quote, const QDateTime& now)
+{
+    const QDate published = QDate::fromString(quote.navDate, Qt::ISODate);
+    if (!published.isValid() || !now.isValid())
+        return false;
+    // During the auction the changes are already the new day's.
+    const QDate day = estimateDay(now).value_or(now.toTimeZone(shanghai()).date());
+    return published >= day;
+}
+
 bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now)
 {
     const QDate published = QDate::fromString(fund.quote.navDate, Qt::ISODate);

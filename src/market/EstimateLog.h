@@ -80,6 +80,12 @@ constexpr qsizetype keptDays = 60;
 // opening auction.
 std::optional<QDate> estimateDay(const QDateTime& now);
 
+// Whether `quote`'s published value already belongs to the day whose changes
+// the quote service reports at `now` (estimateDay, or during the opening
+// auction the day being opened): an estimate would then count that day's
+// move twice. False for a value without a readable date.
+bool navIsCurrent(const FundQuote& quote, const QDateTime& now);
+
 // Applies one refresh of one fund to its record (oldest day first), as
 // described above. Returns whether the record changed.
 bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now);

@@ -18,6 +18,11 @@ QString price(double x)
     return fixed(x, 2);
 }
 
+QString nav(double x)
+{
+    return fixed(x, 4);
+}
+
 QString pct(double x)
 {
     QString text = fixed(x, 2);

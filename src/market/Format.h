@@ -8,6 +8,7 @@
 namespace Format {
 
 QString price(double x);  // "%.2f"
+QString nav(double x);    // "%.4f": funds publish four decimals, and a day's move is small
 QString pct(double x);    // "%+.2f%%": the input is already in percent
 QString amount(double x); // 亿 from 100 000 000, 万 from 10 000, else plain
 

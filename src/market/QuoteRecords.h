@@ -86,6 +86,11 @@ struct FundDetail {
     QList<FundHolding> holdings;
     std::optional<double> estNav;
     std::optional<double> estChangePct;
+    // The published value is already that of the day whose changes the
+    // quote service reports (the evening after publication, the weekend, the
+    // morning before the auction): those changes are in it, so no estimate
+    // is made on top of it.
+    bool navIsCurrent = false;
 
     bool operator==(const FundDetail&) const = default;
 };

@@ -2,6 +2,7 @@
 #include "SimFixture.h"
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
+#include "app/WatchReport.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -83,6 +84,7 @@ class TestEstimateReplay : public QObject {
 private slots:
     void initTestCase();
     void replay();
+    void noEstimateOnTheDaysOwnValue();
 
 private:
     std::unique_ptr<MenuBarController> start();
@@ -284,6 +286,51 @@ void TestEstimateReplay::replay()
     QCOMPARE(EstimateLog::toolTip(c->estimateTrust(c->funds()[0])),
              u"持仓覆盖 50.2%（8/10 只已定价）\n最新净值日期 2024-06-12\n"
              u"当日估算误差 暂无记录\n平均绝对误差 0.11 个百分点（共 5 日）"_s);
+}
+
+// Once the day's value is out, the quote service still reports that day's
+// closing changes until the next auction: an estimate on top of the new
+// value would count the day's move twice, every evening and all weekend.
+void TestEstimateReplay::noEstimateOnTheDaysOwnValue()
+{
+    clearPreferences();
+    m_fixture.sim().market().setNavRelease(kFund, {0, QTime(21, 0)});
+    auto c = start();
+    const auto fundJson = [&] {
+        return OnceReport::build(*c).value(u"funds"_s).toArray().first().toObject();
+    };
+    struct Step {
+        QDateTime at;
+        QString navDate;
+        bool estimate;
+    };
+    // Each day's value comes out at 21:00.
+    const Step steps[] = {
+        {shanghai(6, 3, 10, 0), u"2024-05-31"_s, true},
+        {shanghai(6, 3, 20, 30), u"2024-05-31"_s, true},  // before the value
+        {shanghai(6, 3, 21, 30), u"2024-06-03"_s, false}, // after it
+        {shanghai(6, 8, 11, 0), u"2024-06-07"_s, false},  // Saturday
+        {shanghai(6, 10, 9, 0), u"2024-06-07"_s, false},  // Monday before the auction
+        {shanghai(6, 10, 9, 40), u"2024-06-07"_s, true},  // Monday's trading
+    };
+    for (const Step& step : steps) {
+        const QString where = step.at.toString(u"ddd HH:mm"_s);
+        refreshAt(*c, step.at);
+        const FundDetail& fund = c->funds()[0];
+        QVERIFY2(fund.quote.navDate == step.navDate, qPrintable(where + u' ' + fund.quote.navDate));
+        QVERIFY2(fund.estNav.has_value() == step.estimate, qPrintable(where));
+        QVERIFY2(fund.navIsCurrent == !step.estimate, qPrintable(where));
+        const QJsonObject json = fundJson();
+        QCOMPARE(json.value(u"navIsCurrent"_s).toBool(), !step.estimate);
+        QCOMPARE(json.contains(u"estNav"_s), step.estimate);
+        QCOMPARE(json.contains(u"estChangePct"_s), step.estimate);
+        QCOMPARE(WatchReport::fundLine(fund, std::nullopt).endsWith(u"（净值已更新）"_s),
+                 !step.estimate);
+        if (step.at == shanghai(6, 3, 20, 30))
+            QVERIFY(near(*fund.estChangePct, Hand::estimateMon));
+        if (step.at == shanghai(6, 3, 21, 30))
+            QCOMPARE(fund.quote.nav, 1.0100); // shown as it is, not moved again
+    }
 }
 
 QTEST_GUILESS_MAIN(TestEstimateReplay)

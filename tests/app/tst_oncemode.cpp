@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -35,16 +36,24 @@ private:
         QByteArray out;
         QByteArray err;
     };
-    Result quotara(const QStringList& arguments);
+    // Runs the executable; with `now`, both it and the provider read the
+    // clock at that instant.
+    Result quotara(const QStringList& arguments, const QDateTime& now = {});
 
     SimFixture m_fixture;
     QTemporaryDir m_config;
 };
 
-TestOnceMode::Result TestOnceMode::quotara(const QStringList& arguments)
+TestOnceMode::Result TestOnceMode::quotara(const QStringList& arguments, const QDateTime& now)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (now.isValid()) {
+        env.insert(u"QUOTARA_NOW"_s, now.toString(Qt::ISODate));
+        m_fixture.sim().setClock([now] { return now; });
+    } else {
+        m_fixture.sim().setClock({});
+    }
     for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
                                  "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
         env.insert(QString::fromLatin1(variable), m_fixture.origin());
@@ -61,9 +70,12 @@ TestOnceMode::Result TestOnceMode::quotara(const QStringList& arguments)
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// A Tuesday morning: both markets open, every fund estimated.
+static const QDateTime kTuesdayMorning(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai"));
+
 void TestOnceMode::succeeds()
 {
-    const Result result = quotara({u"--once"_s});
+    const Result result = quotara({u"--once"_s}, kTuesdayMorning);
     QVERIFY2(result.exitCode == 0, result.err.constData());
     QJsonParseError error{};
     const QJsonObject json = QJsonDocument::fromJson(result.out, &error).object();
@@ -85,6 +97,7 @@ void TestOnceMode::succeeds()
     const QJsonObject fund = funds.first().toObject();
     QCOMPARE(fund.value(u"quote"_s).toObject().value(u"code"_s).toString(), u"161725"_s);
     QVERIFY(fund.value(u"estChangePct"_s).isDouble());
+    QCOMPARE(fund.value(u"navIsCurrent"_s), QJsonValue(false));
     QVERIFY(!fund.value(u"holdings"_s).toArray().isEmpty());
     const QJsonObject trust = fund.value(u"estimateTrust"_s).toObject();
     QCOMPARE(trust.value(u"holdings"_s).toInt(), fund.value(u"holdings"_s).toArray().size());

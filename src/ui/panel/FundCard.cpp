@@ -74,6 +74,24 @@ void FundCard::setFund(const FundDetail& fund, const QMap<QString, double>& chan
     update();
 }
 
+FundCard::SummaryTexts FundCard::summaryTexts() const
+{
+    const FundQuote& q = m_fund.quote;
+    SummaryTexts t{.value = Format::nav(q.nav),
+                   .change = Format::pct(q.navChangePct),
+                   .date = QStringLiteral("净值日期 ") + q.navDate,
+                   .estimateLabel = {},
+                   .estimateValue = {}};
+    if (m_fund.navIsCurrent) {
+        // The day's value is out and already holds the day's move.
+        t.estimateLabel = QStringLiteral("净值已更新");
+    } else if (m_fund.estNav) {
+        t.estimateLabel = EstimateText{}.label;
+        t.estimateValue = Format::nav(*m_fund.estNav);
+    }
+    return t;
+}
+
 int FundCard::holdingRows() const
 {
     return int(std::min<qsizetype>(m_fund.holdings.size(), maxHoldings));
@@ -92,8 +110,8 @@ QStringList FundCard::changeTexts() const
 QRect FundCard::trustArea() const
 {
     const int right = width() - kPadding;
-    if (m_fund.estNav) {
-        const EstimateText text{.value = Format::price(*m_fund.estNav)};
+    if (m_fund.estNav && !m_fund.navIsCurrent) {
+        const EstimateText text{.value = Format::nav(*m_fund.estNav)};
         const int top = 12 + kNameRow + kValueRow;
         return QRect(right - text.width(), top, text.width(), kDateRow);
     }
@@ -158,21 +176,23 @@ void FundCard::paintEvent(QPaintEvent*)
     const QFont pctFont = PanelStyle::font(14, QFont::DemiBold);
     const QFontMetrics navMetrics(navFont);
     const int baseline = y + 2 + navMetrics.ascent();
-    const QString nav = Format::price(q.nav);
+    const SummaryTexts texts = summaryTexts();
     p.setFont(navFont);
     p.setPen(trend);
-    p.drawText(QPoint(left, baseline), nav);
+    p.drawText(QPoint(left, baseline), texts.value);
     p.setFont(pctFont);
-    p.drawText(QPoint(left + navMetrics.horizontalAdvance(nav) + 8, baseline),
-               Format::pct(q.navChangePct));
+    p.drawText(QPoint(left + navMetrics.horizontalAdvance(texts.value) + 8, baseline),
+               texts.change);
     y += kValueRow;
 
     const QRect dateRow(left, y, right - left, kDateRow);
     p.setFont(PanelStyle::font(10));
     p.setPen(muted);
-    p.drawText(dateRow, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("净值日期 ") + q.navDate);
-    if (m_fund.estNav) {
-        const EstimateText text{.value = Format::price(*m_fund.estNav)};
+    p.drawText(dateRow, Qt::AlignLeft | Qt::AlignVCenter, texts.date);
+    if (texts.estimateValue.isEmpty()) {
+        p.drawText(dateRow, Qt::AlignRight | Qt::AlignVCenter, texts.estimateLabel);
+    } else {
+        const EstimateText text{.value = texts.estimateValue};
         p.setFont(text.valueFont);
         p.setPen(primary);
         p.drawText(dateRow, Qt::AlignRight | Qt::AlignVCenter, text.value);

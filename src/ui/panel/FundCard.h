@@ -21,6 +21,19 @@ public:
     void setFund(const FundDetail& fund, const QMap<QString, double>& changes);
     const FundDetail& fund() const { return m_fund; }
 
+    // The texts of the summary block: the published value and its change,
+    // and at the right of the date row either the estimate ("盘中估算" and
+    // its value), "净值已更新" once the day's value is out, or nothing.
+    struct SummaryTexts {
+        QString value;
+        QString change;
+        QString date;
+        QString estimateLabel;
+        QString estimateValue;
+        bool operator==(const SummaryTexts&) const = default;
+    };
+    SummaryTexts summaryTexts() const;
+
     // What the holdings table shows, row by row: the change text ("--"
     // when the stock has no change today).
     QStringList changeTexts() const;

@@ -13,6 +13,8 @@ class TestFundCard : public QObject {
 private slots:
     void holdings_data();
     void holdings();
+    void summaryTexts_data();
+    void summaryTexts();
     void drawsTheValueInTheTrendColour();
     void trustToolTip_data();
     void trustToolTip();
@@ -54,6 +56,42 @@ void TestFundCard::holdings()
         QCOMPARE(card.sizeHint().height(), five.sizeHint().height());
     else
         QVERIFY(card.sizeHint().height() < five.sizeHint().height());
+}
+
+void TestFundCard::summaryTexts_data()
+{
+    QTest::addColumn<std::optional<double>>("estNav");
+    QTest::addColumn<bool>("navIsCurrent");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("estimate");
+
+    // A day's move of a fund is a fraction of a percent: four decimals, or
+    // value and estimate read the same.
+    QTest::newRow("estimating") << std::optional(0.81567) << false << u"盘中估算"_s << u"0.8157"_s;
+    QTest::newRow("no holding priced") << std::optional<double>() << false << QString()
+                                       << QString();
+    QTest::newRow("the day's value is out")
+        << std::optional<double>() << true << u"净值已更新"_s << QString();
+}
+
+void TestFundCard::summaryTexts()
+{
+    QFETCH(std::optional<double>, estNav);
+    QFETCH(bool, navIsCurrent);
+    QFETCH(QString, label);
+    QFETCH(QString, estimate);
+    FundDetail fund = fundWith(3);
+    fund.estNav = estNav;
+    fund.estChangePct = estNav ? std::optional(0.42) : std::nullopt;
+    fund.navIsCurrent = navIsCurrent;
+    FundCard card;
+    card.setFund(fund, {});
+    const FundCard::SummaryTexts texts = card.summaryTexts();
+    QCOMPARE(texts.value, u"0.8123"_s);
+    QCOMPARE(texts.change, u"-1.23%"_s);
+    QCOMPARE(texts.date, u"净值日期 2024-06-03"_s);
+    QCOMPARE(texts.estimateLabel, label);
+    QCOMPARE(texts.estimateValue, estimate);
 }
 
 void TestFundCard::drawsTheValueInTheTrendColour()
