@@ -329,13 +329,8 @@ void TrendChart::drawHover(QPainter& painter, const Plot& plot, const Range& ran
     painter.setBrush(Qt::white);
     painter.drawEllipse(pos, 3, 3);
 
-    QString lines[3];
-    int count = 0;
-    lines[count++] =
-        TrendGeometry::clockPart(point.time).toString() + u"  ¥"_s + Format::price(point.price);
-    if (point.avgPrice > 0)
-        lines[count++] = u"均价 "_s + Format::price(point.avgPrice);
-    lines[count++] = u"昨收 "_s + Format::price(m_data.preClose);
+    const QStringList lines = TrendGeometry::hoverLines(point, m_data.preClose, m_mode);
+    const int count = int(lines.size());
 
     const QFontMetricsF metrics(m_tooltipFont);
     double widest = 0;

@@ -1,5 +1,7 @@
 #include "TrendGeometry.h"
 
+#include "market/Format.h"
+
 #include <QStringTokenizer>
 
 #include <algorithm>
@@ -182,6 +184,17 @@ QPointF tooltipOrigin(QPointF pointPos, QSizeF box, const Plot& plot)
         x = pointPos.x() - box.width() - tooltipGap;
     const double y = std::max(pointPos.y() - box.height() - tooltipLift, tooltipMinTop);
     return {x, y};
+}
+
+QStringList hoverLines(const TrendPoint& point, double preClose, TrendChartMode mode)
+{
+    const QString currency = mode == TrendChartMode::shfeGold ? u"¥"_s : QString();
+    QStringList lines{clockPart(point.time).toString() + u"  "_s + currency +
+                      Format::price(point.price)};
+    if (point.avgPrice > 0)
+        lines.append(u"均价 "_s + Format::price(point.avgPrice));
+    lines.append(u"昨收 "_s + Format::price(preClose));
+    return lines;
 }
 
 QString caption(QStringView lastTime)

@@ -87,6 +87,10 @@ QPointF tooltipOrigin(QPointF pointPos, QSizeF box, const Plot& plot);
 // "最后更新 01/02 09:31" for a last point at "2024-01-02 09:31".
 QString caption(QStringView lastTime);
 
+// The hover tooltip's lines: time and price, the average when there is one,
+// the previous close. Gold's price is money ("¥"); a board's index is not.
+QStringList hoverLines(const TrendPoint& point, double preClose, TrendChartMode mode);
+
 // Whether a pointer move to x replaces the hover position `current`.
 bool acceptHover(std::optional<double> current, double x, double secondsSinceLast);
 

@@ -33,6 +33,8 @@ private slots:
     void tooltipOrigin();
     void caption_data();
     void caption();
+    void hoverLines_data();
+    void hoverLines();
     void acceptHover_data();
     void acceptHover();
 };
@@ -151,6 +153,29 @@ void TestTrendGeometry::caption()
     QFETCH(QString, lastTime);
     QFETCH(QString, text);
     QCOMPARE(TrendGeometry::caption(lastTime), text);
+}
+
+void TestTrendGeometry::hoverLines_data()
+{
+    QTest::addColumn<bool>("gold");
+    QTest::addColumn<double>("avgPrice");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("gold is money") << true << 560.4
+                                   << QStringList{u"21:05  ¥561.25"_s, u"均价 560.40"_s,
+                                                  u"昨收 555.00"_s};
+    QTest::newRow("a board's index is not")
+        << false << 0.0 << QStringList{u"21:05  561.25"_s, u"昨收 555.00"_s};
+}
+
+void TestTrendGeometry::hoverLines()
+{
+    QFETCH(bool, gold);
+    QFETCH(double, avgPrice);
+    QFETCH(QStringList, lines);
+    const TrendPoint point{.time = u"2024-06-03 21:05"_s, .price = 561.25, .avgPrice = avgPrice};
+    const auto mode = gold ? TrendChartMode::shfeGold : TrendChartMode::aStock;
+    QCOMPARE(TrendGeometry::hoverLines(point, 555, mode), lines);
 }
 
 void TestTrendGeometry::acceptHover_data()
