@@ -145,8 +145,10 @@ TrendData goldMinutes(int count)
         answers.trend(QStringLiteral("113.aum"), 3, BenchSupport::shanghai(2024, 6, 5, 15, 30));
     TrendReader::Trend trend = TrendReader::read(QJsonDocument::fromJson(body).object(),
                                                  QStringLiteral("黄金分时线解析失败"));
-    return TrendData{QStringLiteral("沪金主连"), trend.preClose,
-                     trend.points.last(std::min<qsizetype>(count, trend.points.size()))};
+    return TrendData{QStringLiteral("沪金主连"),
+                     trend.preClose,
+                     trend.points.last(std::min<qsizetype>(count, trend.points.size())),
+                     {}};
 }
 
 } // namespace

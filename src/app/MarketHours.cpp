@@ -49,10 +49,12 @@ QDateTime inShanghai(const QDateTime& now)
 MarketStatus goldStatus(const QDateTime& now, bool goldDataStale)
 {
     const QDateTime local = inShanghai(now);
-    if (isWeekend(local.date()))
-        return MarketStatus::closed;
     const int m = minuteOfDay(local.time());
-    const bool open = m <= 150 || (m >= 540 && m <= 900) || m >= 1260;
+    // The small hours belong to the night session that began the evening
+    // before: Friday's runs into Saturday, and Sunday has none to run into
+    // Monday.
+    const bool open = m <= 150 ? !isWeekend(local.date().addDays(-1))
+                               : !isWeekend(local.date()) && ((m >= 540 && m <= 900) || m >= 1260);
     if (!open)
         return MarketStatus::closed;
     return goldDataStale ? MarketStatus::delayed : MarketStatus::trading;
@@ -77,7 +79,9 @@ bool isGoldDataStale(const std::optional<TrendData>& goldTrend, const QDateTime&
 {
     if (!goldTrend || goldTrend->points.isEmpty())
         return true;
-    const auto stamp = parseStamp(goldTrend->points.last().time);
+    // The chart may show an earlier day than the newest minute the answer held.
+    const auto stamp = parseStamp(goldTrend->newestTime.isEmpty() ? goldTrend->points.last().time
+                                                                  : goldTrend->newestTime);
     if (!stamp)
         return true;
     return stamp->msecsTo(now) > 120'000;

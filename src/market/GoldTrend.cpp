@@ -165,4 +165,15 @@ QList<RawPoint> chooseTradingDay(const QList<RawPoint>& points)
     return chosen;
 }
 
+QString newestStamp(const QList<RawPoint>& points)
+{
+    // "yyyy-MM-dd HH:mm" orders as text the way it orders in time.
+    QString newest;
+    for (const RawPoint& point : points) {
+        if (point.dt > newest && tradingDayKey(point.dt))
+            newest = point.dt;
+    }
+    return newest;
+}
+
 } // namespace GoldTrend

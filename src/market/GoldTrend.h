@@ -34,4 +34,8 @@ std::optional<int> hourOf(QStringView dt);
 // sorted by stamp.
 QList<RawPoint> chooseTradingDay(const QList<RawPoint>& points);
 
+// The latest stamp of all the minutes, whichever trading day it counts to;
+// empty when there is none.
+QString newestStamp(const QList<RawPoint>& points);
+
 } // namespace GoldTrend

@@ -55,6 +55,11 @@ struct TrendData {
     QString name;
     double preClose = 0;
     QList<TrendPoint> points;
+    // The newest minute of the whole answer, when it is not the last of
+    // `points`: during a night session gold's chart still shows the last day
+    // with a day session, while the night's minutes are what tell whether
+    // the market is live.
+    QString newestTime;
 
     bool operator==(const TrendData&) const = default;
 };

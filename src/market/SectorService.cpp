@@ -131,8 +131,10 @@ QCoro::Task<TrendData> SectorService::fetchTrends(QString code, QString name, Ca
                          kTrendQuery + QStringLiteral("&ndays=1"),
                      cancel);
     TrendReader::Trend trend = TrendReader::read(json, QStringLiteral("分时线解析失败"));
-    co_return TrendData{
-        .name = name, .preClose = trend.preClose, .points = std::move(trend.points)};
+    co_return TrendData{.name = name,
+                        .preClose = trend.preClose,
+                        .points = std::move(trend.points),
+                        .newestTime = {}};
 }
 
 QCoro::Task<TrendData> SectorService::fetchGoldTrends(CancelHandle cancel)
@@ -149,9 +151,14 @@ QCoro::Task<TrendData> SectorService::fetchGoldTrends(CancelHandle cancel)
         raw.append(
             {.dt = p.time, .close = p.price, .avg = p.avgPrice, .vol = p.volume, .amt = p.amount});
 
-    TrendData data{.name = QStringLiteral("沪金主连"), .preClose = trend.preClose, .points = {}};
+    TrendData data{.name = QStringLiteral("沪金主连"),
+                   .preClose = trend.preClose,
+                   .points = {},
+                   .newestTime = GoldTrend::newestStamp(raw)};
     for (const GoldTrend::RawPoint& p : GoldTrend::chooseTradingDay(raw))
         data.points.append(
             {.time = p.dt, .price = p.close, .avgPrice = p.avg, .volume = p.vol, .amount = p.amt});
+    if (!data.points.isEmpty() && data.points.last().time == data.newestTime)
+        data.newestTime.clear();
     co_return data;
 }

@@ -144,7 +144,8 @@ QCoro::Task<std::optional<UpdateInfo>> UpdateChecker::fetchFromPrimary()
 
 QCoro::Task<std::optional<UpdateInfo>> UpdateChecker::fetchFromGitHub()
 {
-    const auto body = co_await fetchRecord(m_githubAPIURL, m_currentVersion, true, m_scope.handle());
+    const auto body =
+        co_await fetchRecord(m_githubAPIURL, m_currentVersion, true, m_scope.handle());
     if (!body)
         co_return std::nullopt;
     co_return UpdateInfo::fromGitHubRelease(*body, githubReleaseURL);

@@ -40,11 +40,23 @@ void TestMarketHours::gold_data()
     QTest::newRow("wed 09:00 open") << shanghai(5, 9, 0) << false << trading;
     QTest::newRow("wed 02:30 open") << shanghai(5, 2, 30) << false << trading;
     QTest::newRow("wed 02:31 closed") << shanghai(5, 2, 31) << false << closed;
-    QTest::newRow("mon 01:00 open") << shanghai(3, 1, 0) << false << trading;
-    QTest::newRow("mon 01:00 stale") << shanghai(3, 1, 0) << true << delayed;
-    QTest::newRow("sat 01:00 closed") << shanghai(8, 1, 0) << false << closed;
+    QTest::newRow("tue 01:00 open") << shanghai(4, 1, 0) << false << trading;
+    QTest::newRow("tue 01:00 stale") << shanghai(4, 1, 0) << true << delayed;
     QTest::newRow("sun 10:00 closed") << shanghai(9, 10, 0) << true << closed;
     QTest::newRow("fri 22:00 open") << shanghai(7, 22, 0) << false << trading;
+    // Friday's night session runs into Saturday; Sunday evening has none.
+    QTest::newRow("fri 23:59 open") << shanghai(7, 23, 59) << false << trading;
+    QTest::newRow("sat 00:00 open") << shanghai(8, 0, 0) << false << trading;
+    QTest::newRow("sat 01:00 stale") << shanghai(8, 1, 0) << true << delayed;
+    QTest::newRow("sat 02:30 open") << shanghai(8, 2, 30) << false << trading;
+    QTest::newRow("sat 02:31 closed") << shanghai(8, 2, 31) << false << closed;
+    QTest::newRow("sat 21:00 closed") << shanghai(8, 21, 0) << false << closed;
+    QTest::newRow("sun 00:30 closed") << shanghai(9, 0, 30) << false << closed;
+    QTest::newRow("sun 23:59 closed") << shanghai(9, 23, 59) << false << closed;
+    QTest::newRow("mon 00:00 closed") << shanghai(10, 0, 0) << false << closed;
+    QTest::newRow("mon 02:30 closed") << shanghai(10, 2, 30) << false << closed;
+    QTest::newRow("mon 08:59 closed") << shanghai(10, 8, 59) << false << closed;
+    QTest::newRow("mon 09:00 open") << shanghai(10, 9, 0) << false << trading;
     // The hours are Shanghai's whatever zone the clock is given in:
     // 13:00 UTC is 21:00 in Shanghai.
     QTest::newRow("utc clock") << QDateTime(QDate(2024, 6, 5), QTime(13, 0), QTimeZone::utc())
@@ -93,29 +105,43 @@ void TestMarketHours::stocks()
 void TestMarketHours::staleness_data()
 {
     QTest::addColumn<QString>("lastStamp"); // null: no trend at all
+    QTest::addColumn<QString>("newest");    // the answer's newest minute, when not the last
     QTest::addColumn<QDateTime>("now");
     QTest::addColumn<bool>("stale");
-    QTest::newRow("no trend") << QString() << shanghai(4, 10, 0) << true;
-    QTest::newRow("empty trend") << u""_s << shanghai(4, 10, 0) << true;
-    QTest::newRow("exactly 120 s") << u"2024-06-04 10:00"_s << shanghai(4, 10, 2, 0) << false;
-    QTest::newRow("121 s") << u"2024-06-04 10:00"_s << shanghai(4, 10, 2, 1) << true;
-    QTest::newRow("future stamp") << u"2024-06-04 10:05"_s << shanghai(4, 10, 0) << false;
+    QTest::newRow("no trend") << QString() << QString() << shanghai(4, 10, 0) << true;
+    // During a night session the chart still shows the day before; the
+    // night's own minutes say whether the market is live.
+    QTest::newRow("night minutes beyond the chart's day")
+        << u"2024-06-05 15:00"_s << u"2024-06-05 22:00"_s << shanghai(5, 22, 0) << false;
+    QTest::newRow("night minutes are old too")
+        << u"2024-06-05 15:00"_s << u"2024-06-05 21:30"_s << shanghai(5, 22, 0) << true;
+    QTest::newRow("empty trend") << u""_s << QString() << shanghai(4, 10, 0) << true;
+    QTest::newRow("exactly 120 s")
+        << u"2024-06-04 10:00"_s << QString() << shanghai(4, 10, 2, 0) << false;
+    QTest::newRow("121 s") << u"2024-06-04 10:00"_s << QString() << shanghai(4, 10, 2, 1) << true;
+    QTest::newRow("future stamp") << u"2024-06-04 10:05"_s << QString() << shanghai(4, 10, 0)
+                                  << false;
     QTest::newRow("read in Shanghai time")
-        << u"2024-06-04 10:00"_s << QDateTime(QDate(2024, 6, 4), QTime(2, 1), QTimeZone::utc())
-        << false;
-    QTest::newRow("not the stamp form") << u"2024/06/04 10:00"_s << shanghai(4, 10, 0) << true;
-    QTest::newRow("seconds added") << u"2024-06-04 10:00:00"_s << shanghai(4, 10, 0) << true;
-    QTest::newRow("impossible time") << u"2024-06-04 25:00"_s << shanghai(4, 10, 0) << true;
+        << u"2024-06-04 10:00"_s << QString()
+        << QDateTime(QDate(2024, 6, 4), QTime(2, 1), QTimeZone::utc()) << false;
+    QTest::newRow("not the stamp form")
+        << u"2024/06/04 10:00"_s << QString() << shanghai(4, 10, 0) << true;
+    QTest::newRow("seconds added")
+        << u"2024-06-04 10:00:00"_s << QString() << shanghai(4, 10, 0) << true;
+    QTest::newRow("impossible time")
+        << u"2024-06-04 25:00"_s << QString() << shanghai(4, 10, 0) << true;
 }
 
 void TestMarketHours::staleness()
 {
     QFETCH(QString, lastStamp);
+    QFETCH(QString, newest);
     QFETCH(QDateTime, now);
     QFETCH(bool, stale);
     std::optional<TrendData> trend;
     if (!lastStamp.isNull()) {
-        trend = TrendData{.name = u"沪金主连"_s, .preClose = 600, .points = {}};
+        trend =
+            TrendData{.name = u"沪金主连"_s, .preClose = 600, .points = {}, .newestTime = newest};
         if (!lastStamp.isEmpty())
             trend->points = {TrendPoint{u"2024-06-04 09:00"_s, 1, 1, 1, 1},
                              TrendPoint{lastStamp, 1, 1, 1, 1}};

@@ -68,6 +68,8 @@ private slots:
     void countdown_data();
     void countdown();
     void alertsFireOnceAndNotify();
+    void goldNightSessions_data();
+    void goldNightSessions();
     void notificationTaps_data();
     void notificationTaps();
     void timersAndUpdateChecks();
@@ -449,6 +451,37 @@ void TestMenuBarController::alertsFireOnceAndNotify()
     QVERIFY(!c->alertConfig().rules()[0].triggered);
 }
 
+void TestMenuBarController::goldNightSessions_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<bool>("open"); // trading, an arrow in the title, the timer refreshes
+
+    // The chart shows Wednesday's day session; the night's minutes are live.
+    QTest::newRow("wed 22:00") << shanghai(5, 22, 0) << true;
+    QTest::newRow("sat 01:00, friday's night") << shanghai(8, 1, 0) << true;
+    QTest::newRow("sat 02:31") << shanghai(8, 2, 31) << false;
+    QTest::newRow("mon 01:00, no sunday night") << shanghai(10, 1, 0) << false;
+}
+
+void TestMenuBarController::goldNightSessions()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(bool, open);
+    m_now = now;
+    auto c = controller();
+    refresh(*c);
+    QVERIFY(!c->errorMessage());
+    QCOMPARE(c->goldMarketStatus(), open ? MarketStatus::trading : MarketStatus::closed);
+    QCOMPARE(c->title().startsWith(u"▲ "_s) || c->title().startsWith(u"▼ "_s), open);
+
+    // A stop-loss crossed in the night is seen in the night.
+    m_fixture.sim().clearRequests();
+    c->refreshTick();
+    QCOMPARE(c->isRefreshing(), open);
+    QTRY_VERIFY(!c->isRefreshing());
+    QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s), open ? 1 : 0);
+}
+
 void TestMenuBarController::notificationTaps_data()
 {
     QTest::addColumn<QString>("ruleId");
@@ -566,7 +599,8 @@ void TestMenuBarController::ownerGoneWhileRequestStalled()
         QTRY_COMPARE_WITH_TIMEOUT(requestsTo(u"/works/downloads/version.json"_s), 1, 5000);
         QVERIFY(c->isRefreshing());
     } else if (owner == u"update checker") {
-        auto* checker = new UpdateChecker(nullptr, u"1.0"_s, m_fixture.origin(), m_fixture.origin());
+        auto* checker =
+            new UpdateChecker(nullptr, u"1.0"_s, m_fixture.origin(), m_fixture.origin());
         destroy = [checker] { delete checker; };
         checker->manualCheck();
     } else {

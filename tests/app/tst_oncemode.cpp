@@ -24,6 +24,8 @@ private slots:
         m_fixture.sim().clearRequests();
     }
     void succeeds();
+    void atChosenInstants_data();
+    void atChosenInstants();
     void damagedEstimateRecord();
     void failsWithExitCode1();
     void screenshots();
@@ -110,6 +112,44 @@ void TestOnceMode::succeeds()
     QVERIFY(!json.value(u"fundStockChanges"_s).toObject().isEmpty());
     QVERIFY(json.value(u"goldTrendData"_s).toObject().value(u"points"_s).isArray());
     QVERIFY(json.value(u"alerts"_s).toObject().value(u"fired"_s).isArray());
+}
+
+void TestOnceMode::atChosenInstants_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("goldStatus");
+    QTest::addColumn<bool>("arrow");
+    QTest::addColumn<bool>("estimates"); // else every fund's value is the day's own
+
+    const auto at = [](int day, int h, int m) {
+        return QDateTime(QDate(2024, 6, day), QTime(h, m), QTimeZone("Asia/Shanghai"));
+    };
+    QTest::newRow("tue 10:00") << at(4, 10, 0) << u"trading"_s << true << true;
+    // The values of the day are out at 20:00; the night session is live.
+    QTest::newRow("wed 22:00") << at(5, 22, 0) << u"trading"_s << true << false;
+    QTest::newRow("sat 01:00, friday's night") << at(8, 1, 0) << u"trading"_s << true << false;
+    QTest::newRow("mon 01:00") << at(10, 1, 0) << u"closed"_s << false << false;
+}
+
+void TestOnceMode::atChosenInstants()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QString, goldStatus);
+    QFETCH(bool, arrow);
+    QFETCH(bool, estimates);
+    const Result result = quotara({u"--once"_s}, now);
+    QVERIFY2(result.exitCode == 0, result.err.constData());
+    const QJsonObject json = QJsonDocument::fromJson(result.out).object();
+    QCOMPARE(json.value(u"goldMarketStatus"_s).toString(), goldStatus);
+    const QString title = json.value(u"title"_s).toString();
+    QVERIFY2((title.startsWith(u"▲ "_s) || title.startsWith(u"▼ "_s)) == arrow, qPrintable(title));
+    const QJsonArray funds = json.value(u"funds"_s).toArray();
+    QCOMPARE(funds.size(), 3);
+    for (const QJsonValue& value : funds) {
+        const QJsonObject fund = value.toObject();
+        QCOMPARE(fund.value(u"navIsCurrent"_s).toBool(), !estimates);
+        QCOMPARE(fund.contains(u"estNav"_s), estimates);
+    }
 }
 
 void TestOnceMode::damagedEstimateRecord()

@@ -19,7 +19,7 @@ const QColor background(42, 47, 50);
 // break skipped, moving by `step` a minute from a close of 100.
 TrendData aStockDay(int minutes, double step)
 {
-    TrendData data{u"沪深300"_s, 100, {}};
+    TrendData data{u"沪深300"_s, 100, {}, {}};
     for (int i = 0; i < minutes; ++i) {
         const int t = i <= 120 ? 570 + i : 660 + i;
         const QString time =

@@ -94,7 +94,7 @@ void TestTrendGeometry::valueRange()
     QFETCH(QList<TrendPoint>, points);
     QFETCH(double, lo);
     QFETCH(double, hi);
-    const Range range = TrendGeometry::valueRange({u"x"_s, preClose, points});
+    const Range range = TrendGeometry::valueRange({u"x"_s, preClose, points, {}});
     QCOMPARE(range.lo, lo);
     QCOMPARE(range.hi, hi);
 }
@@ -161,9 +161,8 @@ void TestTrendGeometry::hoverLines_data()
     QTest::addColumn<double>("avgPrice");
     QTest::addColumn<QStringList>("lines");
 
-    QTest::newRow("gold is money") << true << 560.4
-                                   << QStringList{u"21:05  ¥561.25"_s, u"均价 560.40"_s,
-                                                  u"昨收 555.00"_s};
+    QTest::newRow("gold is money")
+        << true << 560.4 << QStringList{u"21:05  ¥561.25"_s, u"均价 560.40"_s, u"昨收 555.00"_s};
     QTest::newRow("a board's index is not")
         << false << 0.0 << QStringList{u"21:05  561.25"_s, u"昨收 555.00"_s};
 }

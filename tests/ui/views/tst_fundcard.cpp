@@ -68,8 +68,8 @@ void TestFundCard::summaryTexts_data()
     // A day's move of a fund is a fraction of a percent: four decimals, or
     // value and estimate read the same.
     QTest::newRow("estimating") << std::optional(0.81567) << false << u"盘中估算"_s << u"0.8157"_s;
-    QTest::newRow("no holding priced") << std::optional<double>() << false << QString()
-                                       << QString();
+    QTest::newRow("no holding priced")
+        << std::optional<double>() << false << QString() << QString();
     QTest::newRow("the day's value is out")
         << std::optional<double>() << true << u"净值已更新"_s << QString();
 }
