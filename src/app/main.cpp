@@ -1,6 +1,7 @@
 // quotara: the tray app, and its command-line modes for scripts and status
 // bars without a tray.
 #include "alerts/AlertNotifier.h"
+#include "app/CycleSettings.h"
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
 #include "app/WatchReport.h"
@@ -75,6 +76,9 @@ std::unique_ptr<SimProvider> startDemoProvider()
         std::fputs("quotara: the demo provider could not listen on 127.0.0.1\n", stderr);
         return nullptr;
     }
+    // The demo market runs on the app's own clock, so that QUOTARA_NOW shows
+    // both at the chosen instant.
+    provider->setClock(CycleSettings::clock());
     const QByteArray origin = provider->origin().toUtf8();
     for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
                                  "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
