@@ -6,12 +6,15 @@
 #include "SimFixture.h"
 #include "app/MenuBarController.h"
 
-#include <QThread>
+#include <QEventLoop>
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimeZone>
 #include <QTimer>
+
+#include <future>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -57,24 +60,34 @@ class ThreadedSim {
 public:
     ThreadedSim()
     {
-        m_context.moveToThread(&m_thread);
-        m_thread.start();
-        on([this] {
+        std::promise<QObject*> ready;
+        auto context = ready.get_future();
+        m_thread = std::thread([this, &ready] {
+            QObject context;
+            QEventLoop loop;
+            m_loop = &loop;
             m_sim = new SimProvider(7);
             m_sim->listen();
             m_sim->setClock([this] { return QDateTime::fromMSecsSinceEpoch(m_nowMs.load()); });
+            ready.set_value(&context);
+            loop.exec();
+            delete m_sim;
         });
+        m_context = context.get();
     }
+    // A plain thread, joined: the HTTP server sets up TLS defaults when it is
+    // made, and OpenSSL frees its per-thread random state only as the thread
+    // itself exits, after everything Qt waits for. Joining waits for that
+    // too, so none of it is still held when the leak check runs at exit.
     ~ThreadedSim()
     {
-        on([this] { delete m_sim; });
-        m_thread.quit();
-        m_thread.wait();
+        on([this] { m_loop->quit(); });
+        m_thread.join();
     }
     // Runs `f` on the provider's thread and waits for it.
     template <typename F> void on(F f)
     {
-        QMetaObject::invokeMethod(&m_context, f, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(m_context, f, Qt::BlockingQueuedConnection);
     }
     void setNow(const QDateTime& now) { m_nowMs.store(now.toMSecsSinceEpoch()); }
     QString origin()
@@ -103,8 +116,9 @@ public:
     }
 
 private:
-    QThread m_thread;
-    QObject m_context;
+    std::thread m_thread;
+    QObject* m_context = nullptr;
+    QEventLoop* m_loop = nullptr;
     SimProvider* m_sim = nullptr;
     std::atomic<qint64> m_nowMs{0};
 };
@@ -124,8 +138,7 @@ const Route kRoutes[] = {
     {"board stocks", u"/api/qt/clist/get"_s, {}, Feeds::cycle},
     {"board trend", u"/api/qt/stock/trends2/get"_s, u"secid=90.BK0475"_s, Feeds::cycle},
     {"gold trend", u"/api/qt/stock/trends2/get"_s, u"secid=113.aum"_s, Feeds::cycle},
-    {"board overview", u"/api/qt/ulist.np/get"_s, u"secids=90.BK0475,90.BK0547"_s,
-     Feeds::overview},
+    {"board overview", u"/api/qt/ulist.np/get"_s, u"secids=90.BK0475,90.BK0547"_s, Feeds::overview},
     {"fund values", u"/FundMNewApi/FundMNFInfo"_s, {}, Feeds::funds},
     {"fund holdings", u"/FundMNewApi/FundMNInverstPosition"_s, {}, Feeds::funds},
     {"holding changes", u"/api/qt/ulist.np/get"_s, u"fields=f3,f12"_s, Feeds::funds},
@@ -151,8 +164,8 @@ const NamedFault kFaults[] = {
 QStringList ownMessages()
 {
     QStringList messages;
-    for (const QString& text : {u"数据格式异常"_s, u"服务器响应异常"_s, u"网络连接超时"_s,
-                                u"无法连接服务器"_s}) {
+    for (const QString& text :
+         {u"数据格式异常"_s, u"服务器响应异常"_s, u"网络连接超时"_s, u"无法连接服务器"_s}) {
         messages << text + u"（已显示上次数据）"_s << u"基金数据"_s + text;
     }
     messages << u"更新失败，请稍后重试"_s << u"基金数据更新失败"_s;
