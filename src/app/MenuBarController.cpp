@@ -94,6 +94,7 @@ void MenuBarController::attachStatusItem(StatusItem* item)
     connect(item, &StatusItem::leftClicked, this, &MenuBarController::handleLeftClick);
     connect(item, &StatusItem::rightClicked, this, &MenuBarController::handleRightClick);
     connect(item, &StatusItem::quitRequested, this, &MenuBarController::quitApp);
+    connect(item, &StatusItem::panelRequested, this, &MenuBarController::showPanel);
     updateStatusTitle();
 }
 

@@ -25,6 +25,8 @@ signals:
     void leftClicked();
     // The host shows the one-item menu itself; the controller only hides the panel.
     void rightClicked();
+    // "打开面板" was chosen: open the panel (never close it, unlike a click).
+    void panelRequested();
     // "退出" was chosen.
     void quitRequested();
 };

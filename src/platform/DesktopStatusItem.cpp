@@ -100,4 +100,5 @@ void DesktopStatusItem::adopt(StatusItem* backEnd)
     connect(backEnd, &StatusItem::leftClicked, this, &StatusItem::leftClicked);
     connect(backEnd, &StatusItem::rightClicked, this, &StatusItem::rightClicked);
     connect(backEnd, &StatusItem::quitRequested, this, &StatusItem::quitRequested);
+    connect(backEnd, &StatusItem::panelRequested, this, &StatusItem::panelRequested);
 }

@@ -19,6 +19,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString quitLabel = u"退出"_s;
+const QString openPanelLabel = u"打开面板"_s;
 
 // Every digit as an 8: hosts that honour the guide reserve the width of the
 // widest figure of this shape, so the label does not jitter as it ticks.
@@ -273,6 +274,8 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection connection, QObject* pare
 {
     registerStatusNotifierTypes();
 
+    QAction* open = m_menu->addAction(openPanelLabel);
+    connect(open, &QAction::triggered, this, &StatusItem::panelRequested);
     QAction* quit = m_menu->addAction(quitLabel);
     quit->setShortcut(QKeySequence(Qt::Key_Q));
     connect(quit, &QAction::triggered, this, &StatusItem::quitRequested);
@@ -355,7 +358,11 @@ DBusMenuLayout StatusNotifierItem::menuLayout() const
                                {u"visible"_s, true},
                                {u"shortcut"_s, QVariant::fromValue(DBusMenuShortcut{{u"q"_s}})}},
                               {}};
-    return {0, {{u"children-display"_s, u"submenu"_s}}, {quit}};
+    const DBusMenuLayout open{
+        openPanelItemId,
+        {{u"label"_s, openPanelLabel}, {u"enabled"_s, true}, {u"visible"_s, true}},
+        {}};
+    return {0, {{u"children-display"_s, u"submenu"_s}}, {open, quit}};
 }
 
 void StatusNotifierItem::activate()
@@ -373,6 +380,8 @@ void StatusNotifierItem::menuEvent(int id, const QString& eventId)
 {
     if (id == quitItemId && eventId == u"clicked"_s) {
         emit quitRequested();
+    } else if (id == openPanelItemId && eventId == u"clicked"_s) {
+        emit panelRequested();
     } else if (id == 0 && eventId == u"opened"_s) {
         // The host is showing the menu: the panel must not stay over it.
         emit rightClicked();

@@ -37,6 +37,9 @@ public:
     static inline const QString menuPath = QStringLiteral("/MenuBar");
     // The dbusmenu id of "退出"; 0 is the menu itself.
     static constexpr int quitItemId = 1;
+    // Above "退出": hosts that open the menu on a left click (GNOME's
+    // AppIndicator extension) leave no other way to the panel.
+    static constexpr int openPanelItemId = 2;
 
     explicit StatusNotifierItem(QDBusConnection connection = QDBusConnection::sessionBus(),
                                 QObject* parent = nullptr);

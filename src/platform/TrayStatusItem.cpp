@@ -14,6 +14,8 @@ TrayStatusItem::TrayStatusItem(Options options, QObject* parent)
       m_attemptsLeft(options.retryAttempts), m_menu(std::make_unique<QMenu>()),
       m_trayIcon(std::make_unique<QSystemTrayIcon>())
 {
+    QAction* open = m_menu->addAction(u"打开面板"_s);
+    connect(open, &QAction::triggered, this, &StatusItem::panelRequested);
     QAction* quit = m_menu->addAction(u"退出"_s);
     quit->setShortcut(QKeySequence(Qt::Key_Q));
     connect(quit, &QAction::triggered, this, &StatusItem::quitRequested);

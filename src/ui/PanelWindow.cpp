@@ -258,6 +258,8 @@ void PanelWindow::onClosedByUser()
     dismiss();
     if (wasShown)
         emit dismissed();
+    if (m_ordinary)
+        emit closedAsWindow();
 }
 
 QList<QRect> PanelWindow::otherWindowRects() const

@@ -41,7 +41,8 @@ public:
     QWidget* content() const;
 
     // A framed, titled window that ignores outside clicks, for desktops
-    // without a tray.
+    // without a tray. Closing it emits closedAsWindow(): with no tray icon
+    // left to reopen it or to quit from, closing the window is quitting.
     void setOrdinaryWindow(bool ordinary);
     bool isOrdinaryWindow() const { return m_ordinary; }
 
@@ -50,6 +51,9 @@ public:
     // The anchor of the last present().
     QRect anchorRect() const { return m_anchor; }
     QWidget* window() const;
+
+signals:
+    void closedAsWindow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

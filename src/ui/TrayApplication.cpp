@@ -37,5 +37,8 @@ void TrayApplication::fallBackToWindow()
 {
     std::fputs("quotara: no system tray on this desktop; showing the panel as a window\n", stderr);
     m_panel->setOrdinaryWindow(true);
+    // Nothing else would be left to quit from.
+    connect(m_panel, &PanelWindow::closedAsWindow, qApp, &QCoreApplication::quit,
+            Qt::UniqueConnection);
     m_controller->showPanel();
 }

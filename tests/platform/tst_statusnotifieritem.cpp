@@ -390,8 +390,10 @@ void TestStatusNotifierItem::menuLayoutHoldsQuit()
 
     QCOMPARE(rootId, 0);
     QCOMPARE(rootProperties.value(u"children-display"_s).toString(), u"submenu"_s);
+    // Hosts that open the menu on a left click leave it the only way to the panel.
     QCOMPARE(children,
-             (QList<std::pair<int, QString>>{{StatusNotifierItem::quitItemId, u"退出"_s}}));
+             (QList<std::pair<int, QString>>{{StatusNotifierItem::openPanelItemId, u"打开面板"_s},
+                                             {StatusNotifierItem::quitItemId, u"退出"_s}}));
 
     // The same item asked for on its own, and an id the menu does not have.
     const QDBusMessage label = call(item.serviceName(), StatusNotifierItem::menuPath, kMenu,
@@ -408,18 +410,22 @@ void TestStatusNotifierItem::menuEvents_data()
     QTest::addColumn<QString>("event");
     QTest::addColumn<bool>("quits");
     QTest::addColumn<bool>("panelClosed");
-    QTest::newRow("退出 clicked") << 1 << u"clicked"_s << true << false;
-    QTest::newRow("退出 hovered") << 1 << u"hovered"_s << false << false;
-    QTest::newRow("menu opened") << 0 << u"opened"_s << false << true;
+    QTest::addColumn<bool>("panelShown");
+    QTest::newRow("退出 clicked") << 1 << u"clicked"_s << true << false << true;
+    QTest::newRow("退出 hovered") << 1 << u"hovered"_s << false << false << true;
+    QTest::newRow("menu opened") << 0 << u"opened"_s << false << true << false;
+    QTest::newRow("打开面板 clicked") << 2 << u"clicked"_s << false << false << true;
 }
 
 void TestStatusNotifierItem::menuEvents()
 {
     QFETCH(int, id);
     QFETCH(QString, event);
+    QFETCH(bool, panelClosed);
     auto c = controller();
     FakePanel panel;
-    panel.shown = true;
+    // A panel already open is closed by the menu; "打开面板" finds it closed.
+    panel.shown = panelClosed || id != StatusNotifierItem::openPanelItemId;
     StatusNotifierItem item;
     c->attachStatusItem(&item);
     c->attachPanel(&panel);
@@ -430,9 +436,9 @@ void TestStatusNotifierItem::menuEvents()
              {id, event, QVariant::fromValue(QDBusVariant(QString())), 0u});
     QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
     QFETCH(bool, quits);
-    QFETCH(bool, panelClosed);
+    QFETCH(bool, panelShown);
     QTRY_COMPARE(quit.size(), quits ? 1 : 0);
-    QCOMPARE(panel.shown, !panelClosed);
+    QTRY_COMPARE(panel.shown, panelShown);
 }
 
 void TestStatusNotifierItem::contextMenu()
@@ -446,9 +452,10 @@ void TestStatusNotifierItem::contextMenu()
     QTRY_VERIFY(item.contextMenu()->isVisible());
     QCOMPARE(right.size(), 1);
     const QList<QAction*> actions = item.contextMenu()->actions();
-    QCOMPARE(actions.size(), 1);
-    QCOMPARE(actions[0]->text(), u"退出"_s);
-    actions[0]->trigger();
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0]->text(), u"打开面板"_s);
+    QCOMPARE(actions[1]->text(), u"退出"_s);
+    actions[1]->trigger();
     QCOMPARE(quit.size(), 1);
 }
 

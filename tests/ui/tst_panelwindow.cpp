@@ -159,10 +159,12 @@ void TestPanelWindow::closedByWindowManager()
     QSignalSpy dismissed(&panel, &PanelHost::dismissed);
     panel.present(item);
     QTRY_VERIFY(panel.isMonitoring());
+    QSignalSpy closedAsWindow(&panel, &PanelWindow::closedAsWindow);
     panel.window()->close();
     QVERIFY(!panel.isShown());
     QVERIFY(!panel.isMonitoring());
     QCOMPARE(dismissed.count(), 1);
+    QCOMPARE(closedAsWindow.count(), 0); // the tray icon is still there to reopen it
 }
 
 void TestPanelWindow::ordinaryWindowStaysOpen()
@@ -181,6 +183,13 @@ void TestPanelWindow::ordinaryWindowStaysOpen()
     QVERIFY(panel.isShown());
 
     QCOMPARE(dismissed.count(), 0);
+
+    // With no tray, closing the window is the way to quit.
+    QSignalSpy closed(&panel, &PanelWindow::closedAsWindow);
+    panel.window()->close();
+    QVERIFY(!panel.isShown());
+    QCOMPARE(closed.count(), 1);
+    panel.present(item);
 
     // Back in the tray, it is a drop-down panel again.
     panel.setOrdinaryWindow(false);

@@ -53,11 +53,16 @@ void TestTrayStatusItem::quitMenu()
 {
     TrayStatusItem item;
     QSignalSpy quit(&item, &StatusItem::quitRequested);
+    QSignalSpy open(&item, &StatusItem::panelRequested);
     const QList<QAction*> actions = item.trayIcon()->contextMenu()->actions();
-    QCOMPARE(actions.size(), 1);
-    QCOMPARE(actions[0]->text(), u"退出"_s);
-    QCOMPARE(actions[0]->shortcut(), QKeySequence(Qt::Key_Q));
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0]->text(), u"打开面板"_s);
+    QCOMPARE(actions[1]->text(), u"退出"_s);
+    QCOMPARE(actions[1]->shortcut(), QKeySequence(Qt::Key_Q));
     actions[0]->trigger();
+    QCOMPARE(open.count(), 1);
+    QCOMPARE(quit.count(), 0);
+    actions[1]->trigger();
     QCOMPARE(quit.count(), 1);
 }
 
