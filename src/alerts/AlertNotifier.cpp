@@ -40,7 +40,8 @@ AlertNotifier::AlertNotifier(NotificationChannel* primary, NotificationChannel* 
             if (!m_unAvailable)
                 m_unAvailable = available;
         });
-        connect(primary, &NotificationChannel::failed, this, &printFailure);
+        connect(primary, &NotificationChannel::failed, this,
+                [](const QString&, const QString& message) { printFailure(message); });
         connect(primary, &NotificationChannel::activated, this, tapped);
     }
     if (fallback)

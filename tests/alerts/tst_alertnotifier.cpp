@@ -203,8 +203,8 @@ void TestAlertNotifier::failureGoesToStandardOutput()
     RecordingChannel primary, fallback;
     AlertNotifier notifier(&primary, &fallback);
     const QByteArray output = captureStdout([&] {
-        emit fallback.failed(u"bubble"_s); // the fallback has nothing to say
-        emit primary.failed(u"服务拒绝: 太多"_s);
+        emit fallback.failed(u"rule-1"_s, u"bubble"_s); // the fallback has nothing to say
+        emit primary.failed(u"rule-1"_s, u"服务拒绝: 太多"_s);
     });
     QCOMPARE(output, u"UN 通知发送失败: 服务拒绝: 太多\n"_s.toUtf8());
 }

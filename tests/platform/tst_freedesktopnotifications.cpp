@@ -58,7 +58,8 @@ private slots:
     void notify();
     void clicks_data();
     void clicks();
-    void refusal();
+    void sendAnswers_data();
+    void sendAnswers();
 
 private:
     void serverSignal(const QString& name, uint id, const QVariant& detail);
@@ -201,14 +202,45 @@ void TestFreedesktopNotifications::clicks()
     QTEST(seen, "activated");
 }
 
-void TestFreedesktopNotifications::refusal()
+// Every send is answered with its identifier, so the notifier can try the
+// tray's bubble for exactly that alert.
+void TestFreedesktopNotifications::sendAnswers_data()
 {
-    m_server->refusal = u"太多通知"_s;
-    FreedesktopNotifications channel;
+    QTest::addColumn<QString>("server"); // "up", "refusing", "gone", or "no bus"
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("message"); // empty: any, as long as there is one
+    QTest::newRow("shown") << u"up"_s << true << QString();
+    QTest::newRow("refused") << u"refusing"_s << false << u"太多通知"_s;
+    QTest::newRow("nobody owns the name") << u"gone"_s << false << QString();
+    QTest::newRow("no session bus") << u"no bus"_s << false << QString();
+}
+
+void TestFreedesktopNotifications::sendAnswers()
+{
+    QFETCH(QString, server);
+    QFETCH(bool, shown);
+    QFETCH(QString, message);
+    if (server == u"refusing"_s)
+        m_server->refusal = u"太多通知"_s;
+    if (server == u"gone"_s)
+        QVERIFY(m_bus.unregisterService(kService));
+    FreedesktopNotifications channel(server == u"no bus"_s ? QDBusConnection(u"never connected"_s)
+                                                           : QDBusConnection::sessionBus());
+    QSignalSpy delivered(&channel, &NotificationChannel::delivered);
     QSignalSpy failed(&channel, &NotificationChannel::failed);
     channel.send(u"rule-1"_s, u"t"_s, u"b"_s);
-    QVERIFY(failed.wait());
-    QCOMPARE(failed.first().first().toString(), u"太多通知"_s);
+    QVERIFY(!delivered.size() && !failed.size()); // answered from the event loop only
+    QTRY_COMPARE(delivered.size() + failed.size(), 1);
+    QCOMPARE(delivered.size(), shown ? 1 : 0);
+    const QList<QVariant> answer = shown ? delivered.first() : failed.first();
+    QCOMPARE(answer.first().toString(), u"rule-1"_s);
+    if (!shown) {
+        const QString said = answer.at(1).toString();
+        QVERIFY(!said.isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(said, message);
+    }
+    QCOMPARE(m_server->notified.size(), shown ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestFreedesktopNotifications)
