@@ -1,11 +1,13 @@
 #include "alerts/AlertNotifier.h"
 
+#include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
 
 #include <clocale>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -13,15 +15,36 @@ using namespace Qt::StringLiterals;
 class RecordingChannel : public NotificationChannel {
     Q_OBJECT
 public:
-    using NotificationChannel::NotificationChannel;
+    explicit RecordingChannel(QString name = {}, QStringList* journal = nullptr)
+        : m_name(std::move(name)), m_journal(journal)
+    {}
     void send(const QString& identifier, const QString& title, const QString& body) override
     {
         sent << QStringList{identifier, title, body};
+        unanswered << identifier;
+        if (m_journal)
+            *m_journal << m_name + u' ' + identifier;
     }
     void probe() override { ++probes; }
 
+    // Answers every send not yet answered, in order, as the desktop would.
+    void answer(bool shown)
+    {
+        for (const QString& identifier : std::exchange(unanswered, {})) {
+            if (shown)
+                emit delivered(identifier);
+            else
+                emit failed(identifier, u"拒绝"_s);
+        }
+    }
+
     QList<QStringList> sent;
+    QStringList unanswered;
     int probes = 0;
+
+private:
+    QString m_name;
+    QStringList* m_journal;
 };
 
 class TestAlertNotifier : public QObject {
@@ -144,15 +167,39 @@ void TestAlertNotifier::routing_data()
     QTest::addColumn<bool>("withFallback");
     QTest::addColumn<QList<bool>>("answers"); // availabilityKnown from the primary, in order
     QTest::addColumn<int>("unAvailable");     // -1 absent
+    QTest::addColumn<bool>("primaryShows");   // how each channel answers the send
+    QTest::addColumn<bool>("fallbackShows");
     QTest::addColumn<int>("primarySends");
     QTest::addColumn<int>("fallbackSends");
+    QTest::addColumn<bool>("undelivered");
 
-    QTest::newRow("unknown: both") << true << true << QList<bool>{} << -1 << 1 << 1;
-    QTest::newRow("delivers: primary") << true << true << QList<bool>{true} << 1 << 1 << 0;
-    QTest::newRow("does not: fallback") << true << true << QList<bool>{false} << 0 << 0 << 1;
-    QTest::newRow("first answer stays") << true << true << QList<bool>{false, true} << 0 << 0 << 1;
-    QTest::newRow("no primary") << false << true << QList<bool>{} << -1 << 0 << 1;
-    QTest::newRow("no fallback") << true << false << QList<bool>{false} << 0 << 0 << 0;
+    // Whatever the channels say, a crossing is shown once, or reported.
+    QTest::newRow("unknown, primary shows")
+        << true << true << QList<bool>{} << -1 << true << true << 1 << 0 << false;
+    QTest::newRow("unknown, primary refuses")
+        << true << true << QList<bool>{} << -1 << false << true << 1 << 1 << false;
+    QTest::newRow("unknown, both refuse")
+        << true << true << QList<bool>{} << -1 << false << false << 1 << 1 << true;
+    QTest::newRow("delivers: primary")
+        << true << true << QList<bool>{true} << 1 << true << true << 1 << 0 << false;
+    QTest::newRow("delivers, refuses this one")
+        << true << true << QList<bool>{true} << 1 << false << true << 1 << 1 << false;
+    QTest::newRow("does not: fallback")
+        << true << true << QList<bool>{false} << 0 << true << true << 0 << 1 << false;
+    QTest::newRow("does not, fallback refuses")
+        << true << true << QList<bool>{false} << 0 << true << false << 0 << 1 << true;
+    QTest::newRow("first answer stays")
+        << true << true << QList<bool>{false, true} << 0 << true << true << 0 << 1 << false;
+    QTest::newRow("no primary") << false << true << QList<bool>{} << -1 << true << true << 0 << 1
+                                << false;
+    QTest::newRow("no primary, fallback refuses")
+        << false << true << QList<bool>{} << -1 << true << false << 0 << 1 << true;
+    QTest::newRow("no fallback") << true << false << QList<bool>{false} << 0 << true << true << 0
+                                 << 0 << true;
+    QTest::newRow("no fallback, primary refuses")
+        << true << false << QList<bool>{} << -1 << false << true << 1 << 0 << true;
+    QTest::newRow("no channel") << false << false << QList<bool>{} << -1 << true << true << 0 << 0
+                                << true;
 }
 
 void TestAlertNotifier::routing()
@@ -161,8 +208,13 @@ void TestAlertNotifier::routing()
     QFETCH(bool, withFallback);
     QFETCH(QList<bool>, answers);
     QFETCH(int, unAvailable);
+    QFETCH(bool, primaryShows);
+    QFETCH(bool, fallbackShows);
+    QFETCH(bool, undelivered);
     RecordingChannel primary, fallback;
     AlertNotifier notifier(withPrimary ? &primary : nullptr, withFallback ? &fallback : nullptr);
+    QSignalSpy reported(&notifier, &AlertNotifier::undelivered);
+    QSignalSpy changed(&notifier, &AlertNotifier::undeliveredAlertsChanged);
 
     notifier.requestPermission();
     QCOMPARE(primary.probes, withPrimary ? 1 : 0);
@@ -173,11 +225,20 @@ void TestAlertNotifier::routing()
 
     const AlertRule rule = makeRule(int(AlertTargetType::goldCNY), -1, true, 700, u"金"_s, u"l"_s);
     notifier.sendNotification(rule, 701);
+    primary.answer(primaryShows);
+    fallback.answer(fallbackShows);
     const QStringList expected{rule.id, AlertNotifier::title(rule), AlertNotifier::body(rule, 701)};
     QTEST(int(primary.sent.size()), "primarySends");
     QTEST(int(fallback.sent.size()), "fallbackSends");
     for (const auto& sent : primary.sent + fallback.sent)
         QCOMPARE(sent, expected);
+
+    const QString text = u"通知无法送达：金 已涨到 701.00（阈值 700.00） l"_s;
+    QCOMPARE(notifier.undeliveredAlerts(), undelivered ? QStringList{text} : QStringList{});
+    QCOMPARE(reported.size(), undelivered ? 1 : 0);
+    if (undelivered)
+        QCOMPARE(reported.first().first().toString(), text);
+    QCOMPARE(changed.size(), undelivered ? 1 : 0);
 }
 
 // What `action` writes to the process's standard output, read back through a

@@ -1,3 +1,4 @@
+#include "alerts/AlertNotifier.h"
 #include "platform/FreedesktopNotifications.h"
 
 #include <QDBusConnectionInterface>
@@ -46,6 +47,19 @@ public slots:
     }
 };
 
+// The tray's bubble as the notifier sees it: shows whatever it is given.
+class BubbleChannel : public NotificationChannel {
+    Q_OBJECT
+public:
+    void send(const QString& identifier, const QString&, const QString&) override
+    {
+        sent << identifier;
+        emit delivered(identifier);
+    }
+    void probe() override { emit availabilityKnown(true); }
+    QStringList sent;
+};
+
 class TestFreedesktopNotifications : public QObject {
     Q_OBJECT
 private slots:
@@ -60,6 +74,8 @@ private slots:
     void clicks();
     void sendAnswers_data();
     void sendAnswers();
+    void notifierRoutes_data();
+    void notifierRoutes();
 
 private:
     void serverSignal(const QString& name, uint id, const QVariant& detail);
@@ -241,6 +257,80 @@ void TestFreedesktopNotifications::sendAnswers()
             QCOMPARE(said, message);
     }
     QCOMPARE(m_server->notified.size(), shown ? 1 : 0);
+}
+
+// The notifier with this channel and a bubble behind it. `attempts` counts
+// the Notify calls the server gets, refused ones included.
+void TestFreedesktopNotifications::notifierRoutes_data()
+{
+    QTest::addColumn<bool>("upAtLogin");
+    QTest::addColumn<bool>("probeAnswered"); // before the alert
+    QTest::addColumn<QString>("atAlert");    // "up", "refusing" or "down"
+    QTest::addColumn<bool>("withBubble");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("shownByServer");
+    QTest::addColumn<int>("bubbles");
+    QTest::addColumn<bool>("undelivered");
+
+    QTest::newRow("before the first answer")
+        << true << false << u"up"_s << true << 1 << 1 << 0 << false;
+    QTest::newRow("refused before the first answer")
+        << true << false << u"refusing"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("up, refuses this one")
+        << true << true << u"refusing"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("up, then gone") << true << true << u"down"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("down, no bubble") << false << true << u"down"_s << false << 0 << 0 << 0 << true;
+    QTest::newRow("refused, no bubble")
+        << true << true << u"refusing"_s << false << 1 << 0 << 0 << true;
+}
+
+void TestFreedesktopNotifications::notifierRoutes()
+{
+    QFETCH(bool, upAtLogin);
+    QFETCH(bool, probeAnswered);
+    QFETCH(QString, atAlert);
+    QFETCH(bool, withBubble);
+    QFETCH(int, attempts);
+    FreedesktopNotifications desktop;
+    BubbleChannel bubble;
+    AlertNotifier notifier(&desktop, withBubble ? &bubble : nullptr);
+    QSignalSpy probed(&desktop, &NotificationChannel::availabilityKnown);
+    QSignalSpy delivered(&desktop, &NotificationChannel::delivered);
+    QSignalSpy failed(&desktop, &NotificationChannel::failed);
+
+    if (!upAtLogin)
+        QVERIFY(m_bus.unregisterService(kService));
+    notifier.requestPermission();
+    if (probeAnswered) {
+        QVERIFY(probed.wait());
+        QCOMPARE(notifier.unAvailable(), std::optional(upAtLogin));
+    }
+    if (atAlert != u"down"_s && !upAtLogin)
+        QVERIFY(m_bus.registerService(kService));
+    if (atAlert == u"down"_s && upAtLogin)
+        QVERIFY(m_bus.unregisterService(kService));
+    if (atAlert == u"refusing"_s)
+        m_server->refusal = u"太多通知"_s;
+
+    AlertRule rule;
+    rule.id = u"gold-tp1"_s;
+    rule.targetName = u"黄金(CNY/g)"_s;
+    rule.threshold = 700;
+    rule.label = u"第1档止盈"_s;
+    notifier.sendNotification(rule, 701.35);
+    // Settled once the service has answered every Notify and the alert has
+    // gone somewhere; whatever the notifier does next it does in those answers.
+    QTRY_VERIFY(
+        delivered.size() + failed.size() == attempts &&
+        m_server->notified.size() + bubble.sent.size() + notifier.undeliveredAlerts().size() > 0);
+    QTEST(int(m_server->notified.size()), "shownByServer");
+    QTEST(int(bubble.sent.size()), "bubbles");
+    QFETCH(bool, undelivered);
+    QCOMPARE(
+        notifier.undeliveredAlerts(),
+        undelivered
+            ? QStringList{u"通知无法送达：黄金(CNY/g) 已涨到 701.35（阈值 700.00） 第1档止盈"_s}
+            : QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestFreedesktopNotifications)
