@@ -29,7 +29,8 @@ void printFailure(const QString& message)
 
 AlertNotifier::AlertNotifier(NotificationChannel* primary, NotificationChannel* fallback,
                              QObject* parent)
-    : QObject(parent), m_primary(primary), m_fallback(fallback)
+    : QObject(parent), m_primary(primary), m_fallback(fallback),
+      m_now([] { return QDateTime::currentDateTimeUtc(); })
 {
     const auto tapped = [this](const QString& identifier) {
         if (onNotificationTap)
@@ -60,18 +61,32 @@ AlertNotifier::AlertNotifier(NotificationChannel* primary, NotificationChannel* 
     }
 }
 
+void AlertNotifier::setClock(Clock now)
+{
+    m_now = std::move(now);
+}
+
 void AlertNotifier::requestPermission()
 {
     if (m_primary)
-        m_primary->probe();
+        probePrimary();
 }
 
 void AlertNotifier::sendNotification(const AlertRule& rule, double currentValue)
 {
-    route({.identifier = rule.id,
-           .title = title(rule),
-           .body = body(rule, currentValue),
-           .undeliveredText = undeliveredText(rule, currentValue)});
+    Delivery delivery{.identifier = rule.id,
+                      .title = title(rule),
+                      .body = body(rule, currentValue),
+                      .undeliveredText = undeliveredText(rule, currentValue)};
+    // The service may have come up since it last said no: ask again first,
+    // so that this alert already goes through it.
+    if (m_primary && m_unAvailable == false && (m_probing || reprobeDue())) {
+        m_waiting.append(std::move(delivery));
+        if (!m_probing)
+            probePrimary();
+        return;
+    }
+    route(std::move(delivery));
 }
 
 QStringList AlertNotifier::undeliveredAlerts() const
@@ -84,10 +99,10 @@ QStringList AlertNotifier::undeliveredAlerts() const
 
 void AlertNotifier::onAvailability(bool available)
 {
-    // The first answer decides; a later probe must not switch channels
-    // under the user's feet halfway through a session.
-    if (!m_unAvailable)
-        m_unAvailable = available;
+    m_unAvailable = available;
+    m_probing = false;
+    for (Delivery& delivery : std::exchange(m_waiting, {}))
+        route(std::move(delivery));
 }
 
 void AlertNotifier::onAnswer(NotificationChannel* channel, const QString& identifier,
@@ -110,6 +125,22 @@ void AlertNotifier::onAnswer(NotificationChannel* channel, const QString& identi
     } else {
         giveUp(delivery);
     }
+}
+
+bool AlertNotifier::reprobeDue() const
+{
+    if (!m_lastProbe)
+        return true;
+    const qint64 elapsed = m_lastProbe->msecsTo(m_now());
+    // A clock set back must not hold the next probe off for as long.
+    return elapsed < 0 || elapsed >= std::chrono::milliseconds(reprobeInterval).count();
+}
+
+void AlertNotifier::probePrimary()
+{
+    m_probing = true;
+    m_lastProbe = m_now();
+    m_primary->probe();
 }
 
 void AlertNotifier::route(Delivery delivery)

@@ -3,11 +3,13 @@
 #include "AlertRule.h"
 #include "NotificationChannel.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -20,8 +22,18 @@
 class AlertNotifier : public QObject {
     Q_OBJECT
 public:
+    using Clock = std::function<QDateTime()>;
+
+    // A primary that said it does not deliver is asked again before the next
+    // alert, but not more often than this: at log-in the notification
+    // service often starts after us.
+    static constexpr std::chrono::seconds reprobeInterval{60};
+
     AlertNotifier(NotificationChannel* primary, NotificationChannel* fallback,
                   QObject* parent = nullptr);
+
+    // Default: the system clock.
+    void setClock(Clock now);
 
     // Asks the primary channel whether it delivers. Until the first answer
     // notifications go to the primary, and to the fallback when it refuses.
@@ -32,6 +44,7 @@ public:
     std::function<void(const QString&)> onNotificationTap;
 
     // true: the primary delivers; false: it does not; absent: not known yet.
+    // The latest answer counts.
     std::optional<bool> unAvailable() const { return m_unAvailable; }
 
     // undeliveredText() of each rule whose latest crossing no channel could
@@ -68,6 +81,8 @@ private:
 
     void onAvailability(bool available);
     void onAnswer(NotificationChannel* channel, const QString& identifier, bool delivered);
+    bool reprobeDue() const;
+    void probePrimary();
     void route(Delivery delivery);
     void fallBack(Delivery delivery);
     void sendThrough(NotificationChannel* channel, Delivery delivery);
@@ -76,6 +91,11 @@ private:
     QPointer<NotificationChannel> m_primary;
     QPointer<NotificationChannel> m_fallback;
     std::optional<bool> m_unAvailable;
+    Clock m_now;
+    std::optional<QDateTime> m_lastProbe;
+    bool m_probing = false;
+    // Held while the primary is asked again whether it delivers.
+    QList<Delivery> m_waiting;
     // Sent and not yet answered, in the order sent; answers for one channel
     // come back in that order.
     QList<Delivery> m_inFlight;

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QTimeZone>
 
 #include <clocale>
 #include <cstdio>
@@ -57,6 +58,8 @@ private slots:
     void appleScript();
     void routing_data();
     void routing();
+    void reprobe_data();
+    void reprobe();
     void failureGoesToStandardOutput();
     void clicks();
 };
@@ -188,8 +191,10 @@ void TestAlertNotifier::routing_data()
         << true << true << QList<bool>{false} << 0 << true << true << 0 << 1 << false;
     QTest::newRow("does not, fallback refuses")
         << true << true << QList<bool>{false} << 0 << true << false << 0 << 1 << true;
-    QTest::newRow("first answer stays")
-        << true << true << QList<bool>{false, true} << 0 << true << true << 0 << 1 << false;
+    QTest::newRow("later answer wins: up")
+        << true << true << QList<bool>{false, true} << 1 << true << true << 1 << 0 << false;
+    QTest::newRow("later answer wins: down")
+        << true << true << QList<bool>{true, false} << 0 << true << true << 0 << 1 << false;
     QTest::newRow("no primary") << false << true << QList<bool>{} << -1 << true << true << 0 << 1
                                 << false;
     QTest::newRow("no primary, fallback refuses")
@@ -213,6 +218,8 @@ void TestAlertNotifier::routing()
     QFETCH(bool, undelivered);
     RecordingChannel primary, fallback;
     AlertNotifier notifier(withPrimary ? &primary : nullptr, withFallback ? &fallback : nullptr);
+    const QDateTime now(QDate(2024, 6, 4), QTime(10, 0), QTimeZone::utc());
+    notifier.setClock([now] { return now; }); // the answers below are fresh
     QSignalSpy reported(&notifier, &AlertNotifier::undelivered);
     QSignalSpy changed(&notifier, &AlertNotifier::undeliveredAlertsChanged);
 
@@ -239,6 +246,62 @@ void TestAlertNotifier::routing()
     if (undelivered)
         QCOMPARE(reported.first().first().toString(), text);
     QCOMPARE(changed.size(), undelivered ? 1 : 0);
+}
+
+// Steps: "yes"/"no" is the primary's answer to the probe outstanding; "alert S"
+// fires rule rN (the Nth alert) S seconds after the first probe. Routes are
+// where each alert went, in the order sent.
+void TestAlertNotifier::reprobe_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("probes");
+    QTest::addColumn<QStringList>("routes");
+    QTest::newRow("up later: asked again, shown by the service")
+        << QStringList{u"no"_s, u"alert 60"_s, u"yes"_s} << 2 << QStringList{u"primary r1"_s};
+    QTest::newRow("asked at most once a minute")
+        << QStringList{u"no"_s,        u"alert 59"_s,  u"alert 61"_s, u"no"_s,
+                       u"alert 120"_s, u"alert 121"_s, u"yes"_s,      u"alert 200"_s}
+        << 3
+        << QStringList{u"fallback r1"_s, u"fallback r2"_s, u"fallback r3"_s, u"primary r4"_s,
+                       u"primary r5"_s};
+    QTest::newRow("alerts during the probe wait for its answer")
+        << QStringList{u"no"_s, u"alert 60"_s, u"alert 61"_s, u"yes"_s} << 2
+        << QStringList{u"primary r1"_s, u"primary r2"_s};
+    QTest::newRow("still down: the fallback")
+        << QStringList{u"no"_s, u"alert 90"_s, u"no"_s} << 2 << QStringList{u"fallback r1"_s};
+    QTest::newRow("clock set back asks again")
+        << QStringList{u"no"_s, u"alert -3600"_s, u"yes"_s} << 2 << QStringList{u"primary r1"_s};
+    QTest::newRow("delivering: never asked again")
+        << QStringList{u"yes"_s, u"alert 600"_s} << 1 << QStringList{u"primary r1"_s};
+    QTest::newRow("first answer pending: not asked twice")
+        << QStringList{u"alert 120"_s, u"no"_s} << 1 << QStringList{u"primary r1"_s};
+}
+
+void TestAlertNotifier::reprobe()
+{
+    QFETCH(QStringList, steps);
+    QStringList routes;
+    RecordingChannel primary(u"primary"_s, &routes), fallback(u"fallback"_s, &routes);
+    AlertNotifier notifier(&primary, &fallback);
+    const QDateTime start(QDate(2024, 6, 4), QTime(8, 30), QTimeZone::utc());
+    QDateTime now = start;
+    notifier.setClock([&now] { return now; });
+    notifier.requestPermission();
+
+    int alerts = 0;
+    for (const QString& step : steps) {
+        const QStringList words = step.split(u' ');
+        if (words[0] == u"alert"_s) {
+            now = start.addSecs(words[1].toInt());
+            AlertRule rule = makeRule(int(AlertTargetType::goldCNY), -1, true, 700, u"金"_s);
+            rule.id = u'r' + QString::number(++alerts);
+            notifier.sendNotification(rule, 701);
+        } else {
+            emit primary.availabilityKnown(words[0] == u"yes"_s);
+        }
+    }
+    QTEST(primary.probes, "probes");
+    QTEST(routes, "routes");
 }
 
 // What `action` writes to the process's standard output, read back through a

@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -259,41 +260,55 @@ void TestFreedesktopNotifications::sendAnswers()
     QCOMPARE(m_server->notified.size(), shown ? 1 : 0);
 }
 
-// The notifier with this channel and a bubble behind it. `attempts` counts
-// the Notify calls the server gets, refused ones included.
+// The notifier with this channel and a bubble behind it, against a server that
+// may be down at log-in and come up later. `attempts` counts the Notify calls
+// the server gets, refused ones included.
 void TestFreedesktopNotifications::notifierRoutes_data()
 {
     QTest::addColumn<bool>("upAtLogin");
     QTest::addColumn<bool>("probeAnswered"); // before the alert
-    QTest::addColumn<QString>("atAlert");    // "up", "refusing" or "down"
+    QTest::addColumn<int>("secondsLater");
+    QTest::addColumn<QString>("atAlert"); // "up", "refusing" or "down"
     QTest::addColumn<bool>("withBubble");
     QTest::addColumn<int>("attempts");
     QTest::addColumn<int>("shownByServer");
     QTest::addColumn<int>("bubbles");
     QTest::addColumn<bool>("undelivered");
 
+    QTest::newRow("down at login, up a minute later")
+        << false << true << 60 << u"up"_s << true << 1 << 1 << 0 << false;
+    QTest::newRow("down at login, up within the minute")
+        << false << true << 30 << u"up"_s << true << 0 << 0 << 1 << false;
+    QTest::newRow("down at login, still down")
+        << false << true << 60 << u"down"_s << true << 0 << 0 << 1 << false;
     QTest::newRow("before the first answer")
-        << true << false << u"up"_s << true << 1 << 1 << 0 << false;
+        << true << false << 0 << u"up"_s << true << 1 << 1 << 0 << false;
     QTest::newRow("refused before the first answer")
-        << true << false << u"refusing"_s << true << 1 << 0 << 1 << false;
+        << true << false << 0 << u"refusing"_s << true << 1 << 0 << 1 << false;
     QTest::newRow("up, refuses this one")
-        << true << true << u"refusing"_s << true << 1 << 0 << 1 << false;
-    QTest::newRow("up, then gone") << true << true << u"down"_s << true << 1 << 0 << 1 << false;
-    QTest::newRow("down, no bubble") << false << true << u"down"_s << false << 0 << 0 << 0 << true;
+        << true << true << 0 << u"refusing"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("up, then gone")
+        << true << true << 0 << u"down"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("down, no bubble")
+        << false << true << 60 << u"down"_s << false << 0 << 0 << 0 << true;
     QTest::newRow("refused, no bubble")
-        << true << true << u"refusing"_s << false << 1 << 0 << 0 << true;
+        << true << true << 0 << u"refusing"_s << false << 1 << 0 << 0 << true;
 }
 
 void TestFreedesktopNotifications::notifierRoutes()
 {
     QFETCH(bool, upAtLogin);
     QFETCH(bool, probeAnswered);
+    QFETCH(int, secondsLater);
     QFETCH(QString, atAlert);
     QFETCH(bool, withBubble);
     QFETCH(int, attempts);
     FreedesktopNotifications desktop;
     BubbleChannel bubble;
     AlertNotifier notifier(&desktop, withBubble ? &bubble : nullptr);
+    const QDateTime login(QDate(2024, 6, 4), QTime(8, 30), QTimeZone::utc());
+    QDateTime now = login;
+    notifier.setClock([&now] { return now; });
     QSignalSpy probed(&desktop, &NotificationChannel::availabilityKnown);
     QSignalSpy delivered(&desktop, &NotificationChannel::delivered);
     QSignalSpy failed(&desktop, &NotificationChannel::failed);
@@ -311,6 +326,7 @@ void TestFreedesktopNotifications::notifierRoutes()
         QVERIFY(m_bus.unregisterService(kService));
     if (atAlert == u"refusing"_s)
         m_server->refusal = u"太多通知"_s;
+    now = login.addSecs(secondsLater);
 
     AlertRule rule;
     rule.id = u"gold-tp1"_s;
