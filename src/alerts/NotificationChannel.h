@@ -11,16 +11,20 @@ class NotificationChannel : public QObject {
 public:
     using QObject::QObject;
 
-    // Sends one notification with the default sound. Never blocks; failures
-    // are reported through `failed`.
+    // Sends one notification with the default sound. Never blocks; every
+    // send is answered once, from the event loop, by `delivered` or `failed`
+    // with the same identifier, so a caller can try another channel for
+    // exactly that notification.
     virtual void send(const QString& identifier, const QString& title, const QString& body) = 0;
 
 signals:
     // Answers probe(): whether notifications really reach the desktop.
     void availabilityKnown(bool available);
     void activated(const QString& identifier);
-    // The service refused a notification; `message` is its error text.
-    void failed(const QString& message);
+    // The notification sent under `identifier` was handed to the desktop.
+    void delivered(const QString& identifier);
+    // It was not; `message` says why (the service's error text).
+    void failed(const QString& identifier, const QString& message);
 
 public:
     // Finds out, asynchronously, whether this channel delivers; answered by

@@ -112,6 +112,12 @@ void MenuBarController::setNotifier(AlertNotifier* notifier)
     m_notifier = notifier;
     if (!notifier)
         return;
+    // An alert that reached no one shows in the tool tip and the panel, and
+    // goes away from both once a later one gets through.
+    connect(notifier, &AlertNotifier::undeliveredAlertsChanged, this, [this] {
+        updateToolTip();
+        publish();
+    });
     notifier->requestPermission();
     // A click may be reported from anywhere; the routing happens on our
     // thread, and not at all once the controller is gone.
@@ -127,6 +133,11 @@ void MenuBarController::setNotifier(AlertNotifier* notifier)
             },
             Qt::QueuedConnection);
     };
+}
+
+QStringList MenuBarController::undeliveredAlerts() const
+{
+    return m_notifier ? m_notifier->undeliveredAlerts() : QStringList();
 }
 
 void MenuBarController::setCurrentSectorCode(const QString& code)

@@ -60,6 +60,8 @@ public:
     bool isLoading() const { return m_isLoading; }
     const std::optional<QString>& errorMessage() const { return m_errorMessage; }
     const std::optional<QString>& fundErrorMessage() const { return m_fundErrorMessage; }
+    // The notifier's alerts that no notification channel could show.
+    QStringList undeliveredAlerts() const;
     const std::optional<SectorQuote>& sector() const { return m_sector; }
     const QList<StockQuote>& sectorStocks() const { return m_sectorStocks; }
     const QList<FundDetail>& funds() const { return m_funds; }

@@ -22,7 +22,7 @@ namespace WatchReport {
 QString statusClass(const MenuBarController& controller);
 
 // Gold, the current board and each fund's estimate, one per line, then the
-// messages of whatever failed.
+// messages of whatever failed, alerts that could not be shown included.
 QStringList tooltipLines(const MenuBarController& controller);
 QString tooltip(const MenuBarController& controller);
 

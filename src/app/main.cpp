@@ -186,6 +186,10 @@ int watch(int argc, char** argv, bool demo, WatchFormat format)
     controller.setNotifier(&notifier);
     QObject::connect(&controller, &MenuBarController::refreshFinished, &controller,
                      [&controller, format] { printWatchLine(controller, format); });
+    // The service answers after the cycle's line is out; the bar learns of an
+    // alert that reached no one at once, not a cycle (or a night) later.
+    QObject::connect(&notifier, &AlertNotifier::undeliveredAlertsChanged, &controller,
+                     [&controller, format] { printWatchLine(controller, format); });
     return app.exec();
 }
 

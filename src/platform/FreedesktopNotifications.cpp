@@ -51,6 +51,14 @@ FreedesktopNotifications::FreedesktopNotifications(QDBusConnection connection, Q
 void FreedesktopNotifications::send(const QString& identifier, const QString& title,
                                     const QString& body)
 {
+    if (!m_connection.isConnected()) {
+        // A call on a bus we never reached is not answered at all; say so
+        // from the event loop, as the service's own answers come.
+        QMetaObject::invokeMethod(
+            this, [this, identifier] { emit failed(identifier, u"没有会话总线"_s); },
+            Qt::QueuedConnection);
+        return;
+    }
     const QVariantMap hints{
         {u"sound-name"_s, u"message-new-instant"_s},
         {u"urgency"_s, QVariant::fromValue(uchar(1))}, // "normal"; must travel as a byte
@@ -62,12 +70,16 @@ void FreedesktopNotifications::send(const QString& identifier, const QString& ti
             [this, identifier](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<uint> reply = *finished;
+                // Nobody owning the name, no session bus at all and a refusal
+                // by the server all end here, so the caller can try elsewhere.
                 if (reply.isError()) {
                     const QDBusError error = reply.error();
-                    emit failed(error.message().isEmpty() ? error.name() : error.message());
+                    emit failed(identifier,
+                                error.message().isEmpty() ? error.name() : error.message());
                     return;
                 }
                 m_identifiers.insert(reply.value(), identifier);
+                emit delivered(identifier);
             });
 }
 

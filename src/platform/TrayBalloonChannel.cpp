@@ -25,10 +25,23 @@ TrayBalloonChannel::TrayBalloonChannel(QSystemTrayIcon* icon, QObject* parent)
 
 void TrayBalloonChannel::send(const QString& identifier, const QString& title, const QString& body)
 {
-    if (!m_icon)
-        return;
-    m_lastIdentifier = identifier;
-    m_icon->showMessage(title, body, QSystemTrayIcon::Information, messageMilliseconds);
+    // Without an icon in a tray that shows bubbles the message would go
+    // nowhere; the caller is told, so the alert is not lost in silence.
+    const bool shown =
+        m_icon && QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages();
+    if (shown) {
+        m_lastIdentifier = identifier;
+        m_icon->showMessage(title, body, QSystemTrayIcon::Information, messageMilliseconds);
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, identifier, shown] {
+            if (shown)
+                emit delivered(identifier);
+            else
+                emit failed(identifier, QStringLiteral("托盘无法显示消息"));
+        },
+        Qt::QueuedConnection);
 }
 
 void TrayBalloonChannel::probe()

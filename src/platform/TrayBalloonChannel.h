@@ -15,6 +15,7 @@ public:
     // nothing and reports itself unavailable.
     explicit TrayBalloonChannel(QSystemTrayIcon* icon, QObject* parent = nullptr);
 
+    // Answered `failed` when there is no icon in a tray that shows bubbles.
     void send(const QString& identifier, const QString& title, const QString& body) override;
     // True when there is an icon, a system tray to put it in and bubbles to show.
     void probe() override;

@@ -1,11 +1,14 @@
 #include "alerts/AlertNotifier.h"
 
+#include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QTimeZone>
 
 #include <clocale>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -13,15 +16,36 @@ using namespace Qt::StringLiterals;
 class RecordingChannel : public NotificationChannel {
     Q_OBJECT
 public:
-    using NotificationChannel::NotificationChannel;
+    explicit RecordingChannel(QString name = {}, QStringList* journal = nullptr)
+        : m_name(std::move(name)), m_journal(journal)
+    {}
     void send(const QString& identifier, const QString& title, const QString& body) override
     {
         sent << QStringList{identifier, title, body};
+        unanswered << identifier;
+        if (m_journal)
+            *m_journal << m_name + u' ' + identifier;
     }
     void probe() override { ++probes; }
 
+    // Answers every send not yet answered, in order, as the desktop would.
+    void answer(bool shown)
+    {
+        for (const QString& identifier : std::exchange(unanswered, {})) {
+            if (shown)
+                emit delivered(identifier);
+            else
+                emit failed(identifier, u"拒绝"_s);
+        }
+    }
+
     QList<QStringList> sent;
+    QStringList unanswered;
     int probes = 0;
+
+private:
+    QString m_name;
+    QStringList* m_journal;
 };
 
 class TestAlertNotifier : public QObject {
@@ -34,6 +58,8 @@ private slots:
     void appleScript();
     void routing_data();
     void routing();
+    void reprobe_data();
+    void reprobe();
     void failureGoesToStandardOutput();
     void clicks();
 };
@@ -144,15 +170,41 @@ void TestAlertNotifier::routing_data()
     QTest::addColumn<bool>("withFallback");
     QTest::addColumn<QList<bool>>("answers"); // availabilityKnown from the primary, in order
     QTest::addColumn<int>("unAvailable");     // -1 absent
+    QTest::addColumn<bool>("primaryShows");   // how each channel answers the send
+    QTest::addColumn<bool>("fallbackShows");
     QTest::addColumn<int>("primarySends");
     QTest::addColumn<int>("fallbackSends");
+    QTest::addColumn<bool>("undelivered");
 
-    QTest::newRow("unknown: both") << true << true << QList<bool>{} << -1 << 1 << 1;
-    QTest::newRow("delivers: primary") << true << true << QList<bool>{true} << 1 << 1 << 0;
-    QTest::newRow("does not: fallback") << true << true << QList<bool>{false} << 0 << 0 << 1;
-    QTest::newRow("first answer stays") << true << true << QList<bool>{false, true} << 0 << 0 << 1;
-    QTest::newRow("no primary") << false << true << QList<bool>{} << -1 << 0 << 1;
-    QTest::newRow("no fallback") << true << false << QList<bool>{false} << 0 << 0 << 0;
+    // Whatever the channels say, a crossing is shown once, or reported.
+    QTest::newRow("unknown, primary shows")
+        << true << true << QList<bool>{} << -1 << true << true << 1 << 0 << false;
+    QTest::newRow("unknown, primary refuses")
+        << true << true << QList<bool>{} << -1 << false << true << 1 << 1 << false;
+    QTest::newRow("unknown, both refuse")
+        << true << true << QList<bool>{} << -1 << false << false << 1 << 1 << true;
+    QTest::newRow("delivers: primary")
+        << true << true << QList<bool>{true} << 1 << true << true << 1 << 0 << false;
+    QTest::newRow("delivers, refuses this one")
+        << true << true << QList<bool>{true} << 1 << false << true << 1 << 1 << false;
+    QTest::newRow("does not: fallback")
+        << true << true << QList<bool>{false} << 0 << true << true << 0 << 1 << false;
+    QTest::newRow("does not, fallback refuses")
+        << true << true << QList<bool>{false} << 0 << true << false << 0 << 1 << true;
+    QTest::newRow("later answer wins: up")
+        << true << true << QList<bool>{false, true} << 1 << true << true << 1 << 0 << false;
+    QTest::newRow("later answer wins: down")
+        << true << true << QList<bool>{true, false} << 0 << true << true << 0 << 1 << false;
+    QTest::newRow("no primary") << false << true << QList<bool>{} << -1 << true << true << 0 << 1
+                                << false;
+    QTest::newRow("no primary, fallback refuses")
+        << false << true << QList<bool>{} << -1 << true << false << 0 << 1 << true;
+    QTest::newRow("no fallback") << true << false << QList<bool>{false} << 0 << true << true << 0
+                                 << 0 << true;
+    QTest::newRow("no fallback, primary refuses")
+        << true << false << QList<bool>{} << -1 << false << true << 1 << 0 << true;
+    QTest::newRow("no channel") << false << false << QList<bool>{} << -1 << true << true << 0 << 0
+                                << true;
 }
 
 void TestAlertNotifier::routing()
@@ -161,8 +213,15 @@ void TestAlertNotifier::routing()
     QFETCH(bool, withFallback);
     QFETCH(QList<bool>, answers);
     QFETCH(int, unAvailable);
+    QFETCH(bool, primaryShows);
+    QFETCH(bool, fallbackShows);
+    QFETCH(bool, undelivered);
     RecordingChannel primary, fallback;
     AlertNotifier notifier(withPrimary ? &primary : nullptr, withFallback ? &fallback : nullptr);
+    const QDateTime now(QDate(2024, 6, 4), QTime(10, 0), QTimeZone::utc());
+    notifier.setClock([now] { return now; }); // the answers below are fresh
+    QSignalSpy reported(&notifier, &AlertNotifier::undelivered);
+    QSignalSpy changed(&notifier, &AlertNotifier::undeliveredAlertsChanged);
 
     notifier.requestPermission();
     QCOMPARE(primary.probes, withPrimary ? 1 : 0);
@@ -173,11 +232,76 @@ void TestAlertNotifier::routing()
 
     const AlertRule rule = makeRule(int(AlertTargetType::goldCNY), -1, true, 700, u"金"_s, u"l"_s);
     notifier.sendNotification(rule, 701);
+    primary.answer(primaryShows);
+    fallback.answer(fallbackShows);
     const QStringList expected{rule.id, AlertNotifier::title(rule), AlertNotifier::body(rule, 701)};
     QTEST(int(primary.sent.size()), "primarySends");
     QTEST(int(fallback.sent.size()), "fallbackSends");
     for (const auto& sent : primary.sent + fallback.sent)
         QCOMPARE(sent, expected);
+
+    const QString text = u"通知无法送达：金 已涨到 701.00（阈值 700.00） l"_s;
+    QCOMPARE(notifier.undeliveredAlerts(), undelivered ? QStringList{text} : QStringList{});
+    QCOMPARE(reported.size(), undelivered ? 1 : 0);
+    if (undelivered)
+        QCOMPARE(reported.first().first().toString(), text);
+    QCOMPARE(changed.size(), undelivered ? 1 : 0);
+}
+
+// Steps: "yes"/"no" is the primary's answer to the probe outstanding; "alert S"
+// fires rule rN (the Nth alert) S seconds after the first probe. Routes are
+// where each alert went, in the order sent.
+void TestAlertNotifier::reprobe_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("probes");
+    QTest::addColumn<QStringList>("routes");
+    QTest::newRow("up later: asked again, shown by the service")
+        << QStringList{u"no"_s, u"alert 60"_s, u"yes"_s} << 2 << QStringList{u"primary r1"_s};
+    QTest::newRow("asked at most once a minute")
+        << QStringList{u"no"_s,        u"alert 59"_s,  u"alert 61"_s, u"no"_s,
+                       u"alert 120"_s, u"alert 121"_s, u"yes"_s,      u"alert 200"_s}
+        << 3
+        << QStringList{u"fallback r1"_s, u"fallback r2"_s, u"fallback r3"_s, u"primary r4"_s,
+                       u"primary r5"_s};
+    QTest::newRow("alerts during the probe wait for its answer")
+        << QStringList{u"no"_s, u"alert 60"_s, u"alert 61"_s, u"yes"_s} << 2
+        << QStringList{u"primary r1"_s, u"primary r2"_s};
+    QTest::newRow("still down: the fallback")
+        << QStringList{u"no"_s, u"alert 90"_s, u"no"_s} << 2 << QStringList{u"fallback r1"_s};
+    QTest::newRow("clock set back asks again")
+        << QStringList{u"no"_s, u"alert -3600"_s, u"yes"_s} << 2 << QStringList{u"primary r1"_s};
+    QTest::newRow("delivering: never asked again")
+        << QStringList{u"yes"_s, u"alert 600"_s} << 1 << QStringList{u"primary r1"_s};
+    QTest::newRow("first answer pending: not asked twice")
+        << QStringList{u"alert 120"_s, u"no"_s} << 1 << QStringList{u"primary r1"_s};
+}
+
+void TestAlertNotifier::reprobe()
+{
+    QFETCH(QStringList, steps);
+    QStringList routes;
+    RecordingChannel primary(u"primary"_s, &routes), fallback(u"fallback"_s, &routes);
+    AlertNotifier notifier(&primary, &fallback);
+    const QDateTime start(QDate(2024, 6, 4), QTime(8, 30), QTimeZone::utc());
+    QDateTime now = start;
+    notifier.setClock([&now] { return now; });
+    notifier.requestPermission();
+
+    int alerts = 0;
+    for (const QString& step : steps) {
+        const QStringList words = step.split(u' ');
+        if (words[0] == u"alert"_s) {
+            now = start.addSecs(words[1].toInt());
+            AlertRule rule = makeRule(int(AlertTargetType::goldCNY), -1, true, 700, u"金"_s);
+            rule.id = u'r' + QString::number(++alerts);
+            notifier.sendNotification(rule, 701);
+        } else {
+            emit primary.availabilityKnown(words[0] == u"yes"_s);
+        }
+    }
+    QTEST(primary.probes, "probes");
+    QTEST(routes, "routes");
 }
 
 // What `action` writes to the process's standard output, read back through a
@@ -203,8 +327,8 @@ void TestAlertNotifier::failureGoesToStandardOutput()
     RecordingChannel primary, fallback;
     AlertNotifier notifier(&primary, &fallback);
     const QByteArray output = captureStdout([&] {
-        emit fallback.failed(u"bubble"_s); // the fallback has nothing to say
-        emit primary.failed(u"服务拒绝: 太多"_s);
+        emit fallback.failed(u"rule-1"_s, u"bubble"_s); // the fallback has nothing to say
+        emit primary.failed(u"rule-1"_s, u"服务拒绝: 太多"_s);
     });
     QCOMPARE(output, u"UN 通知发送失败: 服务拒绝: 太多\n"_s.toUtf8());
 }

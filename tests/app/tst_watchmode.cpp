@@ -3,6 +3,7 @@
 #include "market/Format.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,16 +18,21 @@
 using namespace Qt::StringLiterals;
 
 // Whatever notification the watcher posts, on the private bus of this test.
-class NotificationServer : public QObject {
+class NotificationServer : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     QStringList summaries;
+    QString refusal; // answers Notify with this error when set
 
 public slots:
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString&,
                 const QStringList&, const QVariantMap&, int)
     {
+        if (!refusal.isEmpty()) {
+            sendErrorReply(u"org.freedesktop.Notifications.Error.Refused"_s, refusal);
+            return 0;
+        }
         summaries << summary;
         return uint(summaries.size());
     }
@@ -54,6 +60,7 @@ private slots:
     void textFormat();
     void closedMarketWaitsForTheOpening();
     void failureKeepsPrinting();
+    void alertsNotify_data();
     void alertsNotify();
     void commandLine_data();
     void commandLine();
@@ -91,6 +98,7 @@ void TestWatchMode::init()
     m_fixture.sim().clearFaults();
     m_fixture.sim().clearRequests();
     m_notifications.summaries.clear();
+    m_notifications.refusal.clear();
 }
 
 void TestWatchMode::cleanup()
@@ -234,8 +242,20 @@ void TestWatchMode::failureKeepsPrinting()
     }
 }
 
+void TestWatchMode::alertsNotify_data()
+{
+    QTest::addColumn<QString>("refusal"); // the server's answer to Notify; empty: shown
+    QTest::addColumn<bool>("open");
+    QTest::newRow("shown") << QString() << true;
+    // Closed: no later cycle prints, so only a line of its own tells the bar.
+    QTest::newRow("refused") << u"太多通知"_s << false;
+}
+
 void TestWatchMode::alertsNotify()
 {
+    QFETCH(QString, refusal);
+    QFETCH(bool, open);
+    m_notifications.refusal = refusal;
     AlertRule rule = AlertConfig::defaultRules().first();
     rule.id = u"gold-any"_s;
     rule.threshold = 1; // any price is above it
@@ -243,10 +263,22 @@ void TestWatchMode::alertsNotify()
     stored.setValue(AlertConfig::key, *AlertConfig::encode({rule}));
     stored.sync();
 
-    const QList<QByteArray> lines = watch({}, m_open, 3);
+    const QList<QByteArray> lines = watch({}, open ? m_open : m_closed, 3);
     QCOMPARE(lines.size(), 3);
-    // Fired once, on the first cycle, and not again while the price stays up.
-    QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
+    if (refusal.isEmpty()) {
+        // Fired once, on the first cycle, and not again while the price stays up.
+        QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
+        return;
+    }
+    // Refused: the console line as ever, then at once a line whose tool tip
+    // tells the bar what crossed.
+    QCOMPARE(lines[1], (u"UN 通知发送失败: "_s + refusal).toUtf8());
+    const QJsonObject json = QJsonDocument::fromJson(lines[2]).object();
+    const QString price = json.value(u"text"_s).toString(); // closed: no arrow
+    QCOMPARE(json.value(u"tooltip"_s).toString().split(u'\n').last(),
+             u"通知无法送达："_s + rule.targetName + u" 已涨到 "_s + price + u"（阈值 1.00） "_s +
+                 rule.label);
+    QVERIFY(m_notifications.summaries.isEmpty());
 }
 
 void TestWatchMode::commandLine_data()

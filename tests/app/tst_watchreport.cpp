@@ -1,5 +1,6 @@
 #include "PreferencesSandbox.h"
 #include "SimFixture.h"
+#include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
 #include "app/StatusItem.h"
 #include "app/WatchReport.h"
@@ -22,6 +23,29 @@ public:
     QString toolTip;
 };
 
+// Answers each notification from the event loop, as the desktop does.
+class ScriptedChannel : public NotificationChannel {
+public:
+    explicit ScriptedChannel(bool showing) : shows(showing) {}
+    void send(const QString& identifier, const QString&, const QString&) override
+    {
+        ++pending;
+        QMetaObject::invokeMethod(
+            this,
+            [this, identifier] {
+                --pending;
+                if (shows)
+                    emit delivered(identifier);
+                else
+                    emit failed(identifier, u"拒绝"_s);
+            },
+            Qt::QueuedConnection);
+    }
+    void probe() override {}
+    bool shows;
+    int pending = 0;
+};
+
 } // namespace
 
 // The summary a status bar's tool tip and the tray's tool tip show. The
@@ -33,6 +57,8 @@ private slots:
     void fundLine_data();
     void fundLine();
     void failureKeepsTheLastFigures();
+    void undeliveredAlerts_data();
+    void undeliveredAlerts();
 
 private:
     std::unique_ptr<MenuBarController> controller(const QDateTime& now);
@@ -119,6 +145,63 @@ void TestWatchReport::failureKeepsTheLastFigures()
     QCOMPARE(item.toolTip, (good + QStringList{u"服务器响应异常（已显示上次数据）"_s}).join(u'\n'));
     QCOMPARE(WatchReport::statusClass(*c), u"error"_s);
     QCOMPARE(WatchReport::waybar(*c).value(u"text"_s).toString(), title);
+}
+
+void TestWatchReport::undeliveredAlerts_data()
+{
+    QTest::addColumn<bool>("withService");
+    QTest::addColumn<bool>("serviceShows");
+    QTest::addColumn<bool>("withBubble");
+    QTest::addColumn<bool>("bubbleShows");
+    QTest::addColumn<bool>("undelivered");
+    QTest::newRow("service shows it") << true << true << true << true << false;
+    QTest::newRow("bubble shows it") << true << false << true << true << false;
+    QTest::newRow("neither shows it") << true << false << true << false << true;
+    QTest::newRow("service refuses, no bubble") << true << false << false << false << true;
+    QTest::newRow("no channel") << false << false << false << false << true;
+}
+
+// An alert no channel could show is in the tool tip, even though the answer
+// comes after the refresh has put the tool tip up; the next alert that gets
+// through takes it away.
+void TestWatchReport::undeliveredAlerts()
+{
+    QFETCH(bool, withService);
+    QFETCH(bool, serviceShows);
+    QFETCH(bool, withBubble);
+    QFETCH(bool, bubbleShows);
+    QFETCH(bool, undelivered);
+    auto c = controller(QDateTime(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai")));
+    RecordingItem item;
+    c->attachStatusItem(&item);
+    ScriptedChannel service(serviceShows), bubble(bubbleShows);
+    AlertNotifier notifier(withService ? &service : nullptr, withBubble ? &bubble : nullptr);
+    c->setNotifier(&notifier);
+    c->alertConfig().setRules({});
+    run(c->refresh());
+    const QStringList good = item.toolTip.split(u'\n');
+
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"any"_s;
+    rule.threshold = 1; // any price is above it
+    rule.label = u"第1档止盈"_s;
+    c->alertConfig().setRules({rule});
+    run(c->refresh());
+    QCOMPARE(c->lastFired(), QStringList{rule.id});
+    QTRY_VERIFY(service.pending == 0 && bubble.pending == 0);
+    const QString line = u"通知无法送达："_s + rule.targetName + u" 已涨到 "_s +
+                         Format::fixed(c->gold()->priceCNY, 2) + u"（阈值 1.00） 第1档止盈"_s;
+    QCOMPARE(item.toolTip, (undelivered ? good + QStringList{line} : good).join(u'\n'));
+    QCOMPARE(WatchReport::tooltip(*c), item.toolTip);
+
+    if (!undelivered || !withService)
+        return;
+    service.shows = true;
+    rule.id = u"next"_s;
+    c->alertConfig().setRules({c->alertConfig().rules().first(), rule});
+    run(c->refresh());
+    QCOMPARE(c->lastFired(), QStringList{rule.id});
+    QTRY_COMPARE(item.toolTip, good.join(u'\n'));
 }
 
 QTEST_GUILESS_MAIN(TestWatchReport)

@@ -1,3 +1,4 @@
+#include "alerts/AlertNotifier.h"
 #include "platform/FreedesktopNotifications.h"
 
 #include <QDBusConnectionInterface>
@@ -5,6 +6,7 @@
 #include <QDBusMessage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +48,19 @@ public slots:
     }
 };
 
+// The tray's bubble as the notifier sees it: shows whatever it is given.
+class BubbleChannel : public NotificationChannel {
+    Q_OBJECT
+public:
+    void send(const QString& identifier, const QString&, const QString&) override
+    {
+        sent << identifier;
+        emit delivered(identifier);
+    }
+    void probe() override { emit availabilityKnown(true); }
+    QStringList sent;
+};
+
 class TestFreedesktopNotifications : public QObject {
     Q_OBJECT
 private slots:
@@ -58,7 +73,10 @@ private slots:
     void notify();
     void clicks_data();
     void clicks();
-    void refusal();
+    void sendAnswers_data();
+    void sendAnswers();
+    void notifierRoutes_data();
+    void notifierRoutes();
 
 private:
     void serverSignal(const QString& name, uint id, const QVariant& detail);
@@ -201,14 +219,134 @@ void TestFreedesktopNotifications::clicks()
     QTEST(seen, "activated");
 }
 
-void TestFreedesktopNotifications::refusal()
+// Every send is answered with its identifier, so the notifier can try the
+// tray's bubble for exactly that alert.
+void TestFreedesktopNotifications::sendAnswers_data()
 {
-    m_server->refusal = u"太多通知"_s;
-    FreedesktopNotifications channel;
+    QTest::addColumn<QString>("server"); // "up", "refusing", "gone", or "no bus"
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("message"); // empty: any, as long as there is one
+    QTest::newRow("shown") << u"up"_s << true << QString();
+    QTest::newRow("refused") << u"refusing"_s << false << u"太多通知"_s;
+    QTest::newRow("nobody owns the name") << u"gone"_s << false << QString();
+    QTest::newRow("no session bus") << u"no bus"_s << false << QString();
+}
+
+void TestFreedesktopNotifications::sendAnswers()
+{
+    QFETCH(QString, server);
+    QFETCH(bool, shown);
+    QFETCH(QString, message);
+    if (server == u"refusing"_s)
+        m_server->refusal = u"太多通知"_s;
+    if (server == u"gone"_s)
+        QVERIFY(m_bus.unregisterService(kService));
+    FreedesktopNotifications channel(server == u"no bus"_s ? QDBusConnection(u"never connected"_s)
+                                                           : QDBusConnection::sessionBus());
+    QSignalSpy delivered(&channel, &NotificationChannel::delivered);
     QSignalSpy failed(&channel, &NotificationChannel::failed);
     channel.send(u"rule-1"_s, u"t"_s, u"b"_s);
-    QVERIFY(failed.wait());
-    QCOMPARE(failed.first().first().toString(), u"太多通知"_s);
+    QVERIFY(!delivered.size() && !failed.size()); // answered from the event loop only
+    QTRY_COMPARE(delivered.size() + failed.size(), 1);
+    QCOMPARE(delivered.size(), shown ? 1 : 0);
+    const QList<QVariant> answer = shown ? delivered.first() : failed.first();
+    QCOMPARE(answer.first().toString(), u"rule-1"_s);
+    if (!shown) {
+        const QString said = answer.at(1).toString();
+        QVERIFY(!said.isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(said, message);
+    }
+    QCOMPARE(m_server->notified.size(), shown ? 1 : 0);
+}
+
+// The notifier with this channel and a bubble behind it, against a server that
+// may be down at log-in and come up later. `attempts` counts the Notify calls
+// the server gets, refused ones included.
+void TestFreedesktopNotifications::notifierRoutes_data()
+{
+    QTest::addColumn<bool>("upAtLogin");
+    QTest::addColumn<bool>("probeAnswered"); // before the alert
+    QTest::addColumn<int>("secondsLater");
+    QTest::addColumn<QString>("atAlert"); // "up", "refusing" or "down"
+    QTest::addColumn<bool>("withBubble");
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("shownByServer");
+    QTest::addColumn<int>("bubbles");
+    QTest::addColumn<bool>("undelivered");
+
+    QTest::newRow("down at login, up a minute later")
+        << false << true << 60 << u"up"_s << true << 1 << 1 << 0 << false;
+    QTest::newRow("down at login, up within the minute")
+        << false << true << 30 << u"up"_s << true << 0 << 0 << 1 << false;
+    QTest::newRow("down at login, still down")
+        << false << true << 60 << u"down"_s << true << 0 << 0 << 1 << false;
+    QTest::newRow("before the first answer")
+        << true << false << 0 << u"up"_s << true << 1 << 1 << 0 << false;
+    QTest::newRow("refused before the first answer")
+        << true << false << 0 << u"refusing"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("up, refuses this one")
+        << true << true << 0 << u"refusing"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("up, then gone")
+        << true << true << 0 << u"down"_s << true << 1 << 0 << 1 << false;
+    QTest::newRow("down, no bubble")
+        << false << true << 60 << u"down"_s << false << 0 << 0 << 0 << true;
+    QTest::newRow("refused, no bubble")
+        << true << true << 0 << u"refusing"_s << false << 1 << 0 << 0 << true;
+}
+
+void TestFreedesktopNotifications::notifierRoutes()
+{
+    QFETCH(bool, upAtLogin);
+    QFETCH(bool, probeAnswered);
+    QFETCH(int, secondsLater);
+    QFETCH(QString, atAlert);
+    QFETCH(bool, withBubble);
+    QFETCH(int, attempts);
+    FreedesktopNotifications desktop;
+    BubbleChannel bubble;
+    AlertNotifier notifier(&desktop, withBubble ? &bubble : nullptr);
+    const QDateTime login(QDate(2024, 6, 4), QTime(8, 30), QTimeZone::utc());
+    QDateTime now = login;
+    notifier.setClock([&now] { return now; });
+    QSignalSpy probed(&desktop, &NotificationChannel::availabilityKnown);
+    QSignalSpy delivered(&desktop, &NotificationChannel::delivered);
+    QSignalSpy failed(&desktop, &NotificationChannel::failed);
+
+    if (!upAtLogin)
+        QVERIFY(m_bus.unregisterService(kService));
+    notifier.requestPermission();
+    if (probeAnswered) {
+        QVERIFY(probed.wait());
+        QCOMPARE(notifier.unAvailable(), std::optional(upAtLogin));
+    }
+    if (atAlert != u"down"_s && !upAtLogin)
+        QVERIFY(m_bus.registerService(kService));
+    if (atAlert == u"down"_s && upAtLogin)
+        QVERIFY(m_bus.unregisterService(kService));
+    if (atAlert == u"refusing"_s)
+        m_server->refusal = u"太多通知"_s;
+    now = login.addSecs(secondsLater);
+
+    AlertRule rule;
+    rule.id = u"gold-tp1"_s;
+    rule.targetName = u"黄金(CNY/g)"_s;
+    rule.threshold = 700;
+    rule.label = u"第1档止盈"_s;
+    notifier.sendNotification(rule, 701.35);
+    // Settled once the service has answered every Notify and the alert has
+    // gone somewhere; whatever the notifier does next it does in those answers.
+    QTRY_VERIFY(
+        delivered.size() + failed.size() == attempts &&
+        m_server->notified.size() + bubble.sent.size() + notifier.undeliveredAlerts().size() > 0);
+    QTEST(int(m_server->notified.size()), "shownByServer");
+    QTEST(int(bubble.sent.size()), "bubbles");
+    QFETCH(bool, undelivered);
+    QCOMPARE(
+        notifier.undeliveredAlerts(),
+        undelivered
+            ? QStringList{u"通知无法送达：黄金(CNY/g) 已涨到 701.35（阈值 700.00） 第1档止盈"_s}
+            : QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestFreedesktopNotifications)

@@ -1,4 +1,5 @@
 #include "platform/FigureIcon.h"
+#include "platform/TrayBalloonChannel.h"
 #include "platform/TrayStatusItem.h"
 
 #include <QAction>
@@ -22,6 +23,8 @@ private slots:
     void toolTip_data();
     void toolTip();
     void iconFollowsTitle();
+    void balloonSendsAreAnswered_data();
+    void balloonSendsAreAnswered();
 };
 
 void TestTrayStatusItem::clicks_data()
@@ -131,6 +134,32 @@ void TestTrayStatusItem::iconFollowsTitle()
     QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32),
              FigureIcon::render(u"▲ 612.35"_s, 22).convertToFormat(QImage::Format_ARGB32));
     QVERIFY(shown != empty);
+}
+
+// A bubble that cannot be shown says so for that notification, so the alert
+// is reported instead of vanishing. The offscreen platform has no system tray.
+void TestTrayStatusItem::balloonSendsAreAnswered_data()
+{
+    QTest::addColumn<QString>("icon"); // "none", "gone" (the tray item was replaced), "no tray"
+    QTest::newRow("no icon") << u"none"_s;
+    QTest::newRow("icon gone") << u"gone"_s;
+    QTest::newRow("no system tray") << u"no tray"_s;
+}
+
+void TestTrayStatusItem::balloonSendsAreAnswered()
+{
+    QFETCH(QString, icon);
+    auto item = std::make_unique<TrayStatusItem>();
+    TrayBalloonChannel channel(icon == u"none"_s ? nullptr : item->trayIcon());
+    if (icon == u"gone"_s)
+        item.reset();
+    QSignalSpy delivered(&channel, &NotificationChannel::delivered);
+    QSignalSpy failed(&channel, &NotificationChannel::failed);
+    channel.send(u"rule-1"_s, u"金 到价提醒"_s, u"b"_s);
+    QVERIFY(failed.isEmpty()); // answered from the event loop, as the service answers
+    QVERIFY(failed.wait());
+    QCOMPARE(failed.first().first().toString(), u"rule-1"_s);
+    QVERIFY(delivered.isEmpty());
 }
 
 QTEST_MAIN(TestTrayStatusItem)

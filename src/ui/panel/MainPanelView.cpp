@@ -141,6 +141,7 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
                                      QColor(255, 149, 0), 9, devicePixelRatioF()));
     errorRow->addWidget(warning);
     m_errorText = PanelStyle::label(QString(), 10, Palette::secondaryText());
+    m_errorText->setWordWrap(true); // an alert's text can be wider than the panel
     errorRow->addWidget(m_errorText, 1);
     errorColumn->addLayout(errorRow);
     tabColumn->addWidget(m_errorLine);
@@ -198,6 +199,11 @@ bool MainPanelView::isErrorLineShown() const
     return !m_errorLine->isHidden();
 }
 
+QString MainPanelView::errorLineText() const
+{
+    return m_errorText->text();
+}
+
 void MainPanelView::refresh()
 {
     applyPendingTab();
@@ -234,9 +240,14 @@ void MainPanelView::refresh()
     if (current >= 0 && m_picker->currentIndex() != current)
         m_picker->setCurrentIndex(current);
 
-    const auto& error = m_controller.errorMessage();
-    m_errorLine->setVisible(error.has_value());
-    m_errorText->setText(error.value_or(QString()));
+    // A failed refresh, then any alert no notification could show: the
+    // user must learn of the crossing somewhere.
+    QStringList messages;
+    if (const auto& error = m_controller.errorMessage())
+        messages << *error;
+    messages << m_controller.undeliveredAlerts();
+    m_errorLine->setVisible(!messages.isEmpty());
+    m_errorText->setText(messages.join(u'\n'));
 
     m_gold->refresh();
     m_sector->refresh();

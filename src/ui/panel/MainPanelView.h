@@ -17,8 +17,9 @@ class SettingsView;
 class UpdateBanner;
 
 // The panel's root view: header, update banner, the three market tabs (or
-// the settings) and the error line. It owns no data: everything is read
-// from the controller and redrawn when the controller changes.
+// the settings) and the message line (errors, alerts that reached no one).
+// It owns no data: everything is read from the controller and redrawn when
+// the controller changes.
 class MainPanelView : public QWidget {
     Q_OBJECT
 public:
@@ -45,6 +46,8 @@ public:
     bool isSectorPickerShown() const;
     bool isUpdateBannerShown() const;
     bool isErrorLineShown() const;
+    // The failed refresh's message and the undelivered alerts, one per line.
+    QString errorLineText() const;
     QComboBox* sectorPicker() const { return m_picker; }
     UpdateBanner* updateBanner() const { return m_banner; }
     SegmentedTabs* tabs() const { return m_tabs; }

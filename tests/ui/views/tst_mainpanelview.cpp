@@ -1,4 +1,5 @@
 #include "PreferencesSandbox.h"
+#include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
 #include "ui/panel/FundView.h"
 #include "ui/panel/GoldView.h"
@@ -28,6 +29,8 @@ private slots:
     void tabsKeepTheirState();
     void updateBannerOpensOnlyWebAddresses_data();
     void updateBannerOpensOnlyWebAddresses();
+    void undeliveredAlertsInMessageLine_data();
+    void undeliveredAlertsInMessageLine();
 
 private:
     std::unique_ptr<MenuBarController> controller()
@@ -159,6 +162,43 @@ void TestMainPanelView::updateBannerOpensOnlyWebAddresses()
     QSignalSpy ignored(&banner, &UpdateBanner::ignoreRequested);
     QTest::mouseClick(banner.ignoreButton(), Qt::LeftButton);
     QCOMPARE(ignored.size(), 1);
+}
+
+// Alerts fired where no notification channel exists: each rule's line shows
+// under the tabs.
+void TestMainPanelView::undeliveredAlertsInMessageLine_data()
+{
+    QTest::addColumn<QStringList>("fired"); // rule ids, in order
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none") << QStringList{} << QString();
+    QTest::newRow("one") << QStringList{u"tp1"_s}
+                         << u"通知无法送达：黄金(CNY/g) 已涨到 701.35（阈值 700.00） tp1"_s;
+    QTest::newRow("two rules") << QStringList{u"tp1"_s, u"tp2"_s}
+                               << u"通知无法送达：黄金(CNY/g) 已涨到 701.35（阈值 700.00） tp1\n"
+                                  u"通知无法送达：黄金(CNY/g) 已涨到 701.35（阈值 700.00） tp2"_s;
+    QTest::newRow("one rule twice")
+        << QStringList{u"tp1"_s, u"tp1"_s}
+        << u"通知无法送达：黄金(CNY/g) 已涨到 701.35（阈值 700.00） tp1"_s;
+}
+
+void TestMainPanelView::undeliveredAlertsInMessageLine()
+{
+    QFETCH(QStringList, fired);
+    QFETCH(QString, text);
+    auto c = controller();
+    AlertNotifier notifier(nullptr, nullptr);
+    c->setNotifier(&notifier);
+    MainPanelView view(*c);
+    for (const QString& id : fired) {
+        AlertRule rule = AlertConfig::defaultRules().first();
+        rule.id = id;
+        rule.targetName = u"黄金(CNY/g)"_s;
+        rule.threshold = 700;
+        rule.label = id;
+        notifier.sendNotification(rule, 701.35);
+    }
+    QCOMPARE(view.isErrorLineShown(), !fired.isEmpty());
+    QCOMPARE(view.errorLineText(), text);
 }
 
 QTEST_MAIN(TestMainPanelView)
