@@ -15,13 +15,13 @@ namespace {
 // German desktop must not turn 701.35 into "701,35" in a notification.
 using Format::fixed;
 
-// The one line the app ever writes to the console. Flushed at once: when the
-// output goes to a pipe or a log file it would otherwise sit in the buffer
-// until the app quits.
-void printFailure(const QString& message)
+// The tray app's one line on its console. Flushed at once: when the output
+// goes to a pipe or a log file it would otherwise sit in the buffer until the
+// app quits.
+void printToStdout(const QString& line)
 {
-    const QByteArray line = (u"UN 通知发送失败: "_s + message + u'\n').toUtf8();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    const QByteArray bytes = (line + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
@@ -30,7 +30,7 @@ void printFailure(const QString& message)
 AlertNotifier::AlertNotifier(NotificationChannel* primary, NotificationChannel* fallback,
                              QObject* parent)
     : QObject(parent), m_primary(primary), m_fallback(fallback),
-      m_now([] { return QDateTime::currentDateTimeUtc(); })
+      m_now([] { return QDateTime::currentDateTimeUtc(); }), m_failureSink(printToStdout)
 {
     const auto tapped = [this](const QString& identifier) {
         if (onNotificationTap)
@@ -44,7 +44,8 @@ AlertNotifier::AlertNotifier(NotificationChannel* primary, NotificationChannel* 
             [this, primary](const QString& identifier) { onAnswer(primary, identifier, true); });
         connect(primary, &NotificationChannel::failed, this,
                 [this, primary](const QString& identifier, const QString& message) {
-                    printFailure(message);
+                    if (m_failureSink)
+                        m_failureSink(u"UN 通知发送失败: "_s + message);
                     onAnswer(primary, identifier, false);
                 });
         connect(primary, &NotificationChannel::activated, this, tapped);
@@ -64,6 +65,11 @@ AlertNotifier::AlertNotifier(NotificationChannel* primary, NotificationChannel* 
 void AlertNotifier::setClock(Clock now)
 {
     m_now = std::move(now);
+}
+
+void AlertNotifier::setFailureSink(FailureSink sink)
+{
+    m_failureSink = std::move(sink);
 }
 
 void AlertNotifier::requestPermission()

@@ -35,6 +35,12 @@ public:
     // Default: the system clock.
     void setClock(Clock now);
 
+    // Where a refusal by the notification service is reported, as the line
+    // "UN 通知发送失败: <the service's message>"; by default on standard
+    // output. The command-line modes keep standard output for their JSON.
+    using FailureSink = std::function<void(const QString& line)>;
+    void setFailureSink(FailureSink sink);
+
     // Asks the primary channel whether it delivers. Until the first answer
     // notifications go to the primary, and to the fallback when it refuses.
     void requestPermission();
@@ -92,6 +98,7 @@ private:
     QPointer<NotificationChannel> m_fallback;
     std::optional<bool> m_unAvailable;
     Clock m_now;
+    FailureSink m_failureSink;
     std::optional<QDateTime> m_lastProbe;
     bool m_probing = false;
     // Held while the primary is asked again whether it delivers.

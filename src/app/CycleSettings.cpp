@@ -1,9 +1,10 @@
 #include "CycleSettings.h"
 
+#include "market/Log.h"
+
 #include <QElapsedTimer>
 #include <QtGlobal>
 
-#include <cstdio>
 #include <memory>
 
 namespace CycleSettings {
@@ -12,8 +13,7 @@ namespace {
 
 void reportIgnored(const char* variable, const QString& value, const char* why)
 {
-    std::fprintf(stderr, "quotara: ignoring %s=%s: %s\n", variable, value.toLocal8Bit().constData(),
-                 why);
+    qCWarning(quotaraLog, "ignoring %s=%s: %s", variable, qPrintable(value), why);
 }
 
 } // namespace

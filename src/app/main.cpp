@@ -6,11 +6,12 @@
 #include "app/OnceReport.h"
 #include "app/WatchReport.h"
 #include "config/Preferences.h"
+#include "market/Log.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/TrayApplication.h"
-#include "ui/panel/MainPanelView.h"
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/FormTextField.h"
+#include "ui/panel/MainPanelView.h"
 #include "ui/panel/SettingsView.h"
 #include "ui/panel/WatchAddForm.h"
 #include "update/UpdateChecker.h"
@@ -68,12 +69,18 @@ struct Mode {
 };
 
 // Started before any origin is read, so every request goes to it.
+// In the command-line modes standard output carries the JSON alone.
+void logFailure(const QString& line)
+{
+    qCWarning(quotaraLog).noquote() << line;
+}
+
 std::unique_ptr<SimProvider> startDemoProvider()
 {
     Preferences::setScope(QStringLiteral("quotara-demo"));
     auto provider = std::make_unique<SimProvider>(1);
     if (provider->listen() == 0) {
-        std::fputs("quotara: the demo provider could not listen on 127.0.0.1\n", stderr);
+        qCWarning(quotaraLog, "the demo provider could not listen on 127.0.0.1");
         return nullptr;
     }
     // The demo market runs on the app's own clock, so that QUOTARA_NOW shows
@@ -114,6 +121,7 @@ int once(int argc, char** argv, bool demo)
     MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
     FreedesktopNotifications desktop;
     AlertNotifier notifier(&desktop, nullptr);
+    notifier.setFailureSink(logFailure);
     controller.setNotifier(&notifier);
 
     int exitCode = 1;
@@ -132,7 +140,7 @@ bool savePanel(MainPanelView& view, const QString& dir, const char* name)
     const QString path = QDir(dir).filePath(QString::fromLatin1(name));
     if (picture.save(path))
         return true;
-    std::fprintf(stderr, "quotara: cannot write %s\n", qPrintable(path));
+    qCWarning(quotaraLog, "cannot write %s", qPrintable(path));
     return false;
 }
 
@@ -183,6 +191,7 @@ int watch(int argc, char** argv, bool demo, WatchFormat format)
     MenuBarController controller;
     FreedesktopNotifications desktop;
     AlertNotifier notifier(&desktop, nullptr);
+    notifier.setFailureSink(logFailure);
     controller.setNotifier(&notifier);
     QObject::connect(&controller, &MenuBarController::refreshFinished, &controller,
                      [&controller, format] { printWatchLine(controller, format); });
@@ -228,7 +237,7 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
     if (demo && !(provider = startDemoProvider()))
         return 1;
     if (!QDir().mkpath(dir)) {
-        std::fprintf(stderr, "quotara: cannot create %s\n", qPrintable(dir));
+        qCWarning(quotaraLog, "cannot create %s", qPrintable(dir));
         return 1;
     }
     // The pictures show the panel in the dark appearance it is designed for,

@@ -1,10 +1,10 @@
 #include "Origins.h"
 
+#include "Log.h"
+
 #include <QSet>
 #include <QUrl>
 #include <QtGlobal>
-
-#include <cstdio>
 
 namespace Origins {
 
@@ -37,8 +37,7 @@ QString fromEnvironment(const char* variable, const QString& fallback)
     static QSet<QByteArray> reported;
     if (!reported.contains(variable)) {
         reported.insert(variable);
-        std::fprintf(stderr, "quotara: ignoring %s=%s: not an http(s) origin\n", variable,
-                     value.toLocal8Bit().constData());
+        qCWarning(quotaraLog, "ignoring %s=%s: not an http(s) origin", variable, qPrintable(value));
     }
     return fallback;
 }
@@ -71,8 +70,9 @@ QString donationPage()
     if (!qEnvironmentVariableIsSet("QUOTARA_DONATION_URL"))
         return fallback;
     const QUrl url(qEnvironmentVariable("QUOTARA_DONATION_URL").trimmed(), QUrl::StrictMode);
-    const bool web = url.isValid() && !url.host().isEmpty() &&
-                     (url.scheme() == QStringLiteral("http") || url.scheme() == QStringLiteral("https"));
+    const bool web =
+        url.isValid() && !url.host().isEmpty() &&
+        (url.scheme() == QStringLiteral("http") || url.scheme() == QStringLiteral("https"));
     return web ? url.toString(QUrl::FullyEncoded) : fallback;
 }
 

@@ -1,6 +1,7 @@
 #include "StatusNotifierItem.h"
 
 #include "FigureIcon.h"
+#include "market/Log.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -295,8 +296,8 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection connection, QObject* pare
     if (!m_connection.registerObject(itemPath, m_itemObject, exported) ||
         !m_connection.registerObject(menuPath, m_menuObject, exported) ||
         !m_connection.registerService(m_serviceName)) {
-        qWarning("quotara: cannot publish the status item on the session bus: %s",
-                 qPrintable(m_connection.lastError().message()));
+        qCWarning(quotaraLog, "cannot publish the status item on the session bus: %s",
+                  qPrintable(m_connection.lastError().message()));
     }
 
     // A shell or panel that restarts starts a new watcher with no items:

@@ -2,14 +2,13 @@
 
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
+#include "market/Log.h"
 #include "platform/DesktopStatusItem.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/PanelWindow.h"
 #include "ui/panel/MainPanelView.h"
 
 #include <QApplication>
-
-#include <cstdio>
 
 TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
 {
@@ -35,7 +34,7 @@ TrayApplication::~TrayApplication() = default;
 
 void TrayApplication::fallBackToWindow()
 {
-    std::fputs("quotara: no system tray on this desktop; showing the panel as a window\n", stderr);
+    qCWarning(quotaraLog, "no system tray on this desktop; showing the panel as a window");
     m_panel->setOrdinaryWindow(true);
     // Nothing else would be left to quit from.
     connect(m_panel, &PanelWindow::closedAsWindow, qApp, &QCoreApplication::quit,

@@ -79,6 +79,7 @@ private:
     int goldQuoteRequests() const;
 
     SimFixture m_fixture;
+    QByteArray m_stderr; // what the last watch() wrote to standard error
     std::unique_ptr<QTemporaryDir> m_config;
     QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
     NotificationServer m_notifications;
@@ -141,6 +142,7 @@ QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDate
         QTest::qWait(int(linger.count()));
     process.kill();
     process.waitForFinished();
+    m_stderr = process.readAllStandardError();
     if (!pending.isEmpty())
         received << pending; // a line cut short: the callers see it fail to parse
     return received;
@@ -263,17 +265,21 @@ void TestWatchMode::alertsNotify()
     stored.setValue(AlertConfig::key, *AlertConfig::encode({rule}));
     stored.sync();
 
-    const QList<QByteArray> lines = watch({}, open ? m_open : m_closed, 3);
-    QCOMPARE(lines.size(), 3);
+    const QList<QByteArray> lines = watch({}, open ? m_open : m_closed, 2);
+    QCOMPARE(lines.size(), 2);
+    // Standard output is the bar's: JSON lines and nothing else.
+    for (const QByteArray& line : lines)
+        QVERIFY2(QJsonDocument::fromJson(line).isObject(), line.constData());
     if (refusal.isEmpty()) {
         // Fired once, on the first cycle, and not again while the price stays up.
         QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
         return;
     }
-    // Refused: the console line as ever, then at once a line whose tool tip
-    // tells the bar what crossed.
-    QCOMPARE(lines[1], (u"UN 通知发送失败: "_s + refusal).toUtf8());
-    const QJsonObject json = QJsonDocument::fromJson(lines[2]).object();
+    // Refused: the failure line on standard error, and at once a line whose
+    // tool tip tells the bar what crossed.
+    QVERIFY2(m_stderr.contains((u"quotara: UN 通知发送失败: "_s + refusal + u'\n').toUtf8()),
+             m_stderr.constData());
+    const QJsonObject json = QJsonDocument::fromJson(lines[1]).object();
     const QString price = json.value(u"text"_s).toString(); // closed: no arrow
     QCOMPARE(json.value(u"tooltip"_s).toString().split(u'\n').last(),
              u"通知无法送达："_s + rule.targetName + u" 已涨到 "_s + price + u"（阈值 1.00） "_s +
