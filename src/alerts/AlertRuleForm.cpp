@@ -50,6 +50,32 @@ void AlertRuleForm::setTargetType(AlertTargetType type)
     }
 }
 
+QString AlertRuleForm::missingTarget() const
+{
+    if (!m_targetCode.isEmpty())
+        return {};
+    switch (m_targetType) {
+    case AlertTargetType::goldCNY:
+        return {};
+    case AlertTargetType::sector:
+        return QStringLiteral("请先在上方添加板块");
+    case AlertTargetType::fund:
+        return QStringLiteral("请先在上方添加基金");
+    }
+    return {};
+}
+
+QString AlertRuleForm::submitBlocker() const
+{
+    if (QString missing = missingTarget(); !missing.isEmpty())
+        return missing;
+    if (m_threshold.isEmpty())
+        return QStringLiteral("请填写阈值");
+    if (m_label.isEmpty())
+        return QStringLiteral("请填写提醒文案");
+    return {};
+}
+
 void AlertRuleForm::pickTarget(const QString& code)
 {
     m_targetCode = code;

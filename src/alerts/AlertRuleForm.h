@@ -40,8 +40,14 @@ public:
 
     // The placeholder of the threshold field for the current target.
     QString thresholdPlaceholder() const;
-    // The confirm button is enabled only with a threshold and a label.
-    bool canSubmit() const { return !m_threshold.isEmpty() && !m_label.isEmpty(); }
+    // A board or fund rule with nothing watched to pick could never fire:
+    // "请先在上方添加板块" / "请先在上方添加基金"; empty when there is a target.
+    QString missingTarget() const;
+    // Why the rule cannot be saved yet, for the confirm button's tool tip:
+    // the missing target, then a missing threshold or label; empty when it can.
+    QString submitBlocker() const;
+    // The confirm button is enabled only with a target, a threshold and a label.
+    bool canSubmit() const { return submitBlocker().isEmpty(); }
 
     // The whole text as a decimal number: no blanks around it, nothing after
     // it; exponents are fine ("1e2"), "inf" and "nan" are not.

@@ -94,6 +94,14 @@ void TestAlertRuleForm::emptyWatchListFallsBackToTheTypeName()
     QCOMPARE(form.targetCode(), QString());
     form.setThreshold(u"3"_s);
     form.setLabel(u"注意"_s);
+    // Such a rule could never fire: it is not to be saved.
+    QCOMPARE(form.missingTarget(), u"请先在上方添加板块"_s);
+    QVERIFY(!form.canSubmit());
+    form.setTargetType(AlertTargetType::fund);
+    QCOMPARE(form.submitBlocker(), u"请先在上方添加基金"_s);
+    form.setTargetType(AlertTargetType::goldCNY);
+    QVERIFY(form.canSubmit());
+    form.setTargetType(AlertTargetType::sector);
     const auto rule = form.result();
     QVERIFY(rule);
     QCOMPARE(rule->targetName, u"板块"_s);

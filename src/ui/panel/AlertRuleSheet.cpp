@@ -3,8 +3,9 @@
 #include "FormSection.h"
 #include "FormTextField.h"
 #include "Icons.h"
-#include "PanelStyle.h"
 #include "Palette.h"
+#include "PanelStyle.h"
+#include "PickerBox.h"
 #include "SegmentedTabs.h"
 #include "app/MenuBarController.h"
 
@@ -22,8 +23,7 @@ constexpr AlertTargetType kTypes[] = {AlertTargetType::goldCNY, AlertTargetType:
 constexpr FundMetric kMetrics[] = {FundMetric::nav, FundMetric::changePct};
 constexpr AlertDirection kDirections[] = {AlertDirection::above, AlertDirection::below};
 
-template <typename T, std::size_t N>
-int indexIn(const T (&values)[N], T value)
+template <typename T, std::size_t N> int indexIn(const T (&values)[N], T value)
 {
     for (std::size_t i = 0; i < N; ++i) {
         if (values[i] == value)
@@ -45,14 +45,14 @@ AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<Aler
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(12);
 
-    m_title = PanelStyle::label(rule ? QStringLiteral("编辑预警规则")
-                                     : QStringLiteral("添加预警规则"),
-                                14, Palette::primaryText(), QFont::DemiBold);
+    m_title =
+        PanelStyle::label(rule ? QStringLiteral("编辑预警规则") : QStringLiteral("添加预警规则"),
+                          14, Palette::primaryText(), QFont::DemiBold);
     column->addWidget(m_title);
 
-    m_typeTabs = new SegmentedTabs({QStringLiteral("金CNY"), QStringLiteral("板块"),
-                                    QStringLiteral("基金")},
-                                   SegmentedTabs::Style::Compact);
+    m_typeTabs =
+        new SegmentedTabs({QStringLiteral("金CNY"), QStringLiteral("板块"), QStringLiteral("基金")},
+                          SegmentedTabs::Style::Compact);
     m_typeTabs->setSelection(indexIn(kTypes, m_form.targetType()));
     // An existing rule stays on its kind of target.
     m_typeTabs->setEnabled(!rule);
@@ -60,12 +60,19 @@ AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<Aler
             [this](int index) { setTargetType(kTypes[std::clamp(index, 0, 2)]); });
     column->addWidget(new FormSection(QStringLiteral("标的类型"), m_typeTabs));
 
-    m_targetMenu = new QComboBox;
+    m_targetMenu = new PickerBox;
     m_targetMenu->setFont(PanelStyle::font(12));
-    connect(m_targetMenu, &QComboBox::activated, this, [this](int index) {
-        m_form.pickTarget(m_targetMenu->itemData(index).toString());
-    });
-    m_targetSection = new FormSection(QStringLiteral("选择标的"), m_targetMenu);
+    connect(m_targetMenu, &QComboBox::activated, this,
+            [this](int index) { m_form.pickTarget(m_targetMenu->itemData(index).toString()); });
+    auto* target = new QWidget;
+    auto* targetColumn = new QVBoxLayout(target);
+    targetColumn->setContentsMargins(0, 0, 0, 0);
+    targetColumn->setSpacing(4);
+    targetColumn->addWidget(m_targetMenu);
+    m_targetMissing = PanelStyle::label(QString(), 11, QColor(255, 149, 0));
+    m_targetMissing->hide();
+    targetColumn->addWidget(m_targetMissing);
+    m_targetSection = new FormSection(QStringLiteral("选择标的"), target);
     column->addWidget(m_targetSection);
 
     auto* metric = new QWidget;
@@ -86,8 +93,9 @@ AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<Aler
     info->setPixmap(Icons::pixmap(QStringLiteral("info.circle"), Palette::secondaryText(), 10,
                                   devicePixelRatioF()));
     note->addWidget(info);
-    note->addWidget(PanelStyle::label(QStringLiteral("基金预警在净值更新后触发（每个交易日收盘后）"),
-                                      10, Palette::secondaryText()));
+    note->addWidget(
+        PanelStyle::label(QStringLiteral("基金预警在净值更新后触发（每个交易日收盘后）"), 10,
+                          Palette::secondaryText()));
     note->addStretch(1);
     metricColumn->addLayout(note);
     m_metricSection = new FormSection(QStringLiteral("预警基准"), metric);
@@ -99,9 +107,8 @@ AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<Aler
                                         SegmentedTabs::Style::Compact);
     m_directionTabs->setFixedWidth(160);
     m_directionTabs->setSelection(indexIn(kDirections, m_form.direction()));
-    connect(m_directionTabs, &SegmentedTabs::selectionChanged, this, [this](int index) {
-        m_form.setDirection(kDirections[std::clamp(index, 0, 1)]);
-    });
+    connect(m_directionTabs, &SegmentedTabs::selectionChanged, this,
+            [this](int index) { m_form.setDirection(kDirections[std::clamp(index, 0, 1)]); });
     row->addWidget(new FormSection(QStringLiteral("方向"), m_directionTabs));
     m_threshold = new FormTextField(m_form.thresholdPlaceholder(), 100);
     m_threshold->setText(m_form.threshold());
@@ -113,8 +120,8 @@ AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<Aler
     row->addWidget(new FormSection(QStringLiteral("阈值"), m_threshold));
     row->addStretch(1);
     column->addLayout(row);
-    m_thresholdError = PanelStyle::label(QStringLiteral("阈值须为数字，如 700 或 -2.5"), 10,
-                                         Palette::up());
+    m_thresholdError =
+        PanelStyle::label(QStringLiteral("阈值须为数字，如 700 或 -2.5"), 10, Palette::up());
     m_thresholdError->hide();
     column->addWidget(m_thresholdError);
 
@@ -151,6 +158,11 @@ QString AlertRuleSheet::title() const
 bool AlertRuleSheet::isTargetSectionShown() const
 {
     return !m_targetSection->isHidden();
+}
+
+QString AlertRuleSheet::missingTargetText() const
+{
+    return m_targetMissing->isHidden() ? QString() : m_targetMissing->text();
 }
 
 bool AlertRuleSheet::isThresholdErrorShown() const
@@ -195,7 +207,13 @@ void AlertRuleSheet::updateFromForm()
     m_threshold->setPlaceholderText(m_form.thresholdPlaceholder());
     if (m_threshold->text() != m_form.threshold())
         m_threshold->setText(m_form.threshold());
+    const QString missing = m_form.missingTarget();
+    m_targetMenu->setVisible(missing.isEmpty());
+    m_targetMissing->setText(missing);
+    m_targetMissing->setVisible(!missing.isEmpty());
     m_confirm->setEnabled(m_form.canSubmit());
+    // A disabled button says why.
+    m_confirm->setToolTip(m_form.submitBlocker());
 }
 
 void AlertRuleSheet::confirm()

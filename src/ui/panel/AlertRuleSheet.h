@@ -25,6 +25,9 @@ public:
 
     SegmentedTabs* targetTypeTabs() const { return m_typeTabs; }
     QComboBox* targetMenu() const { return m_targetMenu; }
+    // What the target section says in place of the menu when nothing is
+    // watched to pick; empty otherwise.
+    QString missingTargetText() const;
     SegmentedTabs* fundMetricTabs() const { return m_metricTabs; }
     SegmentedTabs* directionTabs() const { return m_directionTabs; }
     FormTextField* thresholdField() const { return m_threshold; }
@@ -44,8 +47,7 @@ signals:
     void finished();
 
 protected:
-    AlertRuleSheet(MenuBarController& controller, std::optional<AlertRule> rule,
-                   QWidget* parent);
+    AlertRuleSheet(MenuBarController& controller, std::optional<AlertRule> rule, QWidget* parent);
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -60,6 +62,7 @@ private:
     SegmentedTabs* m_typeTabs = nullptr;
     FormSection* m_targetSection = nullptr;
     QComboBox* m_targetMenu = nullptr;
+    QLabel* m_targetMissing = nullptr;
     FormSection* m_metricSection = nullptr;
     SegmentedTabs* m_metricTabs = nullptr;
     SegmentedTabs* m_directionTabs = nullptr;
@@ -82,6 +85,5 @@ public:
 class EditAlertSheet : public AlertRuleSheet {
     Q_OBJECT
 public:
-    EditAlertSheet(MenuBarController& controller, const AlertRule& rule,
-                   QWidget* parent = nullptr);
+    EditAlertSheet(MenuBarController& controller, const AlertRule& rule, QWidget* parent = nullptr);
 };

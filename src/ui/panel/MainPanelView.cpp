@@ -6,6 +6,7 @@
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
+#include "PickerBox.h"
 #include "SectorView.h"
 #include "SegmentedTabs.h"
 #include "SettingsView.h"
@@ -113,7 +114,7 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     m_pickerRow = new QWidget;
     auto* pickerLayout = new QHBoxLayout(m_pickerRow);
     pickerLayout->setContentsMargins(16, 6, 16, 0);
-    m_picker = new QComboBox;
+    m_picker = new PickerBox;
     m_picker->setFont(PanelStyle::font(12));
     connect(m_picker, &QComboBox::activated, this, &MainPanelView::pickSector);
     pickerLayout->addWidget(m_picker);

@@ -7,8 +7,9 @@
 #include "GoldToggle.h"
 #include "IconButton.h"
 #include "Icons.h"
-#include "PanelStyle.h"
 #include "Palette.h"
+#include "PanelStyle.h"
+#include "PickerBox.h"
 #include "SheetOverlay.h"
 #include "WatchAddForm.h"
 #include "app/MenuBarController.h"
@@ -28,11 +29,6 @@
 namespace {
 
 const QString goldSource = QStringLiteral("gold");
-
-QColor orange()
-{
-    return QColor(255, 149, 0);
-}
 
 // One watched board or fund: name, code, and "删除" in its context menu.
 class WatchRow : public QWidget {
@@ -173,7 +169,7 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     column->addWidget(section(QStringLiteral("自选基金"), fundCard, m_fundButton));
 
     // What the tray shows.
-    m_sourceMenu = new QComboBox;
+    m_sourceMenu = new PickerBox;
     m_sourceMenu->setFont(PanelStyle::font(12));
     connect(m_sourceMenu, &QComboBox::activated, this, &SettingsView::chooseSource);
     auto* sourceCard = new Card(Card::Kind::Settings);
@@ -225,10 +221,6 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
             [this] { openUrl(QUrl(Origins::donationPage())); });
     column->addWidget(m_donation, 0, Qt::AlignHCenter);
 
-    m_messageLabel = PanelStyle::label(QString(), 10, orange());
-    m_messageLabel->setWordWrap(true);
-    m_messageLabel->hide();
-    column->addWidget(m_messageLabel);
     column->addStretch(1);
 
     connect(&m_controller.configStore(), &ConfigStore::configChanged, this, [this] {
@@ -314,7 +306,7 @@ void SettingsView::addSector()
         return;
     for (const SectorConfig& s : m_controller.configStore().config().sectors) {
         if (s.code == code) {
-            setMessage(QStringLiteral("该板块已添加"));
+            setMessage(QStringLiteral("该板块已添加"), m_sectorForm);
             return;
         }
     }
@@ -332,7 +324,7 @@ void SettingsView::addFund()
         return;
     for (const FundConfig& f : m_controller.configStore().config().funds) {
         if (f.code == code) {
-            setMessage(QStringLiteral("该基金已添加"));
+            setMessage(QStringLiteral("该基金已添加"), m_fundForm);
             return;
         }
     }
@@ -463,8 +455,7 @@ void SettingsView::chooseSource(int index)
         return;
     WatchConfig config = m_controller.configStore().config();
     // The gold price is the default, stored as no source at all.
-    config.statusBarSource =
-        value == goldSource ? std::nullopt : std::optional<QString>(value);
+    config.statusBarSource = value == goldSource ? std::nullopt : std::optional<QString>(value);
     m_controller.configStore().setConfig(config);
     m_controller.updateStatusTitle();
 }
@@ -542,9 +533,19 @@ void SettingsView::ensureVisible(QWidget* child)
     m_scroll->ensureWidgetVisible(child, 0, 16);
 }
 
-void SettingsView::setMessage(std::optional<QString> message)
+void SettingsView::setMessage(std::optional<QString> message, WatchAddForm* near)
 {
-    m_message = std::move(message);
-    m_messageLabel->setText(m_message.value_or(QString()));
-    m_messageLabel->setVisible(m_message.has_value());
+    // Shown in the form the user is working in, never at the foot of a page
+    // that may be scrolled away from it.
+    for (WatchAddForm* form : {m_sectorForm, m_fundForm})
+        form->setMessage(form == near ? message.value_or(QString()) : QString());
+}
+
+std::optional<QString> SettingsView::message() const
+{
+    for (const WatchAddForm* form : {m_sectorForm, m_fundForm}) {
+        if (!form->message().isEmpty())
+            return form->message();
+    }
+    return std::nullopt;
 }

@@ -76,7 +76,7 @@ public:
     QString versionText() const;
     QPushButton* donationLink() const { return m_donation; }
 
-    std::optional<QString> message() const { return m_message; }
+    std::optional<QString> message() const;
 
     // Scrolls the page until `child` is in view.
     void ensureVisible(QWidget* child);
@@ -86,7 +86,7 @@ private:
     void rebuildWatchRows();
     void refreshSourceMenu();
     void refreshAbout();
-    void setMessage(std::optional<QString> message);
+    void setMessage(std::optional<QString> message, WatchAddForm* near = nullptr);
     void pressUpdateButton();
     QWidget* sheetHost() const;
 
@@ -111,6 +111,4 @@ private:
     QLabel* m_updateStatus = nullptr;
     QPushButton* m_updateButton = nullptr;
     QPushButton* m_donation = nullptr;
-    QLabel* m_messageLabel = nullptr;
-    std::optional<QString> m_message;
 };

@@ -2,8 +2,8 @@
 
 #include "FormTextField.h"
 #include "Icons.h"
-#include "PanelStyle.h"
 #include "Palette.h"
+#include "PanelStyle.h"
 #include "SearchButton.h"
 
 #include <QHBoxLayout>
@@ -12,8 +12,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QVariantAnimation>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 namespace {
 
@@ -27,8 +27,7 @@ public:
         m_turn.setEndValue(360.0);
         m_turn.setDuration(900);
         m_turn.setLoopCount(-1);
-        QObject::connect(&m_turn, &QVariantAnimation::valueChanged, this,
-                         [this] { update(); });
+        QObject::connect(&m_turn, &QVariantAnimation::valueChanged, this, [this] { update(); });
     }
 
 protected:
@@ -76,7 +75,7 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, QWidget* parent)
     entry->setSpacing(8);
     m_field = new FormTextField(kind == Kind::sector ? QStringLiteral("板块代码 (BK0475)")
                                                      : QStringLiteral("基金代码 (161725)"));
-    connect(m_field, &QLineEdit::textChanged, this, &WatchAddForm::updateControls);
+    connect(m_field, &QLineEdit::textChanged, this, &WatchAddForm::edited);
     connect(m_field, &QLineEdit::returnPressed, this, &WatchAddForm::lookup);
     entry->addWidget(m_field, 1);
     m_search = new SearchButton;
@@ -112,9 +111,9 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, QWidget* parent)
     auto* notFound = rowLayout(m_notFoundRow, 4);
     notFound->addWidget(
         symbol(QStringLiteral("exclamationmark.triangle.fill"), QColor(255, 149, 0), 10, this));
-    m_notFoundText = PanelStyle::label(QStringLiteral("未找到该") + noun() +
-                                           QStringLiteral("，请检查代码"),
-                                       11, Palette::secondaryText());
+    m_notFoundText =
+        PanelStyle::label(QStringLiteral("未找到该") + noun() + QStringLiteral("，请检查代码"), 11,
+                          Palette::secondaryText());
     notFound->addWidget(m_notFoundText);
     m_addAnyway = PanelStyle::borderedButton(QStringLiteral("仍要添加"), 11);
     m_addAnyway->setToolTip(QStringLiteral("用代码作为名称添加"));
@@ -124,6 +123,11 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, QWidget* parent)
     m_row->addWidget(m_notFoundRow);
 
     column->addWidget(m_row);
+
+    m_message = PanelStyle::label(QString(), 10, QColor(255, 149, 0));
+    m_message->setWordWrap(true);
+    m_message->hide();
+    column->addWidget(m_message);
     setState(LookupState::idle());
 }
 
@@ -192,8 +196,35 @@ QCoro::Task<void> WatchAddForm::runLookup(QString code, quint64 generation)
     self->setState(name ? LookupState::found(*name) : LookupState::notFound());
 }
 
+void WatchAddForm::edited()
+{
+    setMessage(QString());
+    // A result belongs to the code it was asked for: once the code is
+    // edited, the row goes (and an answer still on its way is dropped), so
+    // "+" can never add the new code under the old one's name.
+    if (m_state.kind != LookupState::Kind::idle && normalizedCode() != m_lastSearched) {
+        ++m_generation;
+        m_lastSearched.clear();
+        setState(LookupState::idle());
+        return;
+    }
+    updateControls();
+}
+
+void WatchAddForm::setMessage(const QString& text)
+{
+    m_message->setText(text);
+    m_message->setVisible(!text.isEmpty());
+}
+
+QString WatchAddForm::message() const
+{
+    return m_message->text();
+}
+
 void WatchAddForm::clear()
 {
+    setMessage(QString());
     ++m_generation;
     m_field->clear();
     m_lastSearched.clear();

@@ -54,6 +54,12 @@ public:
     // What the look-up row says, for the found and not-found rows.
     QString lookupRowText() const;
 
+    // A note under the form about what the user just did there ("该板块已添加"),
+    // where the eye already is; an empty text hides it. Typing clears it.
+    void setMessage(const QString& text);
+    QString message() const;
+    QLabel* messageLabel() const { return m_message; }
+
 signals:
     void addRequested();
 
@@ -61,6 +67,7 @@ private:
     QCoro::Task<void> runLookup(QString code, quint64 generation);
     void setState(LookupState state);
     void updateControls();
+    void edited();
 
     Kind m_kind;
     Lookup m_lookupFn;
@@ -82,4 +89,5 @@ private:
     QLabel* m_notFoundText = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_addAnyway = nullptr;
+    QLabel* m_message = nullptr;
 };

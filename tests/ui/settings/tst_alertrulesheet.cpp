@@ -23,6 +23,8 @@ private slots:
     void metricClearsTheTypedThreshold();
     void confirm_data();
     void confirm();
+    void nothingWatchedToPick_data();
+    void nothingWatchedToPick();
     void editKeepsIdSwitchAndFiredState();
     void sheetIsModalOverThePanel();
 
@@ -150,6 +152,46 @@ void TestAlertRuleSheet::confirm()
         QCOMPARE(controller->alertConfig().rules().size(), 1);
         QCOMPARE(finished.size(), 1);
     }
+}
+
+void TestAlertRuleSheet::nothingWatchedToPick_data()
+{
+    QTest::addColumn<int>("type"); // the segment: 1 board, 2 fund
+    QTest::addColumn<QString>("message");
+    QTest::newRow("board") << 1 << u"请先在上方添加板块"_s;
+    QTest::newRow("fund") << 2 << u"请先在上方添加基金"_s;
+}
+
+void TestAlertRuleSheet::nothingWatchedToPick()
+{
+    QFETCH(int, type);
+    QFETCH(QString, message);
+    auto controller = makeController();
+    WatchConfig empty = controller->configStore().config();
+    empty.sectors.clear();
+    empty.funds.clear();
+    controller->configStore().setConfig(empty);
+    AddAlertSheet sheet(*controller);
+    sheet.show();
+    QCOMPARE(sheet.confirmButton()->toolTip(), u"请填写阈值"_s); // says why it is off
+    SegmentedTabs* types = sheet.targetTypeTabs();
+    QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(type).center());
+    typeInto(sheet.thresholdField(), u"3"_s);
+    typeInto(sheet.labelField(), u"注意"_s);
+
+    // A rule that could never fire is not saved; the sheet says what to do.
+    QCOMPARE(sheet.missingTargetText(), message);
+    QVERIFY(!sheet.targetMenu()->isVisible());
+    QVERIFY(!sheet.confirmButton()->isEnabled());
+    QCOMPARE(sheet.confirmButton()->toolTip(), message);
+    QTest::keyClick(sheet.thresholdField(), Qt::Key_Return);
+    QVERIFY(controller->alertConfig().rules().isEmpty());
+
+    // Gold needs no pick.
+    QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(0).center());
+    QCOMPARE(sheet.missingTargetText(), QString());
+    QVERIFY(sheet.confirmButton()->isEnabled());
+    QCOMPARE(sheet.confirmButton()->toolTip(), QString());
 }
 
 void TestAlertRuleSheet::editKeepsIdSwitchAndFiredState()

@@ -10,10 +10,13 @@
 #include "ui/panel/SettingsView.h"
 #include "ui/panel/WatchAddForm.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -82,8 +85,8 @@ void TestSettingsView::lookup_data()
 {
     QTest::addColumn<WatchAddForm::Kind>("kind");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<Fault>("fault");    // on the look-up's route; a zero delay changes nothing
-    QTest::addColumn<QString>("sent");   // part of the request's query
+    QTest::addColumn<Fault>("fault");     // on the look-up's route; a zero delay changes nothing
+    QTest::addColumn<QString>("sent");    // part of the request's query
     QTest::addColumn<QString>("rowText"); // the look-up row afterwards
     const auto board = WatchAddForm::Kind::sector;
     const auto fund = WatchAddForm::Kind::fund;
@@ -91,11 +94,11 @@ void TestSettingsView::lookup_data()
         << board << u"  bk0547 "_s << Fault::delay(0) << u"secids=90.BK0547&"_s << u"黄金概念"_s;
     QTest::newRow("unknown board") << board << u"BK9999"_s << Fault::delay(0)
                                    << u"secids=90.BK9999&"_s << u"未找到该板块，请检查代码"_s;
-    QTest::newRow("board look-up times out") << board << u"BK0475"_s << Fault::stall()
-                                             << u"secids=90.BK0475&"_s
-                                             << u"未找到该板块，请检查代码"_s;
-    QTest::newRow("fund, kept as typed") << fund << u" 320007"_s << Fault::delay(0)
-                                         << u"Fcodes=320007&"_s << u"诺安成长混合A"_s;
+    QTest::newRow("board look-up times out")
+        << board << u"BK0475"_s << Fault::stall() << u"secids=90.BK0475&"_s
+        << u"未找到该板块，请检查代码"_s;
+    QTest::newRow("fund, kept as typed")
+        << fund << u" 320007"_s << Fault::delay(0) << u"Fcodes=320007&"_s << u"诺安成长混合A"_s;
     QTest::newRow("fund code is not upper-cased")
         << fund << u"abc123"_s << Fault::delay(0) << u"Fcodes=abc123&"_s
         << u"未找到该基金，请检查代码"_s;
@@ -185,16 +188,19 @@ void TestSettingsView::slowAnswerNeverNamesAnotherCode()
     QTest::qWait(450);
     QCOMPARE(f->lookupState(), LookupState::found(u"黄金概念"_s));
 
-    // A name found for one code is not given to a code typed afterwards.
+    // A name found for one code is not given to a code typed afterwards:
+    // the result row goes as soon as the code is edited.
     f->field()->setText(u"BK1128"_s);
     QCOMPARE(f->nameForAdd(), u"BK1128"_s);
+    QCOMPARE(f->lookupState().kind, LookupState::Kind::idle);
+    QVERIFY(!f->addButton()->isVisible());
 }
 
 void TestSettingsView::add_data()
 {
     QTest::addColumn<WatchAddForm::Kind>("kind");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("lastRow");  // the new last row; empty: nothing added
+    QTest::addColumn<QString>("lastRow"); // the new last row; empty: nothing added
     QTest::addColumn<QString>("message"); // empty: none
     const auto board = WatchAddForm::Kind::sector;
     const auto fund = WatchAddForm::Kind::fund;
@@ -226,8 +232,8 @@ void TestSettingsView::add()
     QCOMPARE((isBoard ? view.addSectorButton() : view.addFundButton())->iconName(), u"minus"_s);
     WatchAddForm* f = form(view, kind);
     search(f, typed);
-    QPushButton* button = f->lookupState().kind == LookupState::Kind::found ? f->addButton()
-                                                                             : f->addAnywayButton();
+    QPushButton* button =
+        f->lookupState().kind == LookupState::Kind::found ? f->addButton() : f->addAnywayButton();
     QVERIFY(button->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
 
@@ -240,6 +246,15 @@ void TestSettingsView::add()
         QVERIFY(isBoard ? view.isAddSectorShown() : view.isAddFundShown());
         QCOMPARE(f->field()->text(), typed);
         QVERIFY(!controller->isRefreshing());
+        // Said where the action happened: in the form, in view.
+        QVERIFY(f->messageLabel()->isVisible());
+        QVERIFY(f->isAncestorOf(f->messageLabel()));
+        QCOMPARE(f->message(), message);
+        QCOMPARE(
+            form(view, isBoard ? WatchAddForm::Kind::fund : WatchAddForm::Kind::sector)->message(),
+            QString());
+        f->field()->setText(typed + u'0');
+        QVERIFY(!view.message());
         return;
     }
     QCOMPARE(after, before + QStringList{lastRow});
@@ -304,11 +319,9 @@ void TestSettingsView::remove()
     QCOMPARE(controller->currentSectorCode(), newCurrent);
     // A tray showing the removed board goes back to gold.
     const auto source = controller->configStore().config().statusBarSource;
-    QCOMPARE(source, boards.contains(config.statusBarSource.value())
-                         ? config.statusBarSource
-                         : std::nullopt);
-    QCOMPARE(view.sourceMenu()->currentIndex(),
-             source ? view.sourceMenu()->findData(*source) : 0);
+    QCOMPARE(source, boards.contains(config.statusBarSource.value()) ? config.statusBarSource
+                                                                     : std::nullopt);
+    QCOMPARE(view.sourceMenu()->currentIndex(), source ? view.sourceMenu()->findData(*source) : 0);
     if (removed == current) {
         // Only the new current board is fetched.
         QTRY_VERIFY(controller->sector().has_value());
@@ -336,11 +349,25 @@ void TestSettingsView::figureSource()
     QCOMPARE(menu->itemText(2), u"黄金概念"_s);
     QCOMPARE(menu->currentIndex(), 0);
 
+    // The wheel over the menu never changes the choice: the menu leaves the
+    // event to what it sits in (for a real wheel, Qt hands an ignored event
+    // on to the parent, and the page scrolls).
+    for (const int delta : {-120, 120}) {
+        QWheelEvent wheel(QPointF(10, 10), menu->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(menu, &wheel);
+        QVERIFY(!wheel.isAccepted());
+    }
+    QCOMPARE(menu->currentIndex(), 0);
+    QCOMPARE(controller->configStore().config().statusBarSource, std::nullopt);
+
     menu->setCurrentIndex(2);
     emit menu->activated(2);
     QCOMPARE(controller->configStore().config().statusBarSource, std::optional(u"BK0547"_s));
-    QVERIFY(rawSettings().value(ConfigStore::key).toByteArray().contains(
-        R"("statusBarSource":"BK0547")"));
+    QVERIFY(rawSettings()
+                .value(ConfigStore::key)
+                .toByteArray()
+                .contains(R"("statusBarSource":"BK0547")"));
     // The tray now shows the board's index.
     std::optional<double> index;
     for (const SectorQuote& quote : controller->allSectors()) {
@@ -373,8 +400,8 @@ void TestSettingsView::manualUpdateCheck_data()
     QTest::newRow("newer version, unsafe address")
         << QByteArray(R"({"version":"99.0","download_url":"file:///etc/passwd"})")
         << u"发现新版本"_s << u"下载更新"_s << QString();
-    QTest::newRow("both sources fail") << QByteArray() << u"检查失败，稍后再试"_s
-                                       << u"立即检查"_s << QString();
+    QTest::newRow("both sources fail")
+        << QByteArray() << u"检查失败，稍后再试"_s << u"立即检查"_s << QString();
 }
 
 void TestSettingsView::manualUpdateCheck()
