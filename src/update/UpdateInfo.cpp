@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 std::optional<UpdateInfo> UpdateInfo::fromJson(const QByteArray& bytes)
 {
@@ -65,6 +66,31 @@ QByteArray UpdateInfo::toJson() const
     if (releaseUrl)
         members.append({QStringLiteral("release_url"), OrderedJson::string(*releaseUrl)});
     return OrderedJson::object(members);
+}
+
+QString plainNotes(const QString& notes)
+{
+    static const QRegularExpression lineMarks(
+        QStringLiteral(R"(^\s*(#{1,6}\s+|>\s*|[-*+]\s+|\d+[.)]\s+))"));
+    static const QRegularExpression image(QStringLiteral(R"(!\[([^\]]*)\]\([^)]*\))"));
+    static const QRegularExpression link(QStringLiteral(R"(\[([^\]]*)\]\([^)]*\))"));
+    static const QRegularExpression strong(QStringLiteral(R"((\*\*|__|~~)(.+?)\1)"));
+    static const QRegularExpression emphasis(
+        QStringLiteral(R"((^|\W)[*_](\S(?:.*?\S)?)[*_](?=\W|$))"));
+    QStringList parts;
+    const QStringList lines = QString(notes).replace(u'\r', u'\n').split(u'\n', Qt::SkipEmptyParts);
+    for (QString line : lines) {
+        line.remove(lineMarks);
+        line.replace(image, QStringLiteral("\\1"));
+        line.replace(link, QStringLiteral("\\1"));
+        line.replace(strong, QStringLiteral("\\2"));
+        line.replace(emphasis, QStringLiteral("\\1\\2"));
+        line.remove(u'`');
+        line = line.simplified();
+        if (!line.isEmpty())
+            parts.append(line);
+    }
+    return parts.join(u' ');
 }
 
 bool isOpenableWebAddress(const QString& text)

@@ -31,5 +31,11 @@ struct UpdateInfo {
     std::optional<QUrl> openableDownloadUrl() const;
 };
 
+// Release notes as one line of plain text for the update banner: markdown
+// marks (headings, list bullets, quotes, emphasis, code, links and images
+// reduced to their text) and line breaks of every kind gone, the lines that
+// are left joined with a space, blanks folded.
+QString plainNotes(const QString& notes);
+
 // Whether a text may be opened in the user's browser: http or https with a host.
 bool isOpenableWebAddress(const QString& text);

@@ -11,6 +11,8 @@ private slots:
     void decoding();
     void gitHubRelease_data();
     void gitHubRelease();
+    void plainNotes_data();
+    void plainNotes();
     void openableAddress_data();
     void openableAddress();
 };
@@ -89,6 +91,31 @@ void TestUpdateInfo::gitHubRelease()
     QCOMPARE(info->notes, notes.isNull() ? std::nullopt : std::optional<QString>(notes));
     QCOMPARE(info->downloadUrl, page + u"/latest"_s);
     QCOMPARE(info->releaseUrl, std::optional<QString>(page));
+}
+
+void TestUpdateInfo::plainNotes_data()
+{
+    QTest::addColumn<QString>("notes");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("plain") << u"修复若干问题"_s << u"修复若干问题"_s;
+    QTest::newRow("windows line ends") << u"第一行\r\n第二行\r\n"_s << u"第一行 第二行"_s;
+    QTest::newRow("old mac line ends") << u"a\rb"_s << u"a b"_s;
+    QTest::newRow("heading and list")
+        << u"## 更新内容\n\n- 新增 **基金** 估算\n* 修复 `--watch`\n1. 其他"_s
+        << u"更新内容 新增 基金 估算 修复 --watch 其他"_s;
+    QTest::newRow("links and images")
+        << u"见 [说明](https://x.invalid/a) ![图](https://x.invalid/b.png)"_s << u"见 说明 图"_s;
+    QTest::newRow("emphasis, not snake_case")
+        << u"> _注意_ *重要* ~~旧~~ keep_this_name"_s << u"注意 重要 旧 keep_this_name"_s;
+    QTest::newRow("only marks") << u"\r\n---\n"_s << u"---"_s;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestUpdateInfo::plainNotes()
+{
+    QFETCH(QString, notes);
+    QFETCH(QString, line);
+    QCOMPARE(::plainNotes(notes), line);
 }
 
 void TestUpdateInfo::openableAddress_data()

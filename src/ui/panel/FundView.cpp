@@ -23,6 +23,11 @@ FundView::FundView(MenuBarController& controller, QWidget* parent)
     emptyColumn->addStretch(1);
     m_loading = new LoadingIndicator(QStringLiteral("加载基金数据…"), 0);
     emptyColumn->addWidget(m_loading);
+    m_noFunds =
+        PanelStyle::label(QStringLiteral("还没有自选基金\n点右上角的齿轮，在“自选基金”中添加"), 12,
+                          Palette::secondaryText());
+    m_noFunds->setAlignment(Qt::AlignCenter);
+    emptyColumn->addWidget(m_noFunds);
     m_error = new QWidget;
     auto* errorColumn = new QVBoxLayout(m_error);
     errorColumn->setSpacing(8);
@@ -49,10 +54,13 @@ void FundView::refresh()
 {
     const auto& funds = m_controller.funds();
     const auto& error = m_controller.fundErrorMessage();
+    const bool noneWatched = m_controller.configStore().config().funds.isEmpty();
     m_empty->setVisible(funds.isEmpty());
     m_scroll->setVisible(!funds.isEmpty());
-    m_loading->setVisible(funds.isEmpty() && !error);
-    m_error->setVisible(funds.isEmpty() && error.has_value());
+    // Nothing would ever arrive: say how to add one rather than load for ever.
+    m_noFunds->setVisible(funds.isEmpty() && noneWatched);
+    m_loading->setVisible(funds.isEmpty() && !noneWatched && !error);
+    m_error->setVisible(funds.isEmpty() && !noneWatched && error.has_value());
     m_errorText->setText(error.value_or(QString()));
 
     // One card per fund, reused across refreshes.
@@ -72,6 +80,11 @@ void FundView::refresh()
 bool FundView::isShowingLoading() const
 {
     return !m_empty->isHidden() && !m_loading->isHidden();
+}
+
+bool FundView::isShowingNoFunds() const
+{
+    return !m_empty->isHidden() && !m_noFunds->isHidden();
 }
 
 bool FundView::isShowingError() const

@@ -20,11 +20,14 @@ public:
     QList<FundCard*> cards() const { return m_cards; }
     bool isShowingLoading() const;
     bool isShowingError() const;
+    // Nothing watched: the tab says how to add a fund instead of loading.
+    bool isShowingNoFunds() const;
     QString errorText() const;
 
 private:
     MenuBarController& m_controller;
     QWidget* m_empty = nullptr;
+    QLabel* m_noFunds = nullptr;
     LoadingIndicator* m_loading = nullptr;
     QWidget* m_error = nullptr;
     QLabel* m_errorText = nullptr;

@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "LoadingIndicator.h"
+#include "Palette.h"
 #include "PanelStyle.h"
 #include "PriceHeader.h"
 #include "StockTable.h"
@@ -9,6 +10,7 @@
 #include "app/MenuBarController.h"
 #include "market/Format.h"
 
+#include <QLabel>
 #include <QVBoxLayout>
 
 SectorView::SectorView(MenuBarController& controller, QWidget* parent)
@@ -28,6 +30,12 @@ SectorView::SectorView(MenuBarController& controller, QWidget* parent)
         new Card(Card::Kind::Market, new LoadingIndicator(QStringLiteral("加载成分股…"), 0));
     m_loadingCard->setFixedHeight(60);
     column->addWidget(m_loadingCard);
+    auto* noStocks =
+        PanelStyle::label(QStringLiteral("暂无成分股数据"), 12, Palette::secondaryText());
+    noStocks->setAlignment(Qt::AlignCenter);
+    m_noStocksCard = new Card(Card::Kind::Market, noStocks);
+    m_noStocksCard->setFixedHeight(60);
+    column->addWidget(m_noStocksCard);
 
     m_table = new StockTable;
     column->addWidget(m_table);
@@ -53,7 +61,11 @@ void SectorView::refresh()
         m_shownTrend = trend;
     }
     const auto& stocks = m_controller.sectorStocks();
-    m_loadingCard->setVisible(stocks.isEmpty());
+    // Once a refresh has ended without them, they are not coming with this one.
+    const bool refreshed =
+        !m_controller.isLoading() && (m_controller.lastUpdate() || m_controller.errorMessage());
+    m_loadingCard->setVisible(stocks.isEmpty() && !refreshed);
+    m_noStocksCard->setVisible(stocks.isEmpty() && refreshed);
     m_table->setVisible(!stocks.isEmpty());
     m_table->setStocks(stocks);
 }
@@ -61,6 +73,11 @@ void SectorView::refresh()
 bool SectorView::isShowingStocksLoading() const
 {
     return !m_loadingCard->isHidden();
+}
+
+bool SectorView::isShowingNoStocks() const
+{
+    return !m_noStocksCard->isHidden();
 }
 
 bool SectorView::isShowingIndex() const

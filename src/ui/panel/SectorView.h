@@ -24,6 +24,8 @@ public:
     PriceHeader* header() const { return m_header; }
     StockTable* table() const { return m_table; }
     bool isShowingStocksLoading() const;
+    // A refresh has ended without constituents: said, instead of loading.
+    bool isShowingNoStocks() const;
     bool isShowingIndex() const;
     bool isShowingChart() const;
 
@@ -34,6 +36,7 @@ private:
     Card* m_chartCard = nullptr;
     TrendChart* m_chart = nullptr;
     Card* m_loadingCard = nullptr;
+    Card* m_noStocksCard = nullptr;
     StockTable* m_table = nullptr;
     std::optional<TrendData> m_shownTrend;
 };

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 UpdateBanner::UpdateBanner(QWidget* parent) : QWidget(parent)
 {
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
@@ -25,6 +27,8 @@ UpdateBanner::UpdateBanner(QWidget* parent) : QWidget(parent)
     texts->setSpacing(1);
     m_title = PanelStyle::label(QString(), 12, Palette::primaryText(), QFont::Medium);
     m_notes = PanelStyle::label(QString(), 10, Palette::secondaryText());
+    // However long the notes, they take the room there is and no more.
+    m_notes->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     texts->addWidget(m_title);
     texts->addWidget(m_notes);
     row->addLayout(texts, 1);
@@ -54,9 +58,29 @@ void UpdateBanner::setUpdate(const UpdateInfo& update)
 {
     m_update = update;
     m_title->setText(QStringLiteral("发现新版本 v") + update.version);
-    const QString notes = update.notes.value_or(QString());
-    m_notes->setText(notes.section(u'\n', 0, 0));
-    m_notes->setVisible(!notes.isEmpty());
+    m_plainNotes = plainNotes(update.notes.value_or(QString()));
+    m_notes->setToolTip(m_plainNotes);
+    m_notes->setVisible(!m_plainNotes.isEmpty());
+    elideNotes();
+}
+
+QString UpdateBanner::notesText() const
+{
+    return m_notes->text();
+}
+
+void UpdateBanner::elideNotes()
+{
+    // One line, cut with "…" where the banner ends; the whole text is in
+    // the tool tip.
+    const int room = std::max(40, m_notes->width());
+    m_notes->setText(m_notes->fontMetrics().elidedText(m_plainNotes, Qt::ElideRight, room));
+}
+
+void UpdateBanner::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    elideNotes();
 }
 
 void UpdateBanner::download()

@@ -23,19 +23,24 @@ public:
 
     QPushButton* downloadButton() const { return m_download; }
     QPushButton* ignoreButton() const { return m_ignore; }
+    // The notes line as shown: plain text, elided to the banner's width.
+    QString notesText() const;
 
 signals:
     void ignoreRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void download();
+    void elideNotes();
 
     UpdateInfo m_update;
     QLabel* m_title = nullptr;
     QLabel* m_notes = nullptr;
+    QString m_plainNotes;
     QPushButton* m_download = nullptr;
     QPushButton* m_ignore = nullptr;
 };

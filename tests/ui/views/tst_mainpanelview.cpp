@@ -29,6 +29,7 @@ private slots:
     void tabsKeepTheirState();
     void updateBannerOpensOnlyWebAddresses_data();
     void updateBannerOpensOnlyWebAddresses();
+    void updateBannerNotesAreOnePlainLine();
     void undeliveredAlertsInMessageLine_data();
     void undeliveredAlertsInMessageLine();
 
@@ -136,6 +137,20 @@ void TestMainPanelView::tabsKeepTheirState()
     }
     // Without funds yet the fund tab shows its loading state.
     QVERIFY(view.fundView()->isShowingLoading());
+    QVERIFY(view.sectorView()->isShowingStocksLoading());
+
+    // No state that cannot be left: with nothing watched the fund tab says
+    // how to add a fund, and a board whose constituents did not come with a
+    // finished refresh says so.
+    WatchConfig none = c->configStore().config();
+    none.funds.clear();
+    c->configStore().setConfig(none);
+    QVERIFY(view.fundView()->isShowingNoFunds());
+    QVERIFY(!view.fundView()->isShowingLoading());
+    c->refresh();
+    QTRY_VERIFY(!c->isRefreshing());
+    QVERIFY(view.sectorView()->isShowingNoStocks());
+    QVERIFY(!view.sectorView()->isShowingStocksLoading());
 }
 
 void TestMainPanelView::updateBannerOpensOnlyWebAddresses_data()
@@ -162,6 +177,24 @@ void TestMainPanelView::updateBannerOpensOnlyWebAddresses()
     QSignalSpy ignored(&banner, &UpdateBanner::ignoreRequested);
     QTest::mouseClick(banner.ignoreButton(), Qt::LeftButton);
     QCOMPARE(ignored.size(), 1);
+}
+
+void TestMainPanelView::updateBannerNotesAreOnePlainLine()
+{
+    UpdateBanner banner;
+    banner.resize(400, 48);
+    banner.show();
+    banner.setUpdate(
+        {.version = u"1.4.2"_s,
+         .notes =
+             u"## 更新内容\r\n\r\n- **基金**估算改为四位小数，净值公布后不再重复计算当日涨跌\r\n- 修复夜盘状态"_s,
+         .downloadUrl = u"https://orlenby.com/q.zip"_s,
+         .releaseUrl = {}});
+    const QString line = banner.notesText();
+    QVERIFY2(line.startsWith(u"更新内容 基金估算"_s), qPrintable(line));
+    QVERIFY(!line.contains(u'\n') && !line.contains(u'\r') && !line.contains(u'*') &&
+            !line.contains(u'#'));
+    QVERIFY2(line.endsWith(u'…'), qPrintable(line));
 }
 
 // Alerts fired where no notification channel exists: each rule's line shows
