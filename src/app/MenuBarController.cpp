@@ -582,7 +582,12 @@ void MenuBarController::showPanel()
         return;
     // Opening the panel always asks for fresh data, also outside trading hours.
     refresh();
-    m_panel->present(m_statusItem ? m_statusItem->geometry() : QRect());
+    QRect anchor = m_statusItem ? m_statusItem->geometry() : QRect();
+    // Hosts that keep the item's place to themselves may still say where the
+    // click was: the panel opens there rather than in a far corner.
+    if (anchor.isEmpty() && m_statusItem && m_statusItem->clickPoint())
+        anchor = QRect(*m_statusItem->clickPoint(), QSize(1, 1));
+    m_panel->present(anchor);
 }
 
 void MenuBarController::quitApp()

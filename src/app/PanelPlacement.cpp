@@ -20,9 +20,16 @@ QPoint topLeft(const QRect& anchor, const QSize& panel, const QRect& available)
     x = std::max(x, available.x() + gap);
     x = std::min(x, rightmost);
 
+    // Below the item, or above it where there is no room below; either way
+    // inside the usable area, so never over the bar itself (a click point
+    // inside a bar is an anchor of one pixel, not the bar's edge).
+    const int availableBottom = available.y() + available.height();
     int y = anchor.y() + anchor.height() + gap;
-    if (y + panel.height() > available.y() + available.height())
-        y = anchor.y() - gap - panel.height();
+    if (y + panel.height() > availableBottom) {
+        y = std::min(anchor.y() - gap, availableBottom - gap) - panel.height();
+    } else {
+        y = std::max(y, available.y() + gap);
+    }
     return {x, y};
 }
 
@@ -37,6 +44,23 @@ bool closesPanel(const QPoint& click, const QRect& anchor, const QRect& panel,
         return false;
     return std::none_of(otherWindows.cbegin(), otherWindows.cend(),
                         [&click](const QRect& window) { return window.contains(click); });
+}
+
+std::optional<QByteArray> preferredPlatform(const QProcessEnvironment& environment,
+                                            const QStringList& arguments)
+{
+    if (!environment.value(QStringLiteral("QT_QPA_PLATFORM")).isEmpty())
+        return std::nullopt;
+    for (const QString& argument : arguments) {
+        if (argument == u"-platform" || argument == u"--platform" ||
+            argument.startsWith(u"-platform=") || argument.startsWith(u"--platform="))
+            return std::nullopt;
+    }
+    const bool wayland = environment.value(QStringLiteral("XDG_SESSION_TYPE")) == u"wayland" ||
+                         !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
+    if (wayland && !environment.value(QStringLiteral("DISPLAY")).isEmpty())
+        return QByteArrayLiteral("xcb");
+    return std::nullopt;
 }
 
 } // namespace PanelPlacement

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 
+#include <optional>
+
 // The tray / status-bar item that always shows the live figure. The desktop
 // behind it (a system tray icon, a StatusNotifierItem, a menu-bar item) is
 // the platform layer's business; the controller sees only this.
@@ -20,6 +22,9 @@ public:
     // The item's rectangle on screen (Qt's downward y axis); empty when the
     // host does not tell where the item is.
     virtual QRect geometry() const = 0;
+    // Where the host said the user last clicked the item, for hosts that do
+    // not tell where the item is; nothing when unknown.
+    virtual std::optional<QPoint> clickPoint() const { return std::nullopt; }
 
 signals:
     void leftClicked();

@@ -4,6 +4,7 @@
 #include "app/CycleSettings.h"
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
+#include "app/PanelPlacement.h"
 #include "app/WatchReport.h"
 #include "config/Preferences.h"
 #include "market/Log.h"
@@ -26,6 +27,7 @@
 #include <QJsonDocument>
 #include <QPalette>
 #include <QPixmap>
+#include <QProcessEnvironment>
 #include <QTimer>
 
 #include <cstdio>
@@ -266,6 +268,12 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
 
 int tray(int argc, char** argv, bool demo)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto platform =
+            PanelPlacement::preferredPlatform(QProcessEnvironment::systemEnvironment(), arguments))
+        qputenv("QT_QPA_PLATFORM", *platform);
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("orlenby"));
     app.setApplicationName(QStringLiteral("quotara"));

@@ -58,6 +58,11 @@ QRect DesktopStatusItem::geometry() const
     return m_backEnd->geometry();
 }
 
+std::optional<QPoint> DesktopStatusItem::clickPoint() const
+{
+    return m_backEnd->clickPoint();
+}
+
 NotificationChannel* DesktopStatusItem::createBalloonChannel(QObject* parent)
 {
     return new TrayBalloonChannel(m_tray ? m_tray->trayIcon() : nullptr, parent);

@@ -41,6 +41,7 @@ public:
     void setTitle(const QString& title) override;
     void setToolTip(const QString& text) override;
     QRect geometry() const override;
+    std::optional<QPoint> clickPoint() const override;
 
     // Neither a watcher nor a tray showed up while waiting: nothing shows
     // the item. A watcher may still turn up later and take over.

@@ -89,19 +89,9 @@ public:
     QString labelGuide() const { return m_item->labelGuide(); }
 
 public slots:
-    void Activate(int x, int y)
-    {
-        Q_UNUSED(x)
-        Q_UNUSED(y)
-        m_item->activate();
-    }
+    void Activate(int x, int y) { m_item->activate(x, y); }
     // The middle button: the same as a click, as on the tray icon.
-    void SecondaryActivate(int x, int y)
-    {
-        Q_UNUSED(x)
-        Q_UNUSED(y)
-        m_item->activate();
-    }
+    void SecondaryActivate(int x, int y) { m_item->activate(x, y); }
     // The same, as Ayatana hosts send it.
     void XAyatanaSecondaryActivate(uint timestamp)
     {
@@ -366,8 +356,10 @@ DBusMenuLayout StatusNotifierItem::menuLayout() const
     return {0, {{u"children-display"_s, u"submenu"_s}}, {open, quit}};
 }
 
-void StatusNotifierItem::activate()
+void StatusNotifierItem::activate(int x, int y)
 {
+    if (x != 0 || y != 0)
+        m_clickPoint = QPoint(x, y);
     emit leftClicked();
 }
 

@@ -49,6 +49,8 @@ public:
     void setToolTip(const QString& text) override;
     // Hosts tell the item nothing about where they put it.
     QRect geometry() const override { return {}; }
+    // Activate(x, y) carries it; (0, 0) means the host does not know.
+    std::optional<QPoint> clickPoint() const override { return m_clickPoint; }
 
     // The name the item owns on the bus, org.kde.StatusNotifierItem-PID-N.
     QString serviceName() const { return m_serviceName; }
@@ -65,7 +67,7 @@ public:
     DBusMenuLayout menuLayout() const;
 
     // Entry points of the D-Bus objects.
-    void activate();
+    void activate(int x = 0, int y = 0);
     void showContextMenu(int x, int y);
     void menuEvent(int id, const QString& eventId);
 
@@ -80,6 +82,7 @@ private:
 
     QDBusConnection m_connection;
     QString m_serviceName;
+    std::optional<QPoint> m_clickPoint;
     QString m_title = QStringLiteral("--");
     QString m_toolTip;
     SniPixmapList m_pixmaps;

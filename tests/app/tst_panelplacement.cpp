@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // The panel is 400 × 500; screens have a top bar unless a row is about a
 // bottom taskbar.
 class TestPanelPlacement : public QObject {
@@ -11,6 +13,8 @@ private slots:
     void topLeft();
     void closesPanel_data();
     void closesPanel();
+    void preferredPlatform_data();
+    void preferredPlatform();
 };
 
 void TestPanelPlacement::topLeft_data()
@@ -28,12 +32,19 @@ void TestPanelPlacement::topLeft_data()
     QTest::newRow("odd item width rounds") << QRect(901, 0, 37, 25) << wide << QPoint(720, 29);
 
     const QRect aboveTaskbar(0, 0, 1920, 1040);
+    // The icon sits 4 px into the taskbar; the panel keeps its gap to the
+    // taskbar's edge as it does to a top bar's.
     QTest::newRow("bottom taskbar opens above")
-        << QRect(1800, 1044, 32, 32) << aboveTaskbar << QPoint(1516, 540);
+        << QRect(1800, 1044, 32, 32) << aboveTaskbar << QPoint(1516, 536);
     QTest::newRow("exactly fits below")
         << QRect(490, 560, 20, 36) << QRect(0, 0, 1000, 1100) << QPoint(300, 600);
     QTest::newRow("one pixel too low goes above")
         << QRect(490, 561, 20, 36) << QRect(0, 0, 1000, 1100) << QPoint(300, 57);
+
+    // A host that tells only where the user clicked: a point in the bar.
+    QTest::newRow("click point in a top bar") << QRect(1850, 12, 1, 1) << wide << QPoint(1516, 29);
+    QTest::newRow("click point in a bottom bar")
+        << QRect(1850, 1062, 1, 1) << aboveTaskbar << QPoint(1516, 536);
 
     QTest::newRow("unknown item") << QRect() << wide << QPoint(1516, 29);
     QTest::newRow("unknown item on a second screen")
@@ -100,6 +111,41 @@ void TestPanelPlacement::closesPanel()
     QFETCH(bool, closes);
     const QRect panel(1000, 400, 400, 500);
     QCOMPARE(PanelPlacement::closesPanel(click, anchor, panel, otherWindows), closes);
+}
+
+void TestPanelPlacement::preferredPlatform_data()
+{
+    QTest::addColumn<QStringList>("environment"); // NAME=value
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("platform"); // empty: leave Qt's choice
+
+    const QStringList wayland{u"XDG_SESSION_TYPE=wayland"_s, u"WAYLAND_DISPLAY=wayland-0"_s};
+    QTest::newRow("wayland with xwayland")
+        << wayland + QStringList{u"DISPLAY=:0"_s} << QStringList{} << QByteArray("xcb");
+    QTest::newRow("wayland display only")
+        << QStringList{u"WAYLAND_DISPLAY=wayland-0"_s, u"DISPLAY=:1"_s} << QStringList{}
+        << QByteArray("xcb");
+    QTest::newRow("wayland without xwayland") << wayland << QStringList{} << QByteArray();
+    QTest::newRow("the user chose wayland")
+        << wayland + QStringList{u"DISPLAY=:0"_s, u"QT_QPA_PLATFORM=wayland"_s} << QStringList{}
+        << QByteArray();
+    QTest::newRow("a -platform argument")
+        << wayland + QStringList{u"DISPLAY=:0"_s} << QStringList{u"-platform"_s, u"wayland"_s}
+        << QByteArray();
+    QTest::newRow("x11 session") << QStringList{u"XDG_SESSION_TYPE=x11"_s, u"DISPLAY=:0"_s}
+                                 << QStringList{} << QByteArray();
+}
+
+void TestPanelPlacement::preferredPlatform()
+{
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, platform);
+    QProcessEnvironment env;
+    for (const QString& entry : environment)
+        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    const auto chosen = PanelPlacement::preferredPlatform(env, arguments);
+    QCOMPARE(chosen.value_or(QByteArray()), platform);
 }
 
 QTEST_GUILESS_MAIN(TestPanelPlacement)

@@ -29,10 +29,15 @@ const QString kProperties = u"org.freedesktop.DBus.Properties"_s;
 // Records what the controller asks of the panel.
 class FakePanel : public PanelHost {
 public:
-    void present(const QRect&) override { shown = true; }
+    void present(const QRect& at) override
+    {
+        shown = true;
+        anchor = at;
+    }
     void dismiss() override { shown = false; }
     bool isShown() const override { return shown; }
     bool shown = false;
+    QRect anchor;
 };
 
 } // namespace
@@ -334,10 +339,13 @@ void TestStatusNotifierItem::activateTogglesThePanel_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QVariantList>("arguments");
-    QTest::newRow("left click") << u"Activate"_s << QVariantList{100, 12};
-    QTest::newRow("middle click") << u"SecondaryActivate"_s << QVariantList{100, 12};
+    QTest::addColumn<QRect>("anchor"); // where the panel is told to open
+    QTest::newRow("left click") << u"Activate"_s << QVariantList{100, 12} << QRect(100, 12, 1, 1);
+    QTest::newRow("left click, place unknown") << u"Activate"_s << QVariantList{0, 0} << QRect();
+    QTest::newRow("middle click") << u"SecondaryActivate"_s << QVariantList{100, 12}
+                                  << QRect(100, 12, 1, 1);
     QTest::newRow("middle click, Ayatana")
-        << u"XAyatanaSecondaryActivate"_s << QVariantList{QVariant::fromValue(12345u)};
+        << u"XAyatanaSecondaryActivate"_s << QVariantList{QVariant::fromValue(12345u)} << QRect();
 }
 
 void TestStatusNotifierItem::activateTogglesThePanel()
@@ -355,6 +363,9 @@ void TestStatusNotifierItem::activateTogglesThePanel()
     };
     QCOMPARE(click().type(), QDBusMessage::ReplyMessage);
     QTRY_VERIFY(panel.shown);
+    // The panel opens where the user clicked, when the host says where.
+    QFETCH(QRect, anchor);
+    QCOMPARE(panel.anchor, anchor);
     QCOMPARE(click().type(), QDBusMessage::ReplyMessage);
     QTRY_VERIFY(!panel.shown);
 }
