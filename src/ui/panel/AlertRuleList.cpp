@@ -2,17 +2,19 @@
 
 #include "GoldToggle.h"
 #include "Icons.h"
-#include "PanelStyle.h"
 #include "Palette.h"
+#include "PanelStyle.h"
 #include "app/MenuBarController.h"
 #include "market/Format.h"
 
 #include <QContextMenuEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -72,8 +74,7 @@ QLabel* symbolLabel(const QString& name, const QColor& color, int size, int fram
 
 QString AlertRuleRow::directionText(AlertDirection direction)
 {
-    return direction == AlertDirection::above ? QStringLiteral("↑ 止盈")
-                                              : QStringLiteral("↓ 止损");
+    return direction == AlertDirection::above ? QStringLiteral("↑ 止盈") : QStringLiteral("↓ 止损");
 }
 
 QString AlertRuleRow::thresholdText(const AlertRule& rule)
@@ -114,10 +115,9 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     first->addWidget(new Capsule(directionText(rule.direction),
                                  PanelStyle::font(10, QFont::DemiBold), directionColor,
                                  Qt::transparent, Palette::withOpacity(directionColor, 0.45)));
-    m_threshold = PanelStyle::label(thresholdText(rule), 12,
-                                    rule.enabled ? Palette::primaryText()
-                                                 : Palette::secondaryText(),
-                                    QFont::Medium);
+    m_threshold = PanelStyle::label(
+        thresholdText(rule), 12, rule.enabled ? Palette::primaryText() : Palette::secondaryText(),
+        QFont::Medium);
     first->addWidget(m_threshold);
     first->addStretch(1);
     texts->addLayout(first);
@@ -141,6 +141,10 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     connect(m_toggle, &GoldToggle::clicked, this,
             [this] { m_controller.alertConfig().toggle(m_rule); });
     row->addWidget(m_toggle, 0, Qt::AlignVCenter);
+
+    // Reachable with Tab, and it says how it is edited.
+    setFocusPolicy(Qt::StrongFocus);
+    setToolTip(QStringLiteral("双击或按回车编辑，右键可删除"));
 
     m_menu = new QMenu(this);
     QAction* edit = m_menu->addAction(
@@ -170,6 +174,22 @@ bool AlertRuleRow::isShowingFiredLine() const
 void AlertRuleRow::contextMenuEvent(QContextMenuEvent* event)
 {
     m_menu->popup(event->globalPos());
+}
+
+void AlertRuleRow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseDoubleClickEvent(event);
+    emit editRequested(m_rule);
+}
+
+void AlertRuleRow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit editRequested(m_rule);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---- AlertGroupHeader
@@ -215,8 +235,8 @@ void AlertGroupHeader::paintEvent(QPaintEvent*)
     qreal x = 10;
     const qreal mid = height() / 2.0;
 
-    const QPixmap symbol = Icons::pixmap(symbolName(m_group.targetType),
-                                         Palette::secondaryText(), 11, dpr);
+    const QPixmap symbol =
+        Icons::pixmap(symbolName(m_group.targetType), Palette::secondaryText(), 11, dpr);
     p.drawPixmap(QPointF(x + (18 - 11) / 2.0, mid - 5.5), symbol);
     x += 18 + 6;
 
@@ -232,7 +252,8 @@ void AlertGroupHeader::paintEvent(QPaintEvent*)
     const QFontMetrics badgeMetrics(badgeFont);
     const qreal badgeWidth = badgeMetrics.horizontalAdvance(badge) + 12;
     const int nameRoom = int(chevronX - 6 - badgeWidth - 6 - x);
-    const QString name = nameMetrics.elidedText(m_group.name, Qt::ElideRight, std::max(0, nameRoom));
+    const QString name =
+        nameMetrics.elidedText(m_group.name, Qt::ElideRight, std::max(0, nameRoom));
     p.drawText(QRectF(x, 0, nameRoom, height()), Qt::AlignVCenter | Qt::AlignLeft, name);
     x += nameMetrics.horizontalAdvance(name) + 6;
 
@@ -390,8 +411,8 @@ void AlertRuleList::rebuild()
     masterRow->addStretch(1);
     m_master = new GoldToggle;
     m_master->setToolTip(QStringLiteral("开启或关闭全部规则"));
-    m_master->setChecked(std::any_of(rules.begin(), rules.end(),
-                                     [](const AlertRule& r) { return r.enabled; }));
+    m_master->setChecked(
+        std::any_of(rules.begin(), rules.end(), [](const AlertRule& r) { return r.enabled; }));
     connect(m_master, &GoldToggle::clicked, this,
             [this](bool on) { m_controller.alertConfig().setAllEnabled(on); });
     masterRow->addWidget(m_master);

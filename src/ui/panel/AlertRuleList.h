@@ -41,6 +41,9 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // A double click or Return opens the edit sheet, as on the watch rows.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     MenuBarController& m_controller;
@@ -59,8 +62,7 @@ class AlertGroupHeader : public QAbstractButton {
 public:
     static constexpr int rowHeight = 38;
 
-    AlertGroupHeader(const RuleGroups::RuleGroup& group, bool collapsed,
-                     QWidget* parent = nullptr);
+    AlertGroupHeader(const RuleGroups::RuleGroup& group, bool collapsed, QWidget* parent = nullptr);
 
     QString badgeText() const; // "3 条"
     // Orange when a rule of the group is both fired and switched on.

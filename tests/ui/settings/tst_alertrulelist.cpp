@@ -168,9 +168,10 @@ void TestAlertRuleList::collapsedGroupsSurviveARestart()
 
 void TestAlertRuleList::masterSwitchAndDimming()
 {
-    auto controller = makeController({rule(u"1"_s, AlertTargetType::goldCNY, {}, 700, false),
-                                      rule(u"2"_s, AlertTargetType::goldCNY, {}, 600, false),
-                                      rule(u"3"_s, AlertTargetType::sector, u"BK0475"_s, 2, false)});
+    auto controller =
+        makeController({rule(u"1"_s, AlertTargetType::goldCNY, {}, 700, false),
+                        rule(u"2"_s, AlertTargetType::goldCNY, {}, 600, false),
+                        rule(u"3"_s, AlertTargetType::sector, u"BK0475"_s, 2, false)});
     AlertRuleList list(*controller);
     list.resize(360, 400);
     list.show();
@@ -217,8 +218,8 @@ void TestAlertRuleList::badge()
 
 void TestAlertRuleList::contextMenu()
 {
-    auto controller = makeController({rule(u"1"_s, AlertTargetType::goldCNY, {}),
-                                      rule(u"2"_s, AlertTargetType::goldCNY, {})});
+    auto controller = makeController(
+        {rule(u"1"_s, AlertTargetType::goldCNY, {}), rule(u"2"_s, AlertTargetType::goldCNY, {})});
     AlertRuleList list(*controller);
     QSignalSpy edits(&list, &AlertRuleList::editRequested);
     QMenu* menu = list.groups()[0]->rows()[1]->contextMenu();
@@ -230,6 +231,17 @@ void TestAlertRuleList::contextMenu()
     menu->actions()[0]->trigger();
     QCOMPARE(edits.size(), 1);
     QCOMPARE(edits.first().first().value<AlertRule>().id, u"2"_s);
+
+    // Not only through the menu: a double click, or Return on the row that
+    // has the focus, and the row's tool tip says so.
+    AlertRuleRow* row = list.groups()[0]->rows()[0];
+    QVERIFY(row->toolTip().contains(u"双击"_s));
+    QTest::mouseDClick(row, Qt::LeftButton);
+    QCOMPARE(edits.size(), 2);
+    QCOMPARE(edits.last().first().value<AlertRule>().id, u"1"_s);
+    QTest::keyClick(row, Qt::Key_Return);
+    QCOMPARE(edits.size(), 3);
+    QVERIFY(row->focusPolicy() & Qt::TabFocus);
 
     menu->actions()[1]->trigger();
     QCOMPARE(controller->alertConfig().rules().size(), 1);
