@@ -156,6 +156,20 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
             [this] { m_controller.alertConfig().remove(m_rule); });
 }
 
+void AlertRuleRow::setRule(const AlertRule& rule)
+{
+    m_rule = rule;
+    m_threshold->setText(thresholdText(rule));
+    PanelStyle::setColor(m_threshold,
+                         rule.enabled ? Palette::primaryText() : Palette::secondaryText());
+    const bool fired = rule.triggered && rule.triggeredAt.has_value();
+    m_firedMark->setVisible(fired);
+    m_secondLine->setText(secondLine(rule, QLocale()));
+    PanelStyle::setColor(m_secondLine, fired ? orange() : Palette::secondaryText());
+    m_toggle->setChecked(rule.enabled);
+    m_toggle->setToolTip(rule.enabled ? QStringLiteral("已开启") : QStringLiteral("已关闭"));
+}
+
 QString AlertRuleRow::thresholdLabelText() const
 {
     return m_threshold->text();
@@ -215,6 +229,13 @@ AlertGroupHeader::AlertGroupHeader(const RuleGroups::RuleGroup& group, bool coll
     setFixedHeight(rowHeight);
     setCursor(Qt::PointingHandCursor);
     setToolTip(collapsed ? QStringLiteral("展开") : QStringLiteral("收起"));
+}
+
+void AlertGroupHeader::setGroup(const RuleGroups::RuleGroup& group)
+{
+    m_group = group;
+    m_alerting = RuleGroups::anyFiredAndEnabled(group);
+    update();
 }
 
 QString AlertGroupHeader::badgeText() const
@@ -288,7 +309,8 @@ void AlertGroupHeader::paintEvent(QPaintEvent*)
 
 AlertGroupView::AlertGroupView(MenuBarController& controller, const RuleGroups::RuleGroup& group,
                                bool collapsed, QWidget* parent)
-    : QWidget(parent), m_group(group), m_active(RuleGroups::anyEnabled(group))
+    : QWidget(parent), m_group(group), m_active(RuleGroups::anyEnabled(group)),
+      m_collapsed(collapsed)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -312,7 +334,25 @@ AlertGroupView::AlertGroupView(MenuBarController& controller, const RuleGroups::
             }
         }
     }
-    if (!m_active) {
+    applyDimming();
+}
+
+void AlertGroupView::setGroup(const RuleGroups::RuleGroup& group)
+{
+    m_group = group;
+    m_header->setGroup(group);
+    for (qsizetype i = 0; i < m_rows.size() && i < group.rules.size(); ++i)
+        m_rows[i]->setRule(group.rules[i]);
+    m_active = RuleGroups::anyEnabled(group);
+    applyDimming();
+    update();
+}
+
+void AlertGroupView::applyDimming()
+{
+    if (m_active) {
+        setGraphicsEffect(nullptr);
+    } else if (!graphicsEffect()) {
         auto* effect = new QGraphicsOpacityEffect(this);
         effect->setOpacity(dimmedOpacity);
         setGraphicsEffect(effect);
@@ -364,8 +404,35 @@ bool AlertRuleList::isShowingEmptyText() const
     return m_empty != nullptr;
 }
 
+QString AlertRuleList::layoutKey() const
+{
+    QString key = collapsedGroupsRaw();
+    for (const RuleGroups::RuleGroup& group :
+         RuleGroups::group(m_controller.alertConfig().rules())) {
+        key += u'\n' + group.id + u'\t' + group.name;
+        for (const AlertRule& rule : group.rules)
+            key += u'\t' + rule.id + (rule.direction == AlertDirection::above ? u'+' : u'-');
+    }
+    return key;
+}
+
 void AlertRuleList::rebuild()
 {
+    // A rule switched, fired or edited in place changes its own row only:
+    // rebuilding would take the keyboard focus, an open menu and the
+    // switch's movement with it.
+    const QString key = layoutKey();
+    if (m_master && key == m_builtFor) {
+        const QList<AlertRule>& rules = m_controller.alertConfig().rules();
+        m_master->setChecked(
+            std::any_of(rules.begin(), rules.end(), [](const AlertRule& r) { return r.enabled; }));
+        const QList<RuleGroups::RuleGroup> groups = RuleGroups::group(rules);
+        for (qsizetype i = 0; i < m_groups.size() && i < groups.size(); ++i)
+            m_groups[i]->setGroup(groups[i]);
+        return;
+    }
+    m_builtFor = key;
+
     // Called from inside the handlers of the widgets it replaces (a switch,
     // a menu): the old ones go once those handlers have returned.
     if (m_content) {

@@ -20,6 +20,10 @@ public:
     AlertRuleRow(MenuBarController& controller, const AlertRule& rule, QWidget* parent = nullptr);
 
     const AlertRule& rule() const { return m_rule; }
+    // The same rule changed (switched, fired, re-armed, edited): the row
+    // follows in place, keeping its focus, menu and the switch's movement.
+    // Its direction is fixed; a rule that changed direction gets a new row.
+    void setRule(const AlertRule& rule);
 
     // "↑ 止盈" / "↓ 止损".
     static QString directionText(AlertDirection direction);
@@ -65,6 +69,7 @@ public:
     AlertGroupHeader(const RuleGroups::RuleGroup& group, bool collapsed, QWidget* parent = nullptr);
 
     QString badgeText() const; // "3 条"
+    void setGroup(const RuleGroups::RuleGroup& group);
     // Orange when a rule of the group is both fired and switched on.
     bool isBadgeAlerting() const { return m_alerting; }
     bool isCollapsed() const { return m_collapsed; }
@@ -93,6 +98,8 @@ public:
                    bool collapsed, QWidget* parent = nullptr);
 
     const RuleGroups::RuleGroup& group() const { return m_group; }
+    // The same rules in the same order, their states changed.
+    void setGroup(const RuleGroups::RuleGroup& group);
     AlertGroupHeader* header() const { return m_header; }
     QList<AlertRuleRow*> rows() const { return m_rows; }
     // 1 with a switched-on rule, else dimmedOpacity.
@@ -106,8 +113,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void applyDimming();
+
     RuleGroups::RuleGroup m_group;
     bool m_active;
+    bool m_collapsed;
     AlertGroupHeader* m_header = nullptr;
     QList<AlertRuleRow*> m_rows;
 };
@@ -131,6 +141,9 @@ signals:
 
 private:
     void rebuild();
+    // What needs new widgets when it changes: the groups, their names, and
+    // each rule's id and direction, and which groups are folded.
+    QString layoutKey() const;
 
     MenuBarController& m_controller;
     Preferences m_preferences;
@@ -138,5 +151,6 @@ private:
     QWidget* m_content = nullptr;
     QWidget* m_empty = nullptr;
     GoldToggle* m_master = nullptr;
+    QString m_builtFor; // layoutKey() of what is on screen
     QList<AlertGroupView*> m_groups;
 };

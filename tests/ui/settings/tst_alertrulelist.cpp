@@ -4,6 +4,7 @@
 #include "ui/panel/GoldToggle.h"
 
 #include <QMenu>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimeZone>
@@ -180,8 +181,20 @@ void TestAlertRuleList::masterSwitchAndDimming()
         QCOMPARE(group->opacity(), AlertGroupView::dimmedOpacity);
 
     // One rule switched on: its group lights up, and so does the master switch.
-    QTest::mouseClick(list.groups()[0]->rows()[1]->toggle(), Qt::LeftButton);
+    const QPointer<AlertRuleRow> row = list.groups()[0]->rows()[1];
+    row->setFocus();
+    QTest::mouseClick(row->toggle(), Qt::LeftButton);
     QVERIFY(controller->alertConfig().rules()[1].enabled);
+    // That row changed in place: nothing was rebuilt under the user's hand.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(row);
+    QCOMPARE(list.groups()[0]->rows()[1], row.data());
+    QVERIFY(row->rule().enabled && row->toggle()->isChecked());
+    AlertRule edited = row->rule();
+    edited.threshold = 650;
+    controller->alertConfig().update(edited);
+    QCOMPARE(list.groups()[0]->rows()[1], row.data());
+    QCOMPARE(row->thresholdLabelText(), AlertRuleRow::thresholdText(edited));
     QVERIFY(list.masterSwitch()->isChecked());
     QCOMPARE(list.groups()[0]->opacity(), 1.0);
     QCOMPARE(list.groups()[1]->opacity(), AlertGroupView::dimmedOpacity);
