@@ -64,6 +64,7 @@ private slots:
     void fundFailures_data();
     void fundFailures();
     void holdingsAreRequestedOnce();
+    void oddCodesLeaveTheOthersAnswered();
     void overlappingRefreshesAreDropped();
     void countdown_data();
     void countdown();
@@ -327,6 +328,30 @@ void TestMenuBarController::holdingsAreRequestedOnce()
     }
     QCOMPARE(ids.size(), held.size());
     QVERIFY2(holdings > held.size(), "the funds share no holding; the case proves nothing");
+}
+
+void TestMenuBarController::oddCodesLeaveTheOthersAnswered()
+{
+    auto c = controller();
+    // Codes added with "仍要添加", never looked up.
+    WatchConfig config = c->configStore().config();
+    config.sectors = {
+        {u"BK0475"_s, u"半导体"_s}, {u"BK0547#x"_s, u"坏代码"_s}, {u"BK1128"_s, u"CPO概念"_s}};
+    config.funds = {
+        {u"161725"_s, u"白酒"_s}, {u"110011&x=1"_s, u"坏代码"_s}, {u"005827"_s, u"蓝筹"_s}};
+    c->configStore().setConfig(config);
+    refresh(*c);
+
+    QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
+    QVERIFY(!c->fundErrorMessage());
+    QStringList boards;
+    for (const SectorQuote& q : c->allSectors())
+        boards.append(q.code);
+    QCOMPARE(boards, (QStringList{u"BK0475"_s, u"BK1128"_s}));
+    QStringList funds;
+    for (const FundDetail& f : c->funds())
+        funds.append(f.quote.code);
+    QCOMPARE(funds, (QStringList{u"161725"_s, u"005827"_s}));
 }
 
 void TestMenuBarController::overlappingRefreshesAreDropped()
