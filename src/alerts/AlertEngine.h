@@ -21,7 +21,8 @@ struct Decisions {
 };
 
 // "goldCNY", "sector_<code>", "fund_pct_<code>", "fund_nav_<code>": published
-// figures only; fund estimates never fire alerts.
+// figures only; fund estimates never fire alerts. A fund's change not yet
+// published is left out, so its rules neither fire nor re-arm on a 0.
 Values extractValues(const std::optional<GoldQuote>& gold, const QList<SectorQuote>& sectors,
                      const QList<FundDetail>& funds);
 

@@ -71,7 +71,7 @@ QJsonObject toJson(const FundDetail& d)
     const QJsonObject quote{{QStringLiteral("code"), d.quote.code},
                             {QStringLiteral("name"), d.quote.name},
                             {QStringLiteral("nav"), d.quote.nav},
-                            {QStringLiteral("navChangePct"), d.quote.navChangePct},
+                            {QStringLiteral("navChangePct"), orNull(d.quote.navChange())},
                             {QStringLiteral("navDate"), d.quote.navDate}};
     QJsonObject json{{QStringLiteral("quote"), quote},
                      {QStringLiteral("holdings"), holdings},

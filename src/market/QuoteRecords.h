@@ -74,6 +74,12 @@ struct FundQuote {
     // navChangePct then reads 0, which must not be taken for a flat day.
     bool navChangeMissing = false;
 
+    // The published change, absent when the provider gave none.
+    std::optional<double> navChange() const
+    {
+        return navChangeMissing ? std::nullopt : std::optional<double>(navChangePct);
+    }
+
     bool operator==(const FundQuote&) const = default;
 };
 

@@ -2,12 +2,15 @@
 #include "SimFixture.h"
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
+#include "app/OnceReport.h"
 #include "app/PanelHost.h"
 #include "market/Format.h"
 #include "market/FundEstimator.h"
 #include "market/LookupService.h"
 #include "market/NetworkClient.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
@@ -71,6 +74,7 @@ private slots:
     void alertsFireOnceAndNotify();
     void goldNightSessions_data();
     void goldNightSessions();
+    void newFundHasNoPublishedChange();
     void notificationTaps_data();
     void notificationTaps();
     void timersAndUpdateChecks();
@@ -505,6 +509,38 @@ void TestMenuBarController::goldNightSessions()
     QCOMPARE(c->isRefreshing(), open);
     QTRY_VERIFY(!c->isRefreshing());
     QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s), open ? 1 : 0);
+}
+
+// 023350 is too new to have published a change: the provider sends "--".
+void TestMenuBarController::newFundHasNoPublishedChange()
+{
+    auto c = controller();
+    WatchConfig config = c->configStore().config();
+    config.funds = {{u"023350"_s, u"光信CPO"_s}};
+    c->configStore().setConfig(config);
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"fund"_s;
+    rule.targetType = AlertTargetType::fund;
+    rule.targetCode = u"023350"_s;
+    rule.fundMetric = FundMetric::changePct;
+    rule.direction = AlertDirection::below;
+    rule.threshold = 0.5; // a change read as 0 would fire it
+    c->alertConfig().setRules({rule});
+    refresh(*c);
+
+    QVERIFY(!c->fundErrorMessage());
+    QCOMPARE(c->funds().size(), 1);
+    QVERIFY(c->funds()[0].quote.navChangeMissing);
+    QVERIFY(c->lastFired().isEmpty());
+    const QJsonObject quote = OnceReport::build(*c)
+                                  .value(u"funds"_s)
+                                  .toArray()
+                                  .first()
+                                  .toObject()
+                                  .value(u"quote"_s)
+                                  .toObject();
+    QVERIFY(quote.value(u"navChangePct"_s).isNull());
+    QVERIFY(quote.value(u"nav"_s).toDouble() > 0);
 }
 
 void TestMenuBarController::notificationTaps_data()
