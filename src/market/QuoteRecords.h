@@ -20,13 +20,16 @@ struct GoldQuote {
     bool operator==(const GoldQuote&) const = default;
 };
 
+// A figure the quote provider does not have comes as a placeholder ("-");
+// it is absent here, never 0: a 0 would show as a price and fire or re-arm
+// alerts that the market never reached.
 struct SectorQuote {
     QString code;
     QString name;
-    double index = 0;
-    double changePct = 0;
-    double prevIndex = 0;
-    double amount = 0;
+    std::optional<double> index;
+    std::optional<double> changePct;
+    std::optional<double> prevIndex;
+    std::optional<double> amount;
 
     bool operator==(const SectorQuote&) const = default;
 };
@@ -34,9 +37,9 @@ struct SectorQuote {
 struct StockQuote {
     QString code;
     QString name;
-    double price = 0;
-    double changePct = 0;
-    double amount = 0;
+    std::optional<double> price;
+    std::optional<double> changePct;
+    std::optional<double> amount;
 
     bool operator==(const StockQuote&) const = default;
 };

@@ -73,17 +73,11 @@ QCoro::Task<QList<SectorQuote>> SectorService::fetchIndices(QStringList codes, Q
     if (!rows)
         co_return quotes;
     for (const QJsonObject& row : *rows) {
-        const QString rowCode = JsonRead::textOr(row, "f12");
-        const qsizetype position = codes.indexOf(rowCode);
-        const bool configured = position >= 0 && position < names.size();
-        quotes.append(SectorQuote{
-            .code = rowCode,
-            .name = configured ? names[position] : JsonRead::textOr(row, "f14"),
-            .index = JsonRead::numberOr(row, "f2"),
-            .changePct = JsonRead::numberOr(row, "f3"),
-            .prevIndex = JsonRead::numberOr(row, "f18"),
-            .amount = JsonRead::numberOr(row, "f6"),
-        });
+        SectorQuote quote = EastMoneyParser::sectorRow(row);
+        const qsizetype position = codes.indexOf(quote.code);
+        if (position >= 0 && position < names.size())
+            quote.name = names[position];
+        quotes.append(std::move(quote));
     }
     co_return quotes;
 }

@@ -52,6 +52,15 @@ void TestAlertEngine::extractValues_data()
                                   << false
                                   << with({{u"sector_BK0475"_s, 2.5}, // the later one wins
                                            {u"fund_pct_161725"_s, -1.23}});
+    // A placeholder is no value: its rules neither fire nor re-arm on it.
+    QTest::newRow("board change placeholder")
+        << QList<SectorQuote>{{u"BK0475"_s, u"a"_s, 1000, std::nullopt, 990, 1},
+                              {u"BK1128"_s, u"b"_s, std::nullopt, -0.5, 990, std::nullopt}}
+        << false << with({{u"sector_BK1128"_s, -0.5}, {u"fund_pct_161725"_s, -1.23}});
+    QTest::newRow("a later placeholder leaves the earlier figure")
+        << QList<SectorQuote>{{u"BK0475"_s, u"a"_s, 1000, 1.5, 990, 1},
+                              {u"BK0475"_s, u"a"_s, 1000, std::nullopt, 990, 1}}
+        << false << with({{u"sector_BK0475"_s, 1.5}, {u"fund_pct_161725"_s, -1.23}});
     QTest::newRow("fund change not yet published") << QList<SectorQuote>{} << true << gold;
 }
 

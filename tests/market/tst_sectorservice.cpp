@@ -211,10 +211,11 @@ void TestSectorService::fetchIndicesNames()
     for (const SectorQuote& q : *outcome.value)
         actual.append(q.code + u' ' + q.name);
     QCOMPARE(actual, expected);
-    QCOMPARE(outcome.value->at(0).index, 2000.5);
-    QCOMPARE(outcome.value->at(0).prevIndex, 2024.8);
-    QCOMPARE(outcome.value->at(0).amount, 3e9);
-    QCOMPARE(outcome.value->at(1).index, 0.0); // "-" placeholder
+    QCOMPARE(outcome.value->at(0).index, std::optional(2000.5));
+    QCOMPARE(outcome.value->at(0).prevIndex, std::optional(2024.8));
+    QCOMPARE(outcome.value->at(0).amount, std::optional(3e9));
+    QCOMPARE(outcome.value->at(1).index, std::nullopt);  // "-" placeholder, not 0
+    QCOMPARE(outcome.value->at(1).amount, std::nullopt); // not sent at all
 }
 
 void TestSectorService::fetchStockChangesRows()
