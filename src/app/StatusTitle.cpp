@@ -34,7 +34,8 @@ QString text(const Inputs& in)
     }
     if (!quote)
         quote = in.sector; // e.g. a board just added, before its first refresh
-    // A board the provider sent no index for reads "--".
+    // A board that never had an index (placeholders since it was added)
+    // reads "--"; the controller keeps the last index the provider had.
     if (!quote || !quote->index)
         return Format::absent();
     // Without a change there is no direction to show.

@@ -1,5 +1,6 @@
 #include "TestJson.h"
 #include "market/EastMoneyParser.h"
+#include "market/LastGood.h"
 
 #include <QTest>
 
@@ -12,6 +13,8 @@ private slots:
     void parseSector();
     void parseStocks_data();
     void parseStocks();
+    void keepsTheLastGoodFigures_data();
+    void keepsTheLastGoodFigures();
 };
 
 namespace {
@@ -33,6 +36,11 @@ QString describe(const SectorQuote& q)
 QString describe(const StockQuote& q)
 {
     return q.code + u' ' + figures({q.price, q.changePct, q.amount});
+}
+
+QByteArray answer(const QByteArray& rows)
+{
+    return R"({"rc":0,"data":{"total":1,"diff":[)" + rows + "]}}";
 }
 
 } // namespace
@@ -139,6 +147,89 @@ void TestEastMoneyParser::parseStocks()
     }
     QCOMPARE(actualNames, names);
     QTEST(actual, "stocks");
+}
+
+// Two answers in a row, the second merged onto the first as the controller
+// publishes them: each figure the second lacks keeps the first one's value.
+void TestEastMoneyParser::keepsTheLastGoodFigures_data()
+{
+    QTest::addColumn<QString>("kind"); // "board", "overview" or "stocks"
+    QTest::addColumn<QByteArray>("last");
+    QTest::addColumn<QByteArray>("fresh");
+    QTest::addColumn<QStringList>("published");
+
+    const QByteArray board =
+        R"({"f2":1302.8,"f3":-0.63,"f6":5987570858.0,"f12":"BK0475","f18":1311.06})";
+    QTest::newRow("board: placeholders keep every figure")
+        << u"board"_s << answer(board)
+        << answer(R"({"f2":"-","f3":"-","f6":"-","f12":"BK0475","f18":"-"})")
+        << QStringList{u"BK0475 1302.8 -0.63 1311.06 5987570858"_s};
+    QTest::newRow("board: figure by figure")
+        << u"board"_s << answer(board)
+        << answer(R"({"f2":1300.5,"f3":"--","f6":null,"f12":"BK0475","f18":1311.06})")
+        << QStringList{u"BK0475 1300.5 -0.63 1311.06 5987570858"_s};
+    QTest::newRow("board: a zero is news")
+        << u"board"_s << answer(board)
+        << answer(R"({"f2":1311.06,"f3":0,"f6":"-","f12":"BK0475","f18":1311.06})")
+        << QStringList{u"BK0475 1311.06 0 1311.06 5987570858"_s};
+    QTest::newRow("board: none before")
+        << u"board"_s << QByteArray()
+        << answer(R"({"f2":"-","f3":"-","f12":"BK0475","f18":1311.06})")
+        << QStringList{u"BK0475 -- -- 1311.06 --"_s};
+    QTest::newRow("board: another board's figures are not borrowed")
+        << u"board"_s << answer(board)
+        << answer(R"({"f2":"-","f3":"-","f6":"-","f12":"BK1128","f18":"-"})")
+        << QStringList{u"BK1128 -- -- -- --"_s};
+    QTest::newRow("overview: matched by code, in the new order")
+        << u"overview"_s
+        << answer(R"({"f2":1000,"f3":1.5,"f12":"BK0001"},{"f2":2000,"f3":-2.5,"f12":"BK0002"},
+                     {"f2":3000,"f3":0.5,"f12":"BK0003"})")
+        << answer(R"({"f2":"-","f3":"-","f12":"BK0002"},{"f2":"-","f3":"-","f12":"BK0009"},
+                     {"f2":1010,"f3":"-","f12":"BK0001"})")
+        << QStringList{u"BK0002 2000 -2.5 -- --"_s, u"BK0009 -- -- -- --"_s,
+                       u"BK0001 1010 1.5 -- --"_s};
+    QTest::newRow("overview: rows without a code are never matched")
+        << u"overview"_s << answer(R"({"f2":1000,"f3":1.5})") << answer(R"({"f2":"-","f3":"-"})")
+        << QStringList{u" -- -- -- --"_s};
+    QTest::newRow("stocks: a suspended stock keeps its last figures")
+        << u"stocks"_s << answer(R"({"f2":1258.99,"f3":0.63,"f6":5987570858.0,"f12":"600519"},
+                     {"f2":158.2,"f3":-1.5,"f6":1200000000,"f12":"000568"})")
+        << answer(R"({"f2":1260,"f3":0.72,"f6":6000000000,"f12":"600519"},
+                     {"f2":"-","f3":"-","f6":"-","f12":"000568"},
+                     {"f2":"-","f3":"-","f6":"-","f12":"600000"})")
+        << QStringList{u"600519 1260 0.72 6000000000"_s, u"000568 158.2 -1.5 1200000000"_s,
+                       u"600000 -- -- --"_s};
+}
+
+void TestEastMoneyParser::keepsTheLastGoodFigures()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, last);
+    QFETCH(QByteArray, fresh);
+    const QJsonObject before = last.isEmpty() ? QJsonObject() : jsonObject(last);
+    const QJsonObject now = jsonObject(fresh);
+    auto overview = [](const QJsonObject& json) {
+        QList<SectorQuote> quotes;
+        for (const QJsonObject& row : EastMoneyParser::rows(json).value_or(QList<QJsonObject>{}))
+            quotes.append(EastMoneyParser::sectorRow(row));
+        return quotes;
+    };
+
+    QStringList published;
+    if (kind == u"board"_s) {
+        const auto quote = EastMoneyParser::parseSector(now);
+        QVERIFY(quote);
+        published.append(describe(LastGood::merge(*quote, EastMoneyParser::parseSector(before))));
+    } else if (kind == u"overview"_s) {
+        for (const SectorQuote& q : LastGood::merge(overview(now), overview(before)))
+            published.append(describe(q));
+    } else {
+        const auto stocks = LastGood::merge(EastMoneyParser::parseStocks(now),
+                                            EastMoneyParser::parseStocks(before));
+        for (const StockQuote& s : stocks)
+            published.append(describe(s));
+    }
+    QTEST(published, "published");
 }
 
 QTEST_GUILESS_MAIN(TestEastMoneyParser)
