@@ -5,7 +5,9 @@
 
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QStringList>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 #include <optional>
@@ -36,6 +38,23 @@ public:
 private:
     std::unique_ptr<SimProvider> m_sim;
 };
+
+// A list parameter of a recorded request as it went over the wire: split at
+// its literal commas, then each entry decoded. A comma inside a code must
+// arrive encoded, or the provider reads two entries where one was meant.
+inline QStringList sentList(const RecordedRequest& request, const QString& key)
+{
+    const QString prefix = key + u'=';
+    for (const QString& item : request.query.split(u'&')) {
+        if (!item.startsWith(prefix))
+            continue;
+        QStringList entries;
+        for (const QString& entry : item.mid(prefix.size()).split(u','))
+            entries.append(QUrl::fromPercentEncoding(entry.toLatin1()));
+        return entries;
+    }
+    return {};
+}
 
 // How a fetch ended: a value, a FetchError, or the decoder's own error.
 template <typename T> struct Outcome {

@@ -26,10 +26,13 @@ Values extractValues(const std::optional<GoldQuote>& gold, const QList<SectorQuo
     Values values;
     if (gold)
         values.insert(QStringLiteral("goldCNY"), gold->priceCNY);
-    for (const SectorQuote& s : sectors)
-        values.insert(QStringLiteral("sector_") + s.code, s.changePct);
+    for (const SectorQuote& s : sectors) {
+        if (s.changePct)
+            values.insert(QStringLiteral("sector_") + s.code, *s.changePct);
+    }
     for (const FundDetail& f : funds) {
-        values.insert(QStringLiteral("fund_pct_") + f.quote.code, f.quote.navChangePct);
+        if (const auto change = f.quote.navChange())
+            values.insert(QStringLiteral("fund_pct_") + f.quote.code, *change);
         values.insert(QStringLiteral("fund_nav_") + f.quote.code, f.quote.nav);
     }
     return values;

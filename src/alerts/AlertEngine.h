@@ -21,7 +21,9 @@ struct Decisions {
 };
 
 // "goldCNY", "sector_<code>", "fund_pct_<code>", "fund_nav_<code>": published
-// figures only; fund estimates never fire alerts.
+// figures only; fund estimates never fire alerts. A figure the provider did
+// not have (a board's change that came as a placeholder, a fund's change
+// not yet published) is left out, so its rules neither fire nor re-arm.
 Values extractValues(const std::optional<GoldQuote>& gold, const QList<SectorQuote>& sectors,
                      const QList<FundDetail>& funds);
 

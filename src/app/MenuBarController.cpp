@@ -9,6 +9,7 @@
 #include "alerts/AlertNotifier.h"
 #include "market/EstimateLog.h"
 #include "market/FundEstimator.h"
+#include "market/LastGood.h"
 #include "market/Origins.h"
 
 #include <QSet>
@@ -247,15 +248,16 @@ QCoro::Task<void> MenuBarController::refresh()
     }
 
     m_gold = gold;
-    m_sector = sector;
-    m_sectorStocks = stocks;
+    m_sector = LastGood::merge(sector, m_sector);
+    m_sectorStocks = LastGood::merge(stocks, m_sectorStocks);
     m_trendData = trend;
     m_goldTrendData = goldTrend;
     publish();
 
     const WatchConfig config = m_configStore->config();
     if (config.sectors.size() < 2) {
-        m_allSectors = {sector};
+        m_answeredSectors = {sector};
+        m_allSectors = {*m_sector};
     } else {
         QStringList codes;
         QStringList names;
@@ -270,7 +272,8 @@ QCoro::Task<void> MenuBarController::refresh()
             finishRefresh(overview.error);
             co_return;
         }
-        m_allSectors = std::move(*overview.value);
+        m_answeredSectors = std::move(*overview.value);
+        m_allSectors = LastGood::merge(m_answeredSectors, m_allSectors);
     }
     publish();
 
@@ -417,8 +420,8 @@ QCoro::Task<void> MenuBarController::refreshSector(QString code)
             co_return;
         m_errorMessage = QStringLiteral("板块刷新失败（已显示上次数据）");
     } else {
-        m_sector = sector;
-        m_sectorStocks = stocks;
+        m_sector = LastGood::merge(sector, m_sector);
+        m_sectorStocks = LastGood::merge(stocks, m_sectorStocks);
         m_trendData = trend;
     }
     m_isRefreshing = false;
@@ -507,7 +510,8 @@ void MenuBarController::updateToolTip()
 
 void MenuBarController::checkAlerts()
 {
-    const AlertEngine::Values values = AlertEngine::extractValues(m_gold, m_allSectors, m_funds);
+    const AlertEngine::Values values =
+        AlertEngine::extractValues(m_gold, m_answeredSectors, m_funds);
     const AlertEngine::Decisions decisions = AlertEngine::checkAll(m_alertConfig->rules(), values);
     m_lastFired.clear();
     m_lastReset.clear();

@@ -162,6 +162,9 @@ private:
     EstimateHistory m_estimateHistory;
     ConfigStore* m_configStore = nullptr;
     QList<SectorQuote> m_allSectors;
+    // The overview as last answered, placeholders absent: alerts judge only
+    // figures the provider had, never one carried over from an earlier answer.
+    QList<SectorQuote> m_answeredSectors;
     QString m_currentSectorCode;
     std::optional<TrendData> m_trendData;
     std::optional<TrendData> m_goldTrendData;

@@ -30,20 +30,24 @@ QJsonObject toJson(const GoldQuote& q)
             {QStringLiteral("date"), q.date}};
 }
 
+// A figure the provider did not have is null, never 0.
 QJsonObject toJson(const SectorQuote& q)
 {
-    return {{QStringLiteral("code"), q.code},           {QStringLiteral("name"), q.name},
-            {QStringLiteral("index"), q.index},         {QStringLiteral("changePct"), q.changePct},
-            {QStringLiteral("prevIndex"), q.prevIndex}, {QStringLiteral("amount"), q.amount}};
+    return {{QStringLiteral("code"), q.code},
+            {QStringLiteral("name"), q.name},
+            {QStringLiteral("index"), orNull(q.index)},
+            {QStringLiteral("changePct"), orNull(q.changePct)},
+            {QStringLiteral("prevIndex"), orNull(q.prevIndex)},
+            {QStringLiteral("amount"), orNull(q.amount)}};
 }
 
 QJsonObject toJson(const StockQuote& q)
 {
     return {{QStringLiteral("code"), q.code},
             {QStringLiteral("name"), q.name},
-            {QStringLiteral("price"), q.price},
-            {QStringLiteral("changePct"), q.changePct},
-            {QStringLiteral("amount"), q.amount}};
+            {QStringLiteral("price"), orNull(q.price)},
+            {QStringLiteral("changePct"), orNull(q.changePct)},
+            {QStringLiteral("amount"), orNull(q.amount)}};
 }
 
 QJsonObject toJson(const TrendData& t)
@@ -71,7 +75,7 @@ QJsonObject toJson(const FundDetail& d)
     const QJsonObject quote{{QStringLiteral("code"), d.quote.code},
                             {QStringLiteral("name"), d.quote.name},
                             {QStringLiteral("nav"), d.quote.nav},
-                            {QStringLiteral("navChangePct"), d.quote.navChangePct},
+                            {QStringLiteral("navChangePct"), orNull(d.quote.navChange())},
                             {QStringLiteral("navDate"), d.quote.navDate}};
     QJsonObject json{{QStringLiteral("quote"), quote},
                      {QStringLiteral("holdings"), holdings},

@@ -34,10 +34,14 @@ QString text(const Inputs& in)
     }
     if (!quote)
         quote = in.sector; // e.g. a board just added, before its first refresh
-    if (!quote)
-        return QStringLiteral("--");
-    return in.stockStatus == MarketStatus::trading ? withArrow(quote->index, quote->changePct)
-                                                   : Format::price(quote->index);
+    // A board that never had an index (placeholders since it was added)
+    // reads "--"; the controller keeps the last index the provider had.
+    if (!quote || !quote->index)
+        return Format::absent();
+    // Without a change there is no direction to show.
+    if (in.stockStatus == MarketStatus::trading && quote->changePct)
+        return withArrow(*quote->index, *quote->changePct);
+    return Format::price(*quote->index);
 }
 
 } // namespace StatusTitle

@@ -21,7 +21,8 @@ struct Inputs {
     MarketStatus stockStatus = MarketStatus::closed;
 };
 
-// "▲ 612.35", "612.35" or "--".
+// "▲ 612.35", "612.35" or "--": "--" also for a board without an index,
+// and no arrow for one without a change.
 QString text(const Inputs& inputs);
 
 } // namespace StatusTitle

@@ -24,13 +24,13 @@ QString fundLine(const FundDetail& fund, const std::optional<EstimateTrust>& tru
 {
     const FundQuote& q = fund.quote;
     if (fund.navIsCurrent)
-        return q.name + u" 净值 "_s + Format::nav(q.nav) + u' ' + Format::pct(q.navChangePct) +
+        return q.name + u" 净值 "_s + Format::nav(q.nav) + u' ' + Format::pct(q.navChange()) +
                u"（净值已更新）"_s;
-    QString line = fund.estNav && fund.estChangePct
-                       ? q.name + u" 估算 "_s + Format::nav(*fund.estNav) + u' ' +
-                             Format::pct(*fund.estChangePct)
-                       : q.name + u" 净值 "_s + Format::nav(q.nav) + u' ' +
-                             Format::pct(q.navChangePct);
+    QString line =
+        fund.estNav && fund.estChangePct
+            ? q.name + u" 估算 "_s + Format::nav(*fund.estNav) + u' ' +
+                  Format::pct(*fund.estChangePct)
+            : q.name + u" 净值 "_s + Format::nav(q.nav) + u' ' + Format::pct(q.navChange());
     if (trust) {
         const QString summary = EstimateLog::summary(*trust);
         if (!summary.isEmpty())

@@ -17,14 +17,18 @@ std::optional<SectorQuote> parseSector(const QJsonObject& json)
     const auto diff = rows(json);
     if (!diff || diff->isEmpty())
         return std::nullopt;
-    const QJsonObject& row = diff->first();
+    return sectorRow(diff->first());
+}
+
+SectorQuote sectorRow(const QJsonObject& row)
+{
     return SectorQuote{
         .code = JsonRead::textOr(row, "f12"),
         .name = JsonRead::textOr(row, "f14"),
-        .index = JsonRead::numberOr(row, "f2"),
-        .changePct = JsonRead::numberOr(row, "f3"),
-        .prevIndex = JsonRead::numberOr(row, "f18"),
-        .amount = JsonRead::numberOr(row, "f6"),
+        .index = JsonRead::number(row, "f2"),
+        .changePct = JsonRead::number(row, "f3"),
+        .prevIndex = JsonRead::number(row, "f18"),
+        .amount = JsonRead::number(row, "f6"),
     };
 }
 
@@ -39,9 +43,9 @@ QList<StockQuote> parseStocks(const QJsonObject& json)
         stocks.append(StockQuote{
             .code = JsonRead::textOr(row, "f12"),
             .name = JsonRead::textOr(row, "f14"),
-            .price = JsonRead::numberOr(row, "f2"),
-            .changePct = JsonRead::numberOr(row, "f3"),
-            .amount = JsonRead::numberOr(row, "f6"),
+            .price = JsonRead::number(row, "f2"),
+            .changePct = JsonRead::number(row, "f3"),
+            .amount = JsonRead::number(row, "f6"),
         });
     }
     return stocks;

@@ -14,8 +14,12 @@ namespace EastMoneyParser {
 // The first row as a board quote; absent when there is no row.
 std::optional<SectorQuote> parseSector(const QJsonObject& json);
 
+// One row as a board quote. A figure that is not a JSON number (the
+// placeholder "-", null, a numeric text) is absent.
+SectorQuote sectorRow(const QJsonObject& row);
+
 // Every row as a stock, none skipped: a row of placeholders gives empty texts
-// and zeros.
+// and absent figures.
 QList<StockQuote> parseStocks(const QJsonObject& json);
 
 // data.diff as rows, or nothing when data or diff is missing or mistyped.

@@ -40,4 +40,24 @@ QString amount(double x)
     return fixed(x, 0);
 }
 
+QString absent()
+{
+    return QStringLiteral("--");
+}
+
+QString price(std::optional<double> x)
+{
+    return x ? price(*x) : absent();
+}
+
+QString pct(std::optional<double> x)
+{
+    return x ? pct(*x) : absent();
+}
+
+QString amount(std::optional<double> x)
+{
+    return x ? amount(*x) : absent();
+}
+
 } // namespace Format

@@ -24,17 +24,19 @@ QCoro::Task<QList<FundQuote>> FundService::fetchQuotes(QStringList codes, Cancel
 {
     if (codes.isEmpty())
         co_return QList<FundQuote>{};
-    const QJsonObject json = co_await get(m_base + QStringLiteral("/FundMNFInfo?Fcodes=") +
-                                              codes.join(u',') + u'&' + commonParams.toString(),
-                                          cancel);
+    const QJsonObject json =
+        co_await get(m_base + QStringLiteral("/FundMNFInfo?Fcodes=") +
+                         NetworkClient::queryList(codes) + u'&' + commonParams.toString(),
+                     cancel);
     co_return FundParser::parseQuotes(json);
 }
 
 QCoro::Task<QList<FundHolding>> FundService::fetchHoldings(QString code, CancelHandle cancel)
 {
-    const QJsonObject json = co_await get(m_base + QStringLiteral("/FundMNInverstPosition?FCODE=") +
-                                              code + u'&' + commonParams.toString(),
-                                          cancel);
+    const QJsonObject json =
+        co_await get(m_base + QStringLiteral("/FundMNInverstPosition?FCODE=") +
+                         NetworkClient::queryValue(code) + u'&' + commonParams.toString(),
+                     cancel);
     co_return FundParser::parseHoldings(json);
 }
 

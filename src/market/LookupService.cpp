@@ -24,12 +24,6 @@ QString trimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-// The code goes into a query: typed text must not add parameters of its own.
-QString queryValue(const QString& code)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(code));
-}
-
 } // namespace
 
 LookupService::LookupService(QString quoteOrigin, QString fundOrigin,
@@ -60,7 +54,7 @@ QString LookupService::normalizeFundCode(const QString& typed)
 QCoro::Task<std::optional<QString>> LookupService::sectorName(QString code)
 {
     const QUrl url(m_quoteOrigin + QStringLiteral("/api/qt/ulist.np/get?fltt=2&secids=90.") +
-                   queryValue(code) + QStringLiteral("&fields=f12,f14"));
+                   NetworkClient::queryValue(code) + QStringLiteral("&fields=f12,f14"));
     QJsonObject json;
     try {
         json = co_await NetworkClient::getJSON(url, NetworkClient::defaultUA.toString(),
@@ -79,7 +73,7 @@ QCoro::Task<std::optional<QString>> LookupService::fundName(QString code)
 {
     const QUrl url(m_fundOrigin +
                    QStringLiteral("/FundMNewApi/FundMNFInfo?pageIndex=1&pageSize=1&Fcodes=") +
-                   queryValue(code) + u'&' + FundService::commonParams.toString());
+                   NetworkClient::queryValue(code) + u'&' + FundService::commonParams.toString());
     QJsonObject json;
     try {
         json = co_await NetworkClient::getJSON(url, FundService::ua.toString(),

@@ -31,6 +31,20 @@ struct TransferState {
 
 } // namespace
 
+QString queryValue(const QString& value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+QString queryList(const QStringList& values)
+{
+    QStringList encoded;
+    encoded.reserve(values.size());
+    for (const QString& value : values)
+        encoded.append(queryValue(value));
+    return encoded.join(u',');
+}
+
 QNetworkAccessManager& sharedManager()
 {
     static QPointer<QNetworkAccessManager> manager;

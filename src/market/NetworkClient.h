@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QStringList>
 #include <QStringView>
 #include <QUrl>
 
@@ -41,6 +42,15 @@ QCoro::Task<QJsonObject> getJSON(QUrl url, QString ua = defaultUA.toString(),
                                  QString referer = defaultReferer.toString(),
                                  std::chrono::milliseconds timeout = defaultTimeout,
                                  CancelHandle cancel = {});
+
+// A value for a request's query, every character but the unreserved ones
+// percent-encoded: a watched code may hold anything the user typed ("&",
+// "#", "," or a blank), and must neither end the value nor add a parameter.
+QString queryValue(const QString& value);
+// Values for a list parameter, each encoded as by queryValue and joined by
+// the commas the provider splits the list at: a comma inside a value stays
+// encoded, so one odd code cannot cost the others their place in the list.
+QString queryList(const QStringList& values);
 
 // How a failed transfer leaves getJSON. `abortedByUs` tells our own abort
 // (cancellation, oversized body) apart from Qt's transfer time-out, which

@@ -20,13 +20,16 @@ struct GoldQuote {
     bool operator==(const GoldQuote&) const = default;
 };
 
+// A figure the quote provider does not have comes as a placeholder ("-");
+// it is absent here, never 0: a 0 would show as a price and fire or re-arm
+// alerts that the market never reached.
 struct SectorQuote {
     QString code;
     QString name;
-    double index = 0;
-    double changePct = 0;
-    double prevIndex = 0;
-    double amount = 0;
+    std::optional<double> index;
+    std::optional<double> changePct;
+    std::optional<double> prevIndex;
+    std::optional<double> amount;
 
     bool operator==(const SectorQuote&) const = default;
 };
@@ -34,9 +37,9 @@ struct SectorQuote {
 struct StockQuote {
     QString code;
     QString name;
-    double price = 0;
-    double changePct = 0;
-    double amount = 0;
+    std::optional<double> price;
+    std::optional<double> changePct;
+    std::optional<double> amount;
 
     bool operator==(const StockQuote&) const = default;
 };
@@ -73,6 +76,12 @@ struct FundQuote {
     // The provider gave no change for navDate (a fund too new to have one):
     // navChangePct then reads 0, which must not be taken for a flat day.
     bool navChangeMissing = false;
+
+    // The published change, absent when the provider gave none.
+    std::optional<double> navChange() const
+    {
+        return navChangeMissing ? std::nullopt : std::optional<double>(navChangePct);
+    }
 
     bool operator==(const FundQuote&) const = default;
 };

@@ -45,10 +45,10 @@ QCoro::Task<QJsonObject> SectorService::get(QString url, CancelHandle cancel)
 QCoro::Task<SectorQuote> SectorService::fetchIndex(QString code, QString /*name*/,
                                                    CancelHandle cancel)
 {
-    const QJsonObject json =
-        co_await get(m_base + QStringLiteral("/ulist.np/get?fltt=2&secids=90.") + code +
-                         QStringLiteral("&fields=f2,f3,f12,f14,f18,f6"),
-                     cancel);
+    const QJsonObject json = co_await get(
+        m_base + QStringLiteral("/ulist.np/get?fltt=2&secids=90.") +
+            NetworkClient::queryValue(code) + QStringLiteral("&fields=f2,f3,f12,f14,f18,f6"),
+        cancel);
     auto quote = EastMoneyParser::parseSector(json);
     if (!quote)
         throw FetchError::invalidData(QStringLiteral("板块解析失败"));
@@ -64,26 +64,20 @@ QCoro::Task<QList<SectorQuote>> SectorService::fetchIndices(QStringList codes, Q
     ids.reserve(codes.size());
     for (const QString& code : codes)
         ids.append(QStringLiteral("90.") + code);
-    const QJsonObject json =
-        co_await get(m_base + QStringLiteral("/ulist.np/get?fltt=2&secids=") + ids.join(u',') +
-                         QStringLiteral("&fields=f2,f3,f12,f14,f18,f6"),
-                     cancel);
+    const QJsonObject json = co_await get(m_base + QStringLiteral("/ulist.np/get?fltt=2&secids=") +
+                                              NetworkClient::queryList(ids) +
+                                              QStringLiteral("&fields=f2,f3,f12,f14,f18,f6"),
+                                          cancel);
     QList<SectorQuote> quotes;
     const auto rows = EastMoneyParser::rows(json);
     if (!rows)
         co_return quotes;
     for (const QJsonObject& row : *rows) {
-        const QString rowCode = JsonRead::textOr(row, "f12");
-        const qsizetype position = codes.indexOf(rowCode);
-        const bool configured = position >= 0 && position < names.size();
-        quotes.append(SectorQuote{
-            .code = rowCode,
-            .name = configured ? names[position] : JsonRead::textOr(row, "f14"),
-            .index = JsonRead::numberOr(row, "f2"),
-            .changePct = JsonRead::numberOr(row, "f3"),
-            .prevIndex = JsonRead::numberOr(row, "f18"),
-            .amount = JsonRead::numberOr(row, "f6"),
-        });
+        SectorQuote quote = EastMoneyParser::sectorRow(row);
+        const qsizetype position = codes.indexOf(quote.code);
+        if (position >= 0 && position < names.size())
+            quote.name = names[position];
+        quotes.append(std::move(quote));
     }
     co_return quotes;
 }
@@ -91,11 +85,11 @@ QCoro::Task<QList<SectorQuote>> SectorService::fetchIndices(QStringList codes, Q
 QCoro::Task<QList<StockQuote>> SectorService::fetchStocks(QString code, int topN,
                                                           CancelHandle cancel)
 {
-    const QJsonObject json =
-        co_await get(m_base + QStringLiteral("/clist/get?pn=1&pz=") + QString::number(topN) +
-                         QStringLiteral("&po=1&np=1&fltt=2&invt=2&fid=f6&fs=b:") + code +
-                         QStringLiteral("&fields=f2,f3,f6,f12,f14"),
-                     cancel);
+    const QJsonObject json = co_await get(
+        m_base + QStringLiteral("/clist/get?pn=1&pz=") + QString::number(topN) +
+            QStringLiteral("&po=1&np=1&fltt=2&invt=2&fid=f6&fs=b:") +
+            NetworkClient::queryValue(code) + QStringLiteral("&fields=f2,f3,f6,f12,f14"),
+        cancel);
     co_return EastMoneyParser::parseStocks(json);
 }
 
@@ -109,9 +103,10 @@ QCoro::Task<QMap<QString, double>> SectorService::fetchStockChanges(QList<StockR
     ids.reserve(codes.size());
     for (const StockRef& ref : codes)
         ids.append(marketPrefix(ref.second) + ref.first);
-    const QJsonObject json = co_await get(m_base + QStringLiteral("/ulist.np/get?fltt=2&secids=") +
-                                              ids.join(u',') + QStringLiteral("&fields=f3,f12"),
-                                          cancel);
+    const QJsonObject json =
+        co_await get(m_base + QStringLiteral("/ulist.np/get?fltt=2&secids=") +
+                         NetworkClient::queryList(ids) + QStringLiteral("&fields=f3,f12"),
+                     cancel);
     const auto rows = EastMoneyParser::rows(json);
     if (!rows)
         co_return changes;
@@ -127,8 +122,8 @@ QCoro::Task<QMap<QString, double>> SectorService::fetchStockChanges(QList<StockR
 QCoro::Task<TrendData> SectorService::fetchTrends(QString code, QString name, CancelHandle cancel)
 {
     const QJsonObject json =
-        co_await get(m_origin + QStringLiteral("/api/qt/stock/trends2/get?secid=90.") + code +
-                         kTrendQuery + QStringLiteral("&ndays=1"),
+        co_await get(m_origin + QStringLiteral("/api/qt/stock/trends2/get?secid=90.") +
+                         NetworkClient::queryValue(code) + kTrendQuery + QStringLiteral("&ndays=1"),
                      cancel);
     TrendReader::Trend trend = TrendReader::read(json, QStringLiteral("分时线解析失败"));
     co_return TrendData{.name = name,

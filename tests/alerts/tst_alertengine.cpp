@@ -2,11 +2,14 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 class TestAlertEngine : public QObject {
     Q_OBJECT
 private slots:
+    void extractValues_data();
     void extractValues();
     void ruleKey_data();
     void ruleKey();
@@ -31,23 +34,52 @@ static AlertRule makeRule(AlertTargetType type, AlertDirection direction, double
                      .fundMetric = metric};
 }
 
+void TestAlertEngine::extractValues_data()
+{
+    QTest::addColumn<QList<SectorQuote>>("sectors");
+    QTest::addColumn<bool>("fundChangeMissing");
+    QTest::addColumn<AlertEngine::Values>("expected");
+
+    const AlertEngine::Values gold{{u"goldCNY"_s, 612.35}, {u"fund_nav_161725"_s, 0.8123}};
+    auto with = [&](std::initializer_list<std::pair<QString, double>> more) {
+        AlertEngine::Values values = gold;
+        for (const auto& [key, value] : more)
+            values.insert(key, value);
+        return values;
+    };
+    QTest::newRow("every figure") << QList<SectorQuote>{{u"BK0475"_s, u"a"_s, 1000, 1.5, 990, 1},
+                                                        {u"BK0475"_s, u"a"_s, 1000, 2.5, 990, 1}}
+                                  << false
+                                  << with({{u"sector_BK0475"_s, 2.5}, // the later one wins
+                                           {u"fund_pct_161725"_s, -1.23}});
+    // A placeholder is no value: its rules neither fire nor re-arm on it.
+    QTest::newRow("board change placeholder")
+        << QList<SectorQuote>{{u"BK0475"_s, u"a"_s, 1000, std::nullopt, 990, 1},
+                              {u"BK1128"_s, u"b"_s, std::nullopt, -0.5, 990, std::nullopt}}
+        << false << with({{u"sector_BK1128"_s, -0.5}, {u"fund_pct_161725"_s, -1.23}});
+    QTest::newRow("a later placeholder leaves the earlier figure")
+        << QList<SectorQuote>{{u"BK0475"_s, u"a"_s, 1000, 1.5, 990, 1},
+                              {u"BK0475"_s, u"a"_s, 1000, std::nullopt, 990, 1}}
+        << false << with({{u"sector_BK0475"_s, 1.5}, {u"fund_pct_161725"_s, -1.23}});
+    QTest::newRow("fund change not yet published") << QList<SectorQuote>{} << true << gold;
+}
+
 void TestAlertEngine::extractValues()
 {
+    QFETCH(QList<SectorQuote>, sectors);
+    QFETCH(bool, fundChangeMissing);
     GoldQuote gold;
     gold.priceCNY = 612.35;
     FundDetail fund;
-    fund.quote = FundQuote{
-        .code = u"161725"_s, .name = u"f"_s, .nav = 0.8123, .navChangePct = -1.23, .navDate = {}};
+    fund.quote = FundQuote{.code = u"161725"_s,
+                           .name = u"f"_s,
+                           .nav = 0.8123,
+                           .navChangePct = fundChangeMissing ? 0.0 : -1.23,
+                           .navDate = {},
+                           .navChangeMissing = fundChangeMissing};
     fund.estNav = 9.99; // estimates never reach the alerts
     fund.estChangePct = 9.99;
-    const QList<SectorQuote> sectors{{u"BK0475"_s, u"a"_s, 1000, 1.5, 990, 1},
-                                     {u"BK0475"_s, u"a"_s, 1000, 2.5, 990, 1}};
-    const auto values = AlertEngine::extractValues(gold, sectors, {fund});
-    const AlertEngine::Values expected{{u"goldCNY"_s, 612.35},
-                                       {u"sector_BK0475"_s, 2.5}, // the later one wins
-                                       {u"fund_pct_161725"_s, -1.23},
-                                       {u"fund_nav_161725"_s, 0.8123}};
-    QCOMPARE(values, expected);
+    QTEST(AlertEngine::extractValues(gold, sectors, {fund}), "expected");
     QVERIFY(!AlertEngine::extractValues(std::nullopt, {}, {}).contains(u"goldCNY"_s));
 }
 
@@ -74,6 +106,10 @@ void TestAlertEngine::ruleKey()
                                metric < 0 ? std::nullopt : std::optional(FundMetric(metric)));
     QTEST(AlertEngine::ruleKey(rule), "key");
 }
+
+// Stands in a sequence for a refresh that had no value for the rule's figure
+// (a placeholder): the key is left out of that evaluation.
+constexpr double kAbsent = -std::numeric_limits<double>::infinity();
 
 // A rule walked through a sequence of values; each step records what the
 // engine decided ("T" fire, "R" re-arm, "-" nothing) and applies it.
@@ -106,6 +142,15 @@ void TestAlertEngine::hysteresis_data()
         << fund << above << -1 << 1.5 << QList<double>{1.5, 1.4925, 1.4924} << u"T-R"_s;
     QTest::newRow("NaN does nothing")
         << gold << above << -1 << 700.0 << QList<double>{qQNaN(), 700, qQNaN()} << u"-T-"_s;
+    QTest::newRow("sector above 3, placeholders between")
+        << sector << above << -1 << 3.0
+        << QList<double>{3.0, kAbsent, 3.1, kAbsent, 2.49, kAbsent, 3.0} << u"T---R-T"_s;
+    QTest::newRow("sector below -2, placeholders between")
+        << sector << below << -1 << -2.0 << QList<double>{kAbsent, -2.5, kAbsent, kAbsent, -2.6}
+        << u"-T---"_s;
+    QTest::newRow("fund change not yet published")
+        << fund << below << int(FundMetric::changePct) << -1.0
+        << QList<double>{kAbsent, -1.2, kAbsent, -1.3} << u"-T--"_s;
 }
 
 void TestAlertEngine::hysteresis()
@@ -120,7 +165,10 @@ void TestAlertEngine::hysteresis()
                               metric < 0 ? std::nullopt : std::optional(FundMetric(metric)));
     QString actual;
     for (double v : values) {
-        const auto d = AlertEngine::checkAll({rule}, {{AlertEngine::ruleKey(rule), v}});
+        const AlertEngine::Values given =
+            v == kAbsent ? AlertEngine::Values{}
+                         : AlertEngine::Values{{AlertEngine::ruleKey(rule), v}};
+        const auto d = AlertEngine::checkAll({rule}, given);
         QVERIFY(d.trigger.isEmpty() || d.reset.isEmpty());
         if (!d.trigger.isEmpty()) {
             actual += u'T';

@@ -2,12 +2,15 @@
 #include "SimFixture.h"
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
+#include "app/OnceReport.h"
 #include "app/PanelHost.h"
 #include "market/Format.h"
 #include "market/FundEstimator.h"
 #include "market/LookupService.h"
 #include "market/NetworkClient.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
@@ -64,12 +67,17 @@ private slots:
     void fundFailures_data();
     void fundFailures();
     void holdingsAreRequestedOnce();
+    void oddCodesLeaveTheOthersAnswered();
     void overlappingRefreshesAreDropped();
     void countdown_data();
     void countdown();
     void alertsFireOnceAndNotify();
     void goldNightSessions_data();
     void goldNightSessions();
+    void placeholdersKeepTheLastGoodFigures_data();
+    void placeholdersKeepTheLastGoodFigures();
+    void placeholderFiresNoRuleAddedSince();
+    void newFundHasNoPublishedChange();
     void notificationTaps_data();
     void notificationTaps();
     void timersAndUpdateChecks();
@@ -329,6 +337,30 @@ void TestMenuBarController::holdingsAreRequestedOnce()
     QVERIFY2(holdings > held.size(), "the funds share no holding; the case proves nothing");
 }
 
+void TestMenuBarController::oddCodesLeaveTheOthersAnswered()
+{
+    auto c = controller();
+    // Codes added with "仍要添加", never looked up.
+    WatchConfig config = c->configStore().config();
+    config.sectors = {
+        {u"BK0475"_s, u"半导体"_s}, {u"BK0547#x"_s, u"坏代码"_s}, {u"BK1128"_s, u"CPO概念"_s}};
+    config.funds = {
+        {u"161725"_s, u"白酒"_s}, {u"110011&x=1"_s, u"坏代码"_s}, {u"005827"_s, u"蓝筹"_s}};
+    c->configStore().setConfig(config);
+    refresh(*c);
+
+    QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
+    QVERIFY(!c->fundErrorMessage());
+    QStringList boards;
+    for (const SectorQuote& q : c->allSectors())
+        boards.append(q.code);
+    QCOMPARE(boards, (QStringList{u"BK0475"_s, u"BK1128"_s}));
+    QStringList funds;
+    for (const FundDetail& f : c->funds())
+        funds.append(f.quote.code);
+    QCOMPARE(funds, (QStringList{u"161725"_s, u"005827"_s}));
+}
+
 void TestMenuBarController::overlappingRefreshesAreDropped()
 {
     auto c = controller();
@@ -480,6 +512,174 @@ void TestMenuBarController::goldNightSessions()
     QCOMPARE(c->isRefreshing(), open);
     QTRY_VERIFY(!c->isRefreshing());
     QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s), open ? 1 : 0);
+}
+
+// Refreshes in a row while the provider answers board BK0475's index and
+// change as given (JSON values, the placeholder "-" among them). Each step
+// checks what is published (index and change, also as --once prints them),
+// the title, which shows BK0475, and what the rule "BK0475 above 2 %" did:
+// "T" fired, "R" re-armed, "-" nothing.
+void TestMenuBarController::placeholdersKeepTheLastGoodFigures_data()
+{
+    QTest::addColumn<QStringList>("answers"); // "index change" per refresh
+    QTest::addColumn<QStringList>("published");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("decisions");
+
+    QTest::newRow("fired, a placeholder, back above")
+        << QStringList{u"1302.8 2.5"_s, uR"("-" "-")"_s, u"1310.2 2.8"_s}
+        << QStringList{u"1302.80 +2.50%"_s, u"1302.80 +2.50%"_s, u"1310.20 +2.80%"_s}
+        << QStringList{u"▲ 1302.80"_s, u"▲ 1302.80"_s, u"▲ 1310.20"_s} << u"T--"_s;
+    QTest::newRow("placeholders in every spelling")
+        << QStringList{u"1302.8 2.5"_s, uR"("-" null)"_s, uR"("" "--")"_s, u"1290.1 2.1"_s}
+        << QStringList{u"1302.80 +2.50%"_s, u"1302.80 +2.50%"_s, u"1302.80 +2.50%"_s,
+                       u"1290.10 +2.10%"_s}
+        << QStringList{u"▲ 1302.80"_s, u"▲ 1302.80"_s, u"▲ 1302.80"_s, u"▲ 1290.10"_s} << u"T---"_s;
+    QTest::newRow("a real fall still re-arms")
+        << QStringList{u"1302.8 2.5"_s, uR"("-" "-")"_s, u"1280 1.4"_s, u"1302.8 2.5"_s}
+        << QStringList{u"1302.80 +2.50%"_s, u"1302.80 +2.50%"_s, u"1280.00 +1.40%"_s,
+                       u"1302.80 +2.50%"_s}
+        << QStringList{u"▲ 1302.80"_s, u"▲ 1302.80"_s, u"▲ 1280.00"_s, u"▲ 1302.80"_s} << u"T-RT"_s;
+    QTest::newRow("nothing yet, then figures") << QStringList{uR"("-" "-")"_s, u"1302.8 2.5"_s}
+                                               << QStringList{u"-- --"_s, u"1302.80 +2.50%"_s}
+                                               << QStringList{u"--"_s, u"▲ 1302.80"_s} << u"-T"_s;
+    QTest::newRow("one figure at a time")
+        << QStringList{u"1302.8 -0.5"_s, uR"("-" 2.5)"_s, uR"(1305.5 "-")"_s}
+        << QStringList{u"1302.80 -0.50%"_s, u"1302.80 +2.50%"_s, u"1305.50 +2.50%"_s}
+        << QStringList{u"▼ 1302.80"_s, u"▲ 1302.80"_s, u"▲ 1305.50"_s} << u"-T-"_s;
+}
+
+void TestMenuBarController::placeholdersKeepTheLastGoodFigures()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, published);
+    QFETCH(QStringList, titles);
+    QFETCH(QString, decisions);
+    auto c = controller();
+    RecordingChannel channel;
+    AlertNotifier notifier(&channel, nullptr);
+    c->setNotifier(&notifier);
+    WatchConfig config = c->configStore().config();
+    config.statusBarSource = u"BK0475"_s;
+    c->configStore().setConfig(config);
+    QCOMPARE(config.sectors.size(), 3); // the overview is asked for: the alerts read it
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"board"_s;
+    rule.targetType = AlertTargetType::sector;
+    rule.targetCode = u"BK0475"_s;
+    rule.direction = AlertDirection::above;
+    rule.threshold = 2.0;
+    c->alertConfig().setRules({rule});
+
+    QStringList actualPublished, actualOnce, actualTitles;
+    QString actualDecisions;
+    for (const QString& step : answers) {
+        const QStringList figures = step.split(u' ');
+        // The board quote and the overview both get these rows.
+        const QByteArray rows = uR"({"data":{"total":3,"diff":[
+            {"f2":%1,"f3":%2,"f6":5e9,"f12":"BK0475","f14":"半导体","f18":1270.5},
+            {"f2":1000.5,"f3":0.3,"f6":1e9,"f12":"BK0547","f14":"黄金概念","f18":997.5},
+            {"f2":2000.5,"f3":-0.4,"f6":2e9,"f12":"BK1128","f14":"CPO概念","f18":2008.5}]}})"_s
+                                    .arg(figures[0], figures[1])
+                                    .toUtf8();
+        m_fixture.sim().clearFaults();
+        m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::body(200, rows), u"90.BK0475"_s);
+        m_now = m_now.addSecs(30);
+        refresh(*c);
+        QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
+
+        const auto board = std::find_if(c->allSectors().begin(), c->allSectors().end(),
+                                        [](const SectorQuote& q) { return q.code == u"BK0475"_s; });
+        QVERIFY(board != c->allSectors().end());
+        QCOMPARE(*board, *c->sector());
+        actualPublished.append(Format::price(board->index) + u' ' + Format::pct(board->changePct));
+        const QJsonObject once = OnceReport::build(*c).value(u"sector"_s).toObject();
+        auto figure = [&](const char* key, bool pct) {
+            const QJsonValue v = once.value(QLatin1String(key));
+            if (v.isNull())
+                return u"--"_s;
+            return pct ? Format::pct(v.toDouble()) : Format::price(v.toDouble());
+        };
+        actualOnce.append(figure("index", false) + u' ' + figure("changePct", true));
+        actualTitles.append(c->title());
+        actualDecisions += c->lastFired().contains(u"board"_s)   ? u'T'
+                           : c->lastReset().contains(u"board"_s) ? u'R'
+                                                                 : u'-';
+    }
+    QCOMPARE(actualPublished, published);
+    QCOMPARE(actualOnce, published);
+    QCOMPARE(actualTitles, titles);
+    QCOMPARE(actualDecisions, decisions);
+    QCOMPARE(channel.sent.size(), decisions.count(u'T'));
+}
+
+// The index and change on screen are the last good ones, but a rule set up
+// since then is not judged by them: only a figure the provider has now fires.
+void TestMenuBarController::placeholderFiresNoRuleAddedSince()
+{
+    auto c = controller();
+    c->alertConfig().setRules({});
+    auto answerChange = [this](const QString& change) {
+        m_fixture.sim().clearFaults();
+        m_fixture.sim().addFault(
+            u"/api/qt/ulist.np/get"_s,
+            Fault::body(200,
+                        uR"({"data":{"diff":[{"f2":1302.8,"f3":%1,"f12":"BK0475"}]}})"_s.arg(change)
+                            .toUtf8()),
+            u"90.BK0475"_s);
+        m_now = m_now.addSecs(30);
+    };
+    answerChange(u"1.5"_s);
+    refresh(*c);
+
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"board"_s;
+    rule.targetType = AlertTargetType::sector;
+    rule.targetCode = u"BK0475"_s;
+    rule.direction = AlertDirection::above;
+    rule.threshold = 1.0;
+    c->alertConfig().setRules({rule});
+    answerChange(uR"("-")"_s);
+    refresh(*c);
+    QCOMPARE(c->sector()->changePct, std::optional(1.5));
+    QVERIFY(c->lastFired().isEmpty());
+    QVERIFY(!c->alertConfig().rules()[0].triggered);
+
+    answerChange(u"1.6"_s);
+    refresh(*c);
+    QCOMPARE(c->lastFired(), QStringList{u"board"_s});
+}
+
+// 023350 is too new to have published a change: the provider sends "--".
+void TestMenuBarController::newFundHasNoPublishedChange()
+{
+    auto c = controller();
+    WatchConfig config = c->configStore().config();
+    config.funds = {{u"023350"_s, u"光信CPO"_s}};
+    c->configStore().setConfig(config);
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"fund"_s;
+    rule.targetType = AlertTargetType::fund;
+    rule.targetCode = u"023350"_s;
+    rule.fundMetric = FundMetric::changePct;
+    rule.direction = AlertDirection::below;
+    rule.threshold = 0.5; // a change read as 0 would fire it
+    c->alertConfig().setRules({rule});
+    refresh(*c);
+
+    QVERIFY(!c->fundErrorMessage());
+    QCOMPARE(c->funds().size(), 1);
+    QVERIFY(c->funds()[0].quote.navChangeMissing);
+    QVERIFY(c->lastFired().isEmpty());
+    const QJsonObject quote = OnceReport::build(*c)
+                                  .value(u"funds"_s)
+                                  .toArray()
+                                  .first()
+                                  .toObject()
+                                  .value(u"quote"_s)
+                                  .toObject();
+    QVERIFY(quote.value(u"navChangePct"_s).isNull());
+    QVERIFY(quote.value(u"nav"_s).toDouble() > 0);
 }
 
 void TestMenuBarController::notificationTaps_data()

@@ -41,6 +41,13 @@ void TestStatusTitle::text_data()
         << u"BK9999"_s << true << 1.0 << true << trading << trading << u"▲ 987.60"_s;
     QTest::newRow("board without any quote")
         << u"BK0547"_s << true << 1.0 << false << trading << trading << u"--"_s;
+    // Figures the provider never had (placeholders since the board was added).
+    QTest::newRow("board without an index")
+        << u"BK0001"_s << true << 1.0 << true << trading << trading << u"--"_s;
+    QTest::newRow("board without a change has no arrow")
+        << u"BK0002"_s << true << 1.0 << true << trading << trading << u"1500.00"_s;
+    QTest::newRow("board without a change, closed")
+        << u"BK0002"_s << true << 1.0 << true << trading << closed << u"1500.00"_s;
 }
 
 void TestStatusTitle::text()
@@ -61,7 +68,9 @@ void TestStatusTitle::text()
     }
     if (hasSectors) {
         in.allSectors = {{u"BK0475"_s, u"半导体"_s, 1111, 1, 1100, 1},
-                         {u"BK0547"_s, u"黄金概念"_s, 1234.567, -0.2, 1237, 1}};
+                         {u"BK0547"_s, u"黄金概念"_s, 1234.567, -0.2, 1237, 1},
+                         {u"BK0001"_s, u"新板块"_s, std::nullopt, 0.5, std::nullopt, 1},
+                         {u"BK0002"_s, u"停牌板块"_s, 1500, std::nullopt, 1490, std::nullopt}};
         in.sector = SectorQuote{u"BK0475"_s, u"半导体"_s, 987.6, 0.0, 980, 1};
     }
     in.goldStatus = MarketStatus(goldStatus);

@@ -89,23 +89,29 @@ void TestWatchReport::fundLine_data()
     QTest::addColumn<std::optional<double>>("estNav");
     QTest::addColumn<std::optional<double>>("estChangePct");
     QTest::addColumn<std::optional<EstimateTrust>>("trust");
+    QTest::addColumn<bool>("navChangeMissing");
     QTest::addColumn<QString>("line");
     QTest::newRow("estimate") << std::optional(1.23456) << std::optional(0.52)
-                              << std::optional<EstimateTrust>() << u"蓝筹精选 估算 1.2346 +0.52%"_s;
+                              << std::optional<EstimateTrust>() << false
+                              << u"蓝筹精选 估算 1.2346 +0.52%"_s;
     QTest::newRow("no holdings, no estimate")
         << std::optional<double>() << std::optional<double>() << std::optional<EstimateTrust>()
-        << u"蓝筹精选 净值 1.2000 -0.10%"_s;
+        << false << u"蓝筹精选 净值 1.2000 -0.10%"_s;
+    // A fund too new to have published a change: no "+0.00%" for it.
+    QTest::newRow("no estimate, no published change")
+        << std::optional<double>() << std::optional<double>() << std::optional<EstimateTrust>()
+        << true << u"蓝筹精选 净值 1.2000 --"_s;
     EstimateTrust settled{.coverage = {.weightPct = 45.25, .priced = 5, .holdings = 10},
                           .navDate = u"2024-06-03"_s,
                           .navDateError = -0.1234,
                           .meanAbsError = 0.0951,
                           .errorDays = 3};
     QTest::newRow("estimate with its record")
-        << std::optional(1.23456) << std::optional(0.52) << std::optional(settled)
+        << std::optional(1.23456) << std::optional(0.52) << std::optional(settled) << false
         << u"蓝筹精选 估算 1.2346 +0.52%（覆盖 45.2%（5/10） · 当日误差 -0.12 · 平均 0.10（3 日））"_s;
     const EstimateTrust fresh; // no holdings known, nothing recorded
     QTest::newRow("nothing recorded yet")
-        << std::optional(1.23456) << std::optional(0.52) << std::optional(fresh)
+        << std::optional(1.23456) << std::optional(0.52) << std::optional(fresh) << false
         << u"蓝筹精选 估算 1.2346 +0.52%"_s;
 }
 
@@ -114,11 +120,13 @@ void TestWatchReport::fundLine()
     QFETCH(std::optional<double>, estNav);
     QFETCH(std::optional<double>, estChangePct);
     QFETCH(std::optional<EstimateTrust>, trust);
+    QFETCH(bool, navChangeMissing);
     const FundDetail fund{.quote = {.code = u"005827"_s,
                                     .name = u"蓝筹精选"_s,
                                     .nav = 1.2,
-                                    .navChangePct = -0.1,
-                                    .navDate = u"2024-06-03"_s},
+                                    .navChangePct = navChangeMissing ? 0.0 : -0.1,
+                                    .navDate = u"2024-06-03"_s,
+                                    .navChangeMissing = navChangeMissing},
                           .holdings = {},
                           .estNav = estNav,
                           .estChangePct = estChangePct};

@@ -7,11 +7,15 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(std::optional<double>)
+
 class TestFormat : public QObject {
     Q_OBJECT
 private slots:
     void formats_data();
     void formats();
+    void absentFigures_data();
+    void absentFigures();
     void ignoresLocale();
 };
 
@@ -44,6 +48,34 @@ void TestFormat::formats()
 {
     QFETCH(QString, kind);
     QFETCH(double, value);
+    QFETCH(QString, text);
+    const QString actual = kind == u"price"_s ? Format::price(value)
+                           : kind == u"pct"_s ? Format::pct(value)
+                                              : Format::amount(value);
+    QCOMPARE(actual, text);
+}
+
+// A figure the provider did not have reads "--"; a zero is still a figure.
+void TestFormat::absentFigures_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<std::optional<double>>("value");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("price absent") << u"price"_s << std::optional<double>() << u"--"_s;
+    QTest::newRow("pct absent") << u"pct"_s << std::optional<double>() << u"--"_s;
+    QTest::newRow("amount absent") << u"amount"_s << std::optional<double>() << u"--"_s;
+    QTest::newRow("price zero") << u"price"_s << std::optional(0.0) << u"0.00"_s;
+    QTest::newRow("pct zero") << u"pct"_s << std::optional(0.0) << u"+0.00%"_s;
+    QTest::newRow("amount zero") << u"amount"_s << std::optional(0.0) << u"0"_s;
+    QTest::newRow("price present") << u"price"_s << std::optional(612.345) << u"612.35"_s;
+    QTest::newRow("amount present") << u"amount"_s << std::optional(1234000000.0) << u"12.3亿"_s;
+}
+
+void TestFormat::absentFigures()
+{
+    QFETCH(QString, kind);
+    QFETCH(std::optional<double>, value);
     QFETCH(QString, text);
     const QString actual = kind == u"price"_s ? Format::price(value)
                            : kind == u"pct"_s ? Format::pct(value)

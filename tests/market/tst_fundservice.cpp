@@ -16,6 +16,8 @@ private slots:
     void requestsAndHeaders_data();
     void requestsAndHeaders();
     void emptyCodesSendNothing();
+    void oddCodesAreSentWhole_data();
+    void oddCodesAreSentWhole();
     void fetchAllFansOut();
     void fetchAllSurvivesOneFailingHoldings_data();
     void fetchAllSurvivesOneFailingHoldings();
@@ -67,6 +69,43 @@ void TestFundService::emptyCodesSendNothing()
     const auto details = run(m_service.fetchAll({}));
     QVERIFY(details.value && details.value->isEmpty());
     QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+// A fund code added without a look-up may hold anything the user typed; the
+// other watched funds must still be answered.
+void TestFundService::oddCodesAreSentWhole_data()
+{
+    QTest::addColumn<QString>("odd");
+    QTest::newRow("ampersand") << u"110011&Fcodes=005827"_s;
+    QTest::newRow("hash") << u"110011#1"_s;
+    QTest::newRow("comma") << u"1100,11"_s;
+    QTest::newRow("blank") << u"110 011"_s;
+    QTest::newRow("plus and equals") << u"+110011=1"_s;
+    QTest::newRow("chinese") << u"白酒"_s;
+}
+
+void TestFundService::oddCodesAreSentWhole()
+{
+    QFETCH(QString, odd);
+    const auto outcome = run(m_service.fetchAll({u"161725"_s, odd, u"005827"_s}));
+    QVERIFY2(outcome.value, qPrintable(outcome.describe()));
+    QStringList answered;
+    for (const FundDetail& d : *outcome.value) {
+        answered.append(d.quote.code);
+        QVERIFY(!d.holdings.isEmpty());
+    }
+    QCOMPARE(answered, (QStringList{u"161725"_s, u"005827"_s}));
+    const RecordedRequest quotes = m_fixture.sim().requests().first();
+    QCOMPARE(sentList(quotes, u"Fcodes"_s), (QStringList{u"161725"_s, odd, u"005827"_s}));
+    QCOMPARE(quotes.queryItem(u"product"_s), u"EFund"_s);
+
+    m_fixture.sim().clearRequests();
+    const auto holdings = run(m_service.fetchHoldings(odd));
+    QVERIFY2(holdings.value, qPrintable(holdings.describe()));
+    QVERIFY(holdings.value->isEmpty()); // no fund of that code
+    const RecordedRequest one = m_fixture.sim().requests().first();
+    QCOMPARE(one.queryItem(u"FCODE"_s), odd);
+    QCOMPARE(one.queryItem(u"product"_s), u"EFund"_s);
 }
 
 void TestFundService::fetchAllFansOut()

@@ -17,6 +17,8 @@ private slots:
     void requests_data();
     void requests();
     void emptyInputsSendNothing();
+    void oddCodesAreSentWhole_data();
+    void oddCodesAreSentWhole();
     void fetchIndexUnknownBoard_data();
     void fetchIndexUnknownBoard();
     void fetchIndicesNames_data();
@@ -104,6 +106,57 @@ void TestSectorService::emptyInputsSendNothing()
     QCOMPARE(m_fixture.sim().requests().size(), 0);
 }
 
+// Codes added without a look-up may hold anything the user typed. Each must
+// reach the provider as one value, leaving the rest of the request, and the
+// other codes of a list, as they were.
+void TestSectorService::oddCodesAreSentWhole_data()
+{
+    QTest::addColumn<QString>("odd");
+    QTest::newRow("ampersand") << u"BK0547&fields=f12"_s;
+    QTest::newRow("hash") << u"BK0547#top"_s;
+    QTest::newRow("comma") << u"BK05,47"_s;
+    QTest::newRow("blank") << u"BK 0547"_s;
+    QTest::newRow("plus and equals") << u"BK+0547=1"_s;
+    QTest::newRow("percent") << u"BK%260547"_s;
+    QTest::newRow("chinese") << u"半导体"_s;
+}
+
+void TestSectorService::oddCodesAreSentWhole()
+{
+    QFETCH(QString, odd);
+    auto last = [this] { return m_fixture.sim().requests().last(); };
+
+    // Lists: the codes around the odd one are still answered.
+    const auto indices = run(m_service.fetchIndices({u"BK0475"_s, odd, u"BK1128"_s}, {}));
+    QVERIFY2(indices.value, qPrintable(indices.describe()));
+    QStringList answered;
+    for (const SectorQuote& q : *indices.value)
+        answered.append(q.code);
+    QCOMPARE(answered, (QStringList{u"BK0475"_s, u"BK1128"_s}));
+    QCOMPARE(sentList(last(), u"secids"_s),
+             (QStringList{u"90.BK0475"_s, u"90."_s + odd, u"90.BK1128"_s}));
+    QCOMPARE(last().queryItem(u"fields"_s), u"f2,f3,f12,f14,f18,f6"_s);
+
+    const auto changes =
+        run(m_service.fetchStockChanges({{u"600519"_s, 1}, {odd, 1}, {u"000568"_s, 2}}));
+    QVERIFY2(changes.value, qPrintable(changes.describe()));
+    QCOMPARE(changes.value->keys(), (QStringList{u"000568"_s, u"600519"_s}));
+    QCOMPARE(sentList(last(), u"secids"_s),
+             (QStringList{u"1.600519"_s, u"1."_s + odd, u"0.000568"_s}));
+    QCOMPARE(last().queryItem(u"fields"_s), u"f3,f12"_s);
+
+    // Single codes arrive whole, and the parameters after them too.
+    run(m_service.fetchIndex(odd));
+    QCOMPARE(last().queryItem(u"secids"_s), u"90."_s + odd);
+    QCOMPARE(last().queryItem(u"fields"_s), u"f2,f3,f12,f14,f18,f6"_s);
+    run(m_service.fetchStocks(odd));
+    QCOMPARE(last().queryItem(u"fs"_s), u"b:"_s + odd);
+    QCOMPARE(last().queryItem(u"fields"_s), u"f2,f3,f6,f12,f14"_s);
+    run(m_service.fetchTrends(odd, u"板块"_s));
+    QCOMPARE(last().queryItem(u"secid"_s), u"90."_s + odd);
+    QCOMPARE(last().queryItem(u"ndays"_s), u"1"_s);
+}
+
 void TestSectorService::fetchIndexUnknownBoard_data()
 {
     QTest::addColumn<QByteArray>("body"); // empty = the provider's own answer
@@ -158,10 +211,11 @@ void TestSectorService::fetchIndicesNames()
     for (const SectorQuote& q : *outcome.value)
         actual.append(q.code + u' ' + q.name);
     QCOMPARE(actual, expected);
-    QCOMPARE(outcome.value->at(0).index, 2000.5);
-    QCOMPARE(outcome.value->at(0).prevIndex, 2024.8);
-    QCOMPARE(outcome.value->at(0).amount, 3e9);
-    QCOMPARE(outcome.value->at(1).index, 0.0); // "-" placeholder
+    QCOMPARE(outcome.value->at(0).index, std::optional(2000.5));
+    QCOMPARE(outcome.value->at(0).prevIndex, std::optional(2024.8));
+    QCOMPARE(outcome.value->at(0).amount, std::optional(3e9));
+    QCOMPARE(outcome.value->at(1).index, std::nullopt);  // "-" placeholder, not 0
+    QCOMPARE(outcome.value->at(1).amount, std::nullopt); // not sent at all
 }
 
 void TestSectorService::fetchStockChangesRows()

@@ -78,7 +78,7 @@ FundCard::SummaryTexts FundCard::summaryTexts() const
 {
     const FundQuote& q = m_fund.quote;
     SummaryTexts t{.value = Format::nav(q.nav),
-                   .change = Format::pct(q.navChangePct),
+                   .change = Format::pct(q.navChange()),
                    .date = QStringLiteral("净值日期 ") + q.navDate,
                    .estimateLabel = {},
                    .estimateValue = {}};

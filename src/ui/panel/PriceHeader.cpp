@@ -96,7 +96,7 @@ void PriceHeader::setPrice(const QString& price)
     m_price->setText(price);
 }
 
-void PriceHeader::setChangePct(double pct)
+void PriceHeader::setChangePct(std::optional<double> pct)
 {
     m_changePct = pct;
     m_change->setText(Format::pct(pct));
@@ -139,7 +139,7 @@ QFont PriceHeader::priceFont() const
 
 QString PriceHeader::changeText() const
 {
-    return m_changePct ? m_change->text() : QString();
+    return m_change->isHidden() ? QString() : m_change->text();
 }
 
 QColor PriceHeader::changeColor() const
@@ -159,6 +159,7 @@ QString PriceHeader::secondaryText() const
 
 QColor PriceHeader::trendColor() const
 {
-    // Until a change is known the price is neither up nor down.
+    // Until a change is known, or when there is none, the price is neither
+    // up nor down.
     return Palette::trend(m_changePct.value_or(0.0));
 }

@@ -33,8 +33,9 @@ public:
     void setMarketStatus(std::optional<MarketStatus> status);
     // Already formatted, currency sign and all.
     void setPrice(const QString& price);
-    // In percent; also decides the colour of price and change.
-    void setChangePct(double pct);
+    // In percent; also decides the colour of price and change. Absent (the
+    // provider has no change): "--", and neither up nor down.
+    void setChangePct(std::optional<double> pct);
     // A small note after the change; none for std::nullopt.
     void setSecondary(std::optional<QString> text);
 

@@ -55,6 +55,12 @@ QColor StockTable::rowBackground(int row)
     return row % 2 == 0 ? Palette::zebraDark() : Palette::zebraLight();
 }
 
+QStringList StockTable::figureTexts(int row) const
+{
+    const StockQuote& s = m_stocks.at(row);
+    return {Format::price(s.price), Format::pct(s.changePct), Format::amount(s.amount)};
+}
+
 QSize StockTable::sizeHint() const
 {
     return {372, headerHeight + 1 + int(m_stocks.size()) * rowHeight +
@@ -98,11 +104,12 @@ void StockTable::paintEvent(QPaintEvent*)
         p.setPen(primary);
         p.drawText(c.name, Qt::AlignLeft | Qt::AlignVCenter,
                    metrics.elidedText(s.name, Qt::ElideRight, c.name.width()));
-        p.drawText(c.price, Qt::AlignRight | Qt::AlignVCenter, Format::price(s.price));
-        p.setPen(Palette::trend(s.changePct));
-        p.drawText(c.change, Qt::AlignRight | Qt::AlignVCenter, Format::pct(s.changePct));
+        const QStringList figures = figureTexts(i);
+        p.drawText(c.price, Qt::AlignRight | Qt::AlignVCenter, figures[0]);
+        p.setPen(s.changePct ? Palette::trend(*s.changePct) : secondary);
+        p.drawText(c.change, Qt::AlignRight | Qt::AlignVCenter, figures[1]);
         p.setPen(secondary);
-        p.drawText(c.amount, Qt::AlignRight | Qt::AlignVCenter, Format::amount(s.amount));
+        p.drawText(c.amount, Qt::AlignRight | Qt::AlignVCenter, figures[2]);
         y += rowHeight;
         if (i + 1 < m_stocks.size()) {
             p.fillRect(QRect(0, y, width(), 1), divider);

@@ -21,6 +21,10 @@ public:
     // Background of row i (0-based): zebraDark for even rows, zebraLight for odd.
     static QColor rowBackground(int row);
 
+    // What row i shows in its price, change and turnover columns; "--" for a
+    // figure the provider did not have (a suspended stock).
+    QStringList figureTexts(int row) const;
+
     QSize sizeHint() const override;
 
 protected:

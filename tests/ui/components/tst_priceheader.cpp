@@ -18,6 +18,7 @@ private slots:
     void initTestCase() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
     void colourBySign_data();
     void colourBySign();
+    void noChange();
     void optionalParts_data();
     void optionalParts();
 };
@@ -52,6 +53,19 @@ void TestPriceHeader::colourBySign()
     // What is painted, too: 34 px bold glyphs are solid in places.
     if (pct != 0)
         QVERIFY(PaintProbe::countPixels(&header, color(), 0) > inkBefore + 50);
+}
+
+// A board whose provider has no change yet: "--", and the price neither red
+// nor green, also after a change was shown.
+void TestPriceHeader::noChange()
+{
+    PriceHeader header;
+    header.setPrice(u"--"_s);
+    header.setChangePct(1.5);
+    header.setChangePct(std::nullopt);
+    QCOMPARE(header.changeText(), u"--"_s);
+    QCOMPARE(header.priceColor(), Palette::flat());
+    QCOMPARE(header.changeColor(), Palette::flat());
 }
 
 void TestPriceHeader::optionalParts_data()

@@ -64,14 +64,20 @@ void TestFundCard::summaryTexts_data()
     QTest::addColumn<bool>("navIsCurrent");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("estimate");
+    QTest::addColumn<bool>("changeMissing");
+    QTest::addColumn<QString>("change");
 
     // A day's move of a fund is a fraction of a percent: four decimals, or
     // value and estimate read the same.
-    QTest::newRow("estimating") << std::optional(0.81567) << false << u"盘中估算"_s << u"0.8157"_s;
+    QTest::newRow("estimating") << std::optional(0.81567) << false << u"盘中估算"_s << u"0.8157"_s
+                                << false << u"-1.23%"_s;
     QTest::newRow("no holding priced")
-        << std::optional<double>() << false << QString() << QString();
+        << std::optional<double>() << false << QString() << QString() << false << u"-1.23%"_s;
     QTest::newRow("the day's value is out")
-        << std::optional<double>() << true << u"净值已更新"_s << QString();
+        << std::optional<double>() << true << u"净值已更新"_s << QString() << false << u"-1.23%"_s;
+    // Too new to have published a change: no "+0.00%".
+    QTest::newRow("no published change")
+        << std::optional(0.81567) << false << u"盘中估算"_s << u"0.8157"_s << true << u"--"_s;
 }
 
 void TestFundCard::summaryTexts()
@@ -80,7 +86,12 @@ void TestFundCard::summaryTexts()
     QFETCH(bool, navIsCurrent);
     QFETCH(QString, label);
     QFETCH(QString, estimate);
+    QFETCH(bool, changeMissing);
     FundDetail fund = fundWith(3);
+    if (changeMissing) {
+        fund.quote.navChangePct = 0;
+        fund.quote.navChangeMissing = true;
+    }
     fund.estNav = estNav;
     fund.estChangePct = estNav ? std::optional(0.42) : std::nullopt;
     fund.navIsCurrent = navIsCurrent;
@@ -88,7 +99,7 @@ void TestFundCard::summaryTexts()
     card.setFund(fund, {});
     const FundCard::SummaryTexts texts = card.summaryTexts();
     QCOMPARE(texts.value, u"0.8123"_s);
-    QCOMPARE(texts.change, u"-1.23%"_s);
+    QTEST(texts.change, "change");
     QCOMPARE(texts.date, u"净值日期 2024-06-03"_s);
     QCOMPARE(texts.estimateLabel, label);
     QCOMPARE(texts.estimateValue, estimate);

@@ -9,6 +9,8 @@ class TestStockTable : public QObject {
     Q_OBJECT
 private slots:
     void zebraOrder();
+    void figureTexts_data();
+    void figureTexts();
 };
 
 static QList<StockQuote> stocks(int n)
@@ -34,6 +36,28 @@ void TestStockTable::zebraOrder()
     QCOMPARE(image.pixelColor(145, image.height() - 2).rgba(), StockTable::rowBackground(3).rgba());
     QCOMPARE(StockTable::rowBackground(0), Palette::zebraDark());
     QCOMPARE(StockTable::rowBackground(1), Palette::zebraLight());
+}
+
+void TestStockTable::figureTexts_data()
+{
+    QTest::addColumn<StockQuote>("stock");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("traded") << StockQuote{u"600519"_s, u"贵州茅台"_s, 1258.99, 0.63, 5987570858.0}
+                            << QStringList{u"1258.99"_s, u"+0.63%"_s, u"59.9亿"_s};
+    QTest::newRow("flat, no turnover yet")
+        << StockQuote{u"600519"_s, u"贵州茅台"_s, 1251.11, 0.0, 0.0}
+        << QStringList{u"1251.11"_s, u"+0.00%"_s, u"0"_s};
+    QTest::newRow("suspended: no figures")
+        << StockQuote{u"600000"_s, u"浦发银行"_s, std::nullopt, std::nullopt, std::nullopt}
+        << QStringList{u"--"_s, u"--"_s, u"--"_s};
+}
+
+void TestStockTable::figureTexts()
+{
+    QFETCH(StockQuote, stock);
+    StockTable table;
+    table.setStocks({stocks(1).first(), stock});
+    QTEST(table.figureTexts(1), "texts");
 }
 
 QTEST_MAIN(TestStockTable)
