@@ -4,13 +4,14 @@
 #include "app/CycleSettings.h"
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
+#include "app/SingleInstance.h"
 #include "app/WatchReport.h"
 #include "config/Preferences.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/TrayApplication.h"
-#include "ui/panel/MainPanelView.h"
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/FormTextField.h"
+#include "ui/panel/MainPanelView.h"
 #include "ui/panel/SettingsView.h"
 #include "ui/panel/WatchAddForm.h"
 #include "update/UpdateChecker.h"
@@ -67,10 +68,13 @@ struct Mode {
     QString screenshotDir;
 };
 
+// The demo's settings, apart from the user's.
+const char* const kDemoScope = "quotara-demo";
+
 // Started before any origin is read, so every request goes to it.
 std::unique_ptr<SimProvider> startDemoProvider()
 {
-    Preferences::setScope(QStringLiteral("quotara-demo"));
+    Preferences::setScope(QString::fromLatin1(kDemoScope));
     auto provider = std::make_unique<SimProvider>(1);
     if (provider->listen() == 0) {
         std::fputs("quotara: the demo provider could not listen on 127.0.0.1\n", stderr);
@@ -265,10 +269,20 @@ int tray(int argc, char** argv, bool demo)
     app.setDesktopFileName(QStringLiteral("com.orlenby.quotara"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orlenby.quotara")));
     app.setQuitOnLastWindowClosed(false);
+    // One tray app per settings: a second launch (autostart, then a click in
+    // the menu) opens the running app's panel instead.
+    if (demo)
+        Preferences::setScope(QString::fromLatin1(kDemoScope));
+    SingleInstance instance(QDBusConnection::sessionBus(),
+                            SingleInstance::serviceName(Preferences::scope()),
+                            Preferences().fileName() + SingleInstance::lockSuffix);
+    if (instance.claim() != SingleInstance::Claim::first)
+        return 0;
     std::unique_ptr<SimProvider> provider;
     if (demo && !(provider = startDemoProvider()))
         return 1;
     TrayApplication quotara;
+    instance.serve(&quotara.panel(), [&quotara] { quotara.controller().showPanel(); });
     return app.exec();
 }
 

@@ -33,6 +33,11 @@ TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
 
 TrayApplication::~TrayApplication() = default;
 
+PanelHost& TrayApplication::panel()
+{
+    return *m_panel;
+}
+
 void TrayApplication::fallBackToWindow()
 {
     std::fputs("quotara: no system tray on this desktop; showing the panel as a window\n", stderr);

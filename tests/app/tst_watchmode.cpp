@@ -3,11 +3,15 @@
 #include "market/Format.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -44,6 +48,15 @@ public slots:
         protocolVersion = u"1.2"_s;
         return u"test server"_s;
     }
+};
+
+// Just enough of a StatusNotifierWatcher for the tray app to put its item
+// in, so that it has a tray and opens its panel only when asked.
+class TrayWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+public slots:
+    void RegisterStatusNotifierItem(const QString&) {}
 };
 
 // One run of the executable, its standard output collected line by line as
@@ -109,6 +122,8 @@ private slots:
     void commandLine();
     void ruleAddedMeanwhileSurvivesAFiring();
     void aCrossingSeenByTwoNotifiesOnce();
+    void secondLaunch_data();
+    void secondLaunch();
 
 private:
     static constexpr int intervalMs = 300;
@@ -127,11 +142,15 @@ private:
     QProcessEnvironment environment(const QDateTime& now) const;
     void storeRules(const QList<AlertRule>& rules) const;
     QList<AlertRule> storedRules() const;
+    bool onBus(const QString& service) const;
+    // The PanelVisible property of the app owning `service`.
+    bool panelVisible(const QString& service) const;
 
     SimFixture m_fixture;
     std::unique_ptr<QTemporaryDir> m_config;
     QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
     NotificationServer m_notifications;
+    TrayWatcher m_trayWatcher;
 };
 
 void TestWatchMode::initTestCase()
@@ -140,6 +159,9 @@ void TestWatchMode::initTestCase()
     QVERIFY(m_bus.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
                                  QDBusConnection::ExportAllSlots));
     QVERIFY(m_bus.registerService(u"org.freedesktop.Notifications"_s));
+    QVERIFY(m_bus.registerObject(u"/StatusNotifierWatcher"_s, &m_trayWatcher,
+                                 QDBusConnection::ExportAllSlots));
+    QVERIFY(m_bus.registerService(u"org.kde.StatusNotifierWatcher"_s));
 }
 
 void TestWatchMode::init()
@@ -213,6 +235,21 @@ QList<AlertRule> TestWatchMode::storedRules() const
     const QSettings stored(m_config->filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
     return AlertConfig::decode(stored.value(AlertConfig::key).toByteArray())
         .value_or(QList<AlertRule>());
+}
+
+bool TestWatchMode::onBus(const QString& service) const
+{
+    return m_bus.interface()->isServiceRegistered(service).value();
+}
+
+bool TestWatchMode::panelVisible(const QString& service) const
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        service, u"/com/orlenby/quotara"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << u"com.orlenby.quotara"_s << u"PanelVisible"_s;
+    const QDBusMessage reply = m_bus.call(get);
+    return reply.type() == QDBusMessage::ReplyMessage &&
+           reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
 }
 
 int TestWatchMode::goldQuoteRequests() const
@@ -431,6 +468,82 @@ void TestWatchMode::aCrossingSeenByTwoNotifiesOnce()
                              10000);
     QCOMPARE(m_notifications.summaries.size(), 1);
     QVERIFY(storedRules().value(0).triggered);
+}
+
+void TestWatchMode::secondLaunch_data()
+{
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<bool>("bus");
+    // "hands over": the second ends with 0 and the first opens its panel;
+    // "turned away": the second ends with 0 and says why;
+    // "runs": the second runs beside the first, which shows no panel.
+    QTest::addColumn<QString>("outcome");
+    const QStringList tray;
+    const QStringList demo{u"--demo"_s};
+    QTest::newRow("tray, tray") << tray << tray << true << u"hands over"_s;
+    QTest::newRow("demo, demo") << demo << demo << true << u"hands over"_s;
+    QTest::newRow("tray, tray, no bus") << tray << tray << false << u"turned away"_s;
+    QTest::newRow("tray, demo: settings of its own") << tray << demo << true << u"runs"_s;
+    QTest::newRow("tray, once") << tray << QStringList{u"--once"_s} << true << u"runs"_s;
+    QTest::newRow("tray, watch") << tray << QStringList{u"--watch"_s} << true << u"runs"_s;
+}
+
+void TestWatchMode::secondLaunch()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(bool, bus);
+    QFETCH(QString, outcome);
+    m_fixture.sim().setClock([this] { return m_open; });
+    QProcessEnvironment env = environment(m_open);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    if (!bus)
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + m_config->filePath(u"none"_s));
+    const bool demo = first.contains(u"--demo"_s);
+    const QString service = demo ? u"com.orlenby.quotara.demo"_s : u"com.orlenby.quotara"_s;
+    const QString lock = m_config->filePath(demo ? u"orlenby/quotara-demo.conf.instance-lock"_s
+                                                 : u"orlenby/quotara.conf.instance-lock"_s);
+    const auto lockHolder = [&lock] {
+        qint64 pid = 0;
+        QLockFile(lock).getLockInfo(&pid, nullptr, nullptr);
+        return pid;
+    };
+
+    auto app = std::make_unique<Launch>(env, first);
+    QTRY_VERIFY_WITH_TIMEOUT(app->running() && lockHolder() == app->process().processId(), 10000);
+    if (bus) {
+        QTRY_VERIFY(onBus(service));
+        QVERIFY(!panelVisible(service));
+    }
+
+    auto later = std::make_unique<Launch>(env, second);
+    if (outcome == u"runs"_s) {
+        if (second.contains(u"--demo"_s))
+            QTRY_VERIFY_WITH_TIMEOUT(onBus(u"com.orlenby.quotara.demo"_s), 10000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(!later->lines.isEmpty(), 10000); // its JSON line
+        QVERIFY(!panelVisible(service));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!later->running(), 10000);
+        QCOMPARE(later->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later->process().exitCode(), 0);
+        QVERIFY(later->lines.isEmpty());
+        const QString errors = QString::fromUtf8(later->process().readAllStandardError());
+        if (outcome == u"hands over"_s) {
+            QTRY_VERIFY(panelVisible(service));
+        } else {
+            QVERIFY2(errors.contains(u"quotara: already running (process %1)"_s.arg(
+                         app->process().processId())),
+                     qPrintable(errors));
+        }
+    }
+    QVERIFY(app->running());
+    later.reset();
+    app.reset();
+    // The next case starts with the names free.
+    if (bus)
+        QTRY_VERIFY(!onBus(service) && !onBus(u"com.orlenby.quotara.demo"_s));
 }
 
 QTEST_GUILESS_MAIN(TestWatchMode)
