@@ -512,20 +512,26 @@ void MenuBarController::checkAlerts()
 {
     const AlertEngine::Values values =
         AlertEngine::extractValues(m_gold, m_answeredSectors, m_funds);
-    const AlertEngine::Decisions decisions = AlertEngine::checkAll(m_alertConfig->rules(), values);
+    // A copy: each change below re-reads the stored list, which another
+    // process may have changed since.
+    const QList<AlertRule> rules = m_alertConfig->rules();
+    const AlertEngine::Decisions decisions = AlertEngine::checkAll(rules, values);
     m_lastFired.clear();
     m_lastReset.clear();
     for (int index : decisions.trigger) {
-        const AlertRule rule = m_alertConfig->rules().value(index);
+        const AlertRule& rule = rules[index];
+        // Another Quotara process may have seen the same crossing: whichever
+        // stores it first notifies.
+        if (!m_alertConfig->markTriggeredIfArmed(rule.id, m_now()))
+            continue;
         const auto value = values.constFind(AlertEngine::ruleKey(rule));
         if (value != values.constEnd() && m_notifier)
             m_notifier->sendNotification(rule, value.value());
-        m_alertConfig->updateStatus(index, true);
         m_lastFired.append(rule.id);
     }
     for (int index : decisions.reset) {
-        m_lastReset.append(m_alertConfig->rules().value(index).id);
-        m_alertConfig->updateStatus(index, false);
+        if (m_alertConfig->rearmIfTriggered(rules[index].id))
+            m_lastReset.append(rules[index].id);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
 #include "app/PanelPlacement.h"
+#include "app/SingleInstance.h"
 #include "app/WatchReport.h"
 #include "config/Preferences.h"
 #include "market/Log.h"
@@ -70,6 +71,9 @@ struct Mode {
     QString screenshotDir;
 };
 
+// The demo's settings, apart from the user's.
+const char* const kDemoScope = "quotara-demo";
+
 // Started before any origin is read, so every request goes to it.
 // In the command-line modes standard output carries the JSON alone.
 void logFailure(const QString& line)
@@ -79,7 +83,7 @@ void logFailure(const QString& line)
 
 std::unique_ptr<SimProvider> startDemoProvider()
 {
-    Preferences::setScope(QStringLiteral("quotara-demo"));
+    Preferences::setScope(QString::fromLatin1(kDemoScope));
     auto provider = std::make_unique<SimProvider>(1);
     if (provider->listen() == 0) {
         qCWarning(quotaraLog, "the demo provider could not listen on 127.0.0.1");
@@ -282,10 +286,20 @@ int tray(int argc, char** argv, bool demo)
     app.setDesktopFileName(QStringLiteral("com.orlenby.quotara"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orlenby.quotara")));
     app.setQuitOnLastWindowClosed(false);
+    // One tray app per settings: a second launch (autostart, then a click in
+    // the menu) opens the running app's panel instead.
+    if (demo)
+        Preferences::setScope(QString::fromLatin1(kDemoScope));
+    SingleInstance instance(QDBusConnection::sessionBus(),
+                            SingleInstance::serviceName(Preferences::scope()),
+                            Preferences().fileName() + SingleInstance::lockSuffix);
+    if (instance.claim() != SingleInstance::Claim::first)
+        return 0;
     std::unique_ptr<SimProvider> provider;
     if (demo && !(provider = startDemoProvider()))
         return 1;
     TrayApplication quotara;
+    instance.serve(&quotara.panel(), [&quotara] { quotara.controller().showPanel(); });
     return app.exec();
 }
 

@@ -1,9 +1,14 @@
 #include "AlertConfig.h"
 
+#include "ListMerge.h"
 #include "OrderedJson.h"
+#include "SettingsLock.h"
+#include "SettingsWatcher.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+
+#include <algorithm>
 
 namespace {
 
@@ -22,21 +27,21 @@ AlertRule goldTier(const char* id, AlertDirection direction, double threshold, Q
                      .fundMetric = std::nullopt};
 }
 
+// The first rule with that id.
+QList<AlertRule>::iterator findRule(QList<AlertRule>& rules, const QString& id)
+{
+    return std::find_if(rules.begin(), rules.end(), [&](const AlertRule& r) { return r.id == id; });
+}
+
 } // namespace
 
 AlertConfig::AlertConfig(QObject* parent, Clock now) : QObject(parent), m_now(std::move(now))
 {
     if (!m_now)
         m_now = [] { return QDateTime::currentDateTimeUtc(); };
-    const auto stored = m_preferences.data(key);
-    if (stored) {
-        if (auto rules = decode(*stored)) {
-            m_rules = std::move(*rules);
-            return;
-        }
-        m_unreadable = stored;
-    }
-    m_rules = defaultRules();
+    m_rules = read().rules;
+    m_watcher = new SettingsWatcher(m_preferences.fileName(), this);
+    connect(m_watcher, &SettingsWatcher::changed, this, &AlertConfig::reload);
 }
 
 const QList<AlertRule>& AlertConfig::defaultRules()
@@ -82,65 +87,129 @@ std::optional<QList<AlertRule>> AlertConfig::decode(const QByteArray& bytes)
     return rules;
 }
 
-void AlertConfig::changed()
+AlertConfig::Stored AlertConfig::read() const
 {
-    if (const auto bytes = encode(m_rules)) {
-        // An unreadable stored list is kept aside before it is overwritten.
-        if (m_unreadable) {
-            m_preferences.setData(key + QStringLiteral(".unreadable"), *m_unreadable);
-            m_unreadable.reset();
+    const auto stored = m_preferences.data(key);
+    if (!stored)
+        return {defaultRules(), std::nullopt};
+    if (auto rules = decode(*stored))
+        return {std::move(*rules), std::nullopt};
+    return {defaultRules(), stored};
+}
+
+void AlertConfig::modify(const std::function<bool(QList<AlertRule>&)>& change)
+{
+    QList<AlertRule> rules;
+    bool changed = false;
+    {
+        const SettingsLock lock(m_preferences.fileName());
+        m_preferences.reload();
+        Stored stored = read();
+        rules = std::move(stored.rules);
+        changed = change(rules);
+        if (changed) {
+            if (const auto bytes = encode(rules)) {
+                // An unreadable stored list is kept aside before it is overwritten.
+                if (stored.unreadable)
+                    m_preferences.setData(key + QStringLiteral(".unreadable"), *stored.unreadable);
+                m_preferences.setData(key, *bytes);
+            }
         }
-        m_preferences.setData(key, *bytes);
     }
+    // Signalled once the lock is released: whoever listens may well write.
+    if (!changed) {
+        show(std::move(rules));
+        return;
+    }
+    m_rules = std::move(rules);
     emit rulesChanged();
+}
+
+void AlertConfig::show(QList<AlertRule> rules)
+{
+    if (rules == m_rules)
+        return;
+    m_rules = std::move(rules);
+    emit rulesChanged();
+}
+
+void AlertConfig::reload()
+{
+    m_preferences.reload();
+    show(read().rules);
+}
+
+QList<AlertRule> AlertConfig::merge(const QList<AlertRule>& base, const QList<AlertRule>& ours,
+                                    const QList<AlertRule>& theirs)
+{
+    return ListMerge::byKey(base, ours, theirs, [](const AlertRule& r) { return r.id; });
 }
 
 void AlertConfig::setRules(QList<AlertRule> rules)
 {
-    m_rules = std::move(rules);
-    changed();
+    const QList<AlertRule> base = m_rules;
+    modify([&](QList<AlertRule>& stored) {
+        stored = merge(base, rules, stored);
+        return true;
+    });
 }
 
 void AlertConfig::add(const AlertRule& rule)
 {
-    m_rules.append(rule);
-    changed();
+    modify([&](QList<AlertRule>& stored) {
+        stored.append(rule);
+        return true;
+    });
 }
 
 void AlertConfig::remove(const AlertRule& rule)
 {
-    m_rules.removeIf([&](const AlertRule& r) { return r.id == rule.id; });
-    changed();
+    modify([&](QList<AlertRule>& stored) {
+        stored.removeIf([&](const AlertRule& r) { return r.id == rule.id; });
+        return true;
+    });
 }
 
 void AlertConfig::update(const AlertRule& rule)
 {
-    for (AlertRule& r : m_rules) {
-        if (r.id == rule.id) {
-            r = rule;
-            changed();
-            return;
-        }
-    }
+    modify([&](QList<AlertRule>& stored) {
+        const auto it = findRule(stored, rule.id);
+        if (it == stored.end())
+            return false;
+        *it = rule;
+        return true;
+    });
 }
 
 void AlertConfig::toggle(const AlertRule& rule)
 {
-    for (AlertRule& r : m_rules) {
-        if (r.id == rule.id) {
-            r.enabled = !r.enabled;
-            changed();
-            return;
-        }
-    }
+    // The switch goes where the user saw it go, whatever another process
+    // did with it meanwhile.
+    const auto shown = findRule(m_rules, rule.id);
+    if (shown == m_rules.end())
+        return;
+    const bool enabled = !shown->enabled;
+    modify([&](QList<AlertRule>& stored) {
+        const auto it = findRule(stored, rule.id);
+        if (it == stored.end())
+            return false;
+        it->enabled = enabled;
+        return true;
+    });
 }
 
 void AlertConfig::setAllEnabled(bool enabled)
 {
-    const qsizetype count = m_rules.size();
-    for (qsizetype i = 0; i < count; ++i) {
-        m_rules[i].enabled = enabled;
-        changed();
+    reload();
+    const QList<AlertRule> rules = m_rules;
+    for (const AlertRule& rule : rules) {
+        modify([&](QList<AlertRule>& stored) {
+            for (AlertRule& r : stored) {
+                if (r.id == rule.id)
+                    r.enabled = enabled;
+            }
+            return true;
+        });
     }
 }
 
@@ -148,9 +217,44 @@ void AlertConfig::updateStatus(int index, bool triggered)
 {
     if (index < 0 || index >= m_rules.size())
         return;
-    if (triggered)
-        m_rules[index].markTriggered(m_now());
-    else
-        m_rules[index].reset();
-    changed();
+    const QString id = m_rules[index].id;
+    const QDateTime now = m_now();
+    modify([&](QList<AlertRule>& stored) {
+        const auto it = findRule(stored, id);
+        if (it == stored.end())
+            return false;
+        if (triggered)
+            it->markTriggered(now);
+        else
+            it->reset();
+        return true;
+    });
+}
+
+bool AlertConfig::markTriggeredIfArmed(const QString& ruleId, const QDateTime& at)
+{
+    bool marked = false;
+    modify([&](QList<AlertRule>& stored) {
+        const auto it = findRule(stored, ruleId);
+        if (it == stored.end() || !it->enabled || it->triggered)
+            return false;
+        it->markTriggered(at);
+        marked = true;
+        return true;
+    });
+    return marked;
+}
+
+bool AlertConfig::rearmIfTriggered(const QString& ruleId)
+{
+    bool rearmed = false;
+    modify([&](QList<AlertRule>& stored) {
+        const auto it = findRule(stored, ruleId);
+        if (it == stored.end() || !it->triggered)
+            return false;
+        it->reset();
+        rearmed = true;
+        return true;
+    });
+    return rearmed;
 }

@@ -5,8 +5,14 @@
 
 #include <QObject>
 
-// Keeps the watch list, loaded once from the preferences store and written
-// back after every change.
+#include <functional>
+
+class SettingsWatcher;
+
+// Keeps the watch list, shared with every other Quotara process of the same
+// settings: each change re-reads the stored record under the store's lock,
+// applies only this change and writes it back, and what another process
+// wrote is loaded as soon as the file changes.
 class ConfigStore : public QObject {
     Q_OBJECT
 public:
@@ -15,7 +21,10 @@ public:
     explicit ConfigStore(QObject* parent = nullptr);
 
     const WatchConfig& config() const { return m_config; }
-    // Replaces the whole record and writes it.
+    // Writes `config` as it is when the stored record is still the one this
+    // process last saw; otherwise applies only what differs between the two
+    // (boards and funds added, removed or renamed, the tray's source) to
+    // what another process stored meanwhile.
     void setConfig(WatchConfig config);
 
     // Appends unless a board with the same code is listed (names are not compared).
@@ -25,14 +34,30 @@ public:
     void addFund(const FundConfig& fund);
     void removeFund(const FundConfig& fund);
 
+    // Loads the stored record again; configChanged() when it differs from
+    // what was shown.
+    void reload();
+
+    // The three-way merge behind setConfig(): `ours` is what this process
+    // made of `base`, `theirs` what is stored now.
+    static WatchConfig merge(const WatchConfig& base, const WatchConfig& ours,
+                             const WatchConfig& theirs);
+
 signals:
     void configChanged();
 
 private:
-    void save();
+    struct Stored {
+        WatchConfig config;                   // the defaults when nothing readable is stored
+        std::optional<QByteArray> unreadable; // bytes that did not read
+    };
+    Stored read() const;
+    // Re-reads the record under the lock and hands it to `change`, which
+    // edits it and says whether to write it.
+    void modify(const std::function<bool(WatchConfig&)>& change);
+    void show(WatchConfig config);
 
     Preferences m_preferences;
     WatchConfig m_config;
-    // Bytes that could not be read at start; kept aside before the first write.
-    std::optional<QByteArray> m_unreadable;
+    SettingsWatcher* m_watcher = nullptr;
 };

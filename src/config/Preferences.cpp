@@ -1,5 +1,7 @@
 #include "Preferences.h"
 
+#include "SettingsLock.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +13,23 @@ QString& scopeName()
 {
     static QString name = QStringLiteral("quotara");
     return name;
+}
+
+// QSettings notices that another process wrote the file by its size and
+// modification time (in milliseconds), and on many systems file times
+// advance by clock ticks of several milliseconds. A write of the same size within the tick of the
+// one before would go unnoticed: the reader would keep what it had, and put it back at its own next
+// write. So each write leaves the file newer than the last one.
+void keepTimesIncreasing(const QString& file, const QDateTime& previous)
+{
+    if (!previous.isValid())
+        return;
+    const QFileInfo written(file);
+    if (!written.exists() || written.lastModified() > previous)
+        return;
+    QFile touched(file);
+    if (touched.open(QIODevice::ReadOnly))
+        touched.setFileTime(previous.addMSecs(1), QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -34,7 +53,29 @@ Preferences::Preferences()
     if (!checked.contains(file)) {
         checked.insert(file);
         removeAbandonedLock(file + QStringLiteral(".lock"));
+        removeAbandonedLock(file + SettingsLock::suffix);
     }
+}
+
+QString Preferences::fileName() const
+{
+    return m_settings.fileName();
+}
+
+void Preferences::reload()
+{
+    m_settings.sync();
+}
+
+void Preferences::write(const std::function<void(QSettings&)>& change)
+{
+    const QString file = m_settings.fileName();
+    const SettingsLock lock(file);
+    const QFileInfo before(file);
+    const QDateTime previous = before.exists() ? before.lastModified() : QDateTime();
+    change(m_settings);
+    m_settings.sync();
+    keepTimesIncreasing(file, previous);
 }
 
 bool Preferences::removeAbandonedLock(const QString& lockPath)
@@ -42,8 +83,9 @@ bool Preferences::removeAbandonedLock(const QString& lockPath)
     // A writer killed between creating its lock file and writing its process
     // id into it leaves the file empty. Qt then cannot tell that the owner is
     // gone and waits for the lock to age 30 s, on every write, freezing the
-    // app after a restart. A live writer fills the file within microseconds,
-    // so an empty one older than a second is abandoned.
+    // app after a restart; SettingsLock's file alike. A live writer fills
+    // the file within microseconds, so an empty one older than a second is
+    // abandoned.
     const QFileInfo info(lockPath);
     if (!info.exists() || info.size() != 0)
         return false;
@@ -61,8 +103,7 @@ std::optional<QByteArray> Preferences::data(const QString& key) const
 
 void Preferences::setData(const QString& key, const QByteArray& bytes)
 {
-    m_settings.setValue(key, bytes);
-    m_settings.sync();
+    write([&](QSettings& settings) { settings.setValue(key, bytes); });
 }
 
 std::optional<QString> Preferences::string(const QString& key) const
@@ -75,8 +116,7 @@ std::optional<QString> Preferences::string(const QString& key) const
 
 void Preferences::setString(const QString& key, const QString& value)
 {
-    m_settings.setValue(key, value);
-    m_settings.sync();
+    write([&](QSettings& settings) { settings.setValue(key, value); });
 }
 
 std::optional<bool> Preferences::boolean(const QString& key) const
@@ -89,8 +129,7 @@ std::optional<bool> Preferences::boolean(const QString& key) const
 
 void Preferences::setBoolean(const QString& key, bool value)
 {
-    m_settings.setValue(key, value);
-    m_settings.sync();
+    write([&](QSettings& settings) { settings.setValue(key, value); });
 }
 
 bool Preferences::contains(const QString& key) const
@@ -100,6 +139,5 @@ bool Preferences::contains(const QString& key) const
 
 void Preferences::remove(const QString& key)
 {
-    m_settings.remove(key);
-    m_settings.sync();
+    write([&](QSettings& settings) { settings.remove(key); });
 }

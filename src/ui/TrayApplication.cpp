@@ -32,6 +32,11 @@ TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
 
 TrayApplication::~TrayApplication() = default;
 
+PanelHost& TrayApplication::panel()
+{
+    return *m_panel;
+}
+
 void TrayApplication::fallBackToWindow()
 {
     qCWarning(quotaraLog, "no system tray on this desktop; showing the panel as a window");

@@ -9,6 +9,7 @@ class DesktopStatusItem;
 class FreedesktopNotifications;
 class MenuBarController;
 class NotificationChannel;
+class PanelHost;
 class PanelWindow;
 
 // The running tray app: the controller with its status item, panel window
@@ -20,6 +21,7 @@ public:
     ~TrayApplication() override;
 
     MenuBarController& controller() { return *m_controller; }
+    PanelHost& panel();
 
 private:
     // Nothing to show the status item ever appeared: say so and keep the app

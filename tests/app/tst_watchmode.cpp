@@ -3,11 +3,15 @@
 #include "market/Format.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
@@ -46,6 +50,58 @@ public slots:
     }
 };
 
+// Just enough of a StatusNotifierWatcher for the tray app to put its item
+// in, so that it has a tray and opens its panel only when asked.
+class TrayWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+public slots:
+    void RegisterStatusNotifierItem(const QString&) {}
+};
+
+// One run of the executable, its standard output collected line by line as
+// it comes (the test's event loop must run for that, as it must for the
+// provider); killed when it goes, if still running.
+class Launch {
+public:
+    Launch(const QProcessEnvironment& env, const QStringList& arguments)
+    {
+        m_process.setProcessEnvironment(env);
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] {
+            m_pending += m_process.readAllStandardOutput();
+            qsizetype end;
+            while ((end = m_pending.indexOf('\n')) >= 0) {
+                lines << m_pending.left(end);
+                m_pending.remove(0, end + 1);
+            }
+        });
+        m_process.start(QStringLiteral(QUOTARA_EXECUTABLE), arguments);
+    }
+    ~Launch()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    QProcess& process() { return m_process; }
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
+    // Lines of --watch whose cycle succeeded ("up" or "down").
+    int goodCycles() const
+    {
+        int count = 0;
+        for (const QByteArray& line : lines) {
+            const QString cls = QJsonDocument::fromJson(line).object().value(u"class"_s).toString();
+            count += cls == u"up"_s || cls == u"down"_s;
+        }
+        return count;
+    }
+
+    QList<QByteArray> lines;
+
+private:
+    QProcess m_process;
+    QByteArray m_pending;
+};
+
 // `quotara --watch` read the way a status bar reads it: line by line from a
 // pipe, against the simulated provider of this process. The watcher's clock
 // is set with QUOTARA_NOW so that a market is open (or not) whatever the day
@@ -64,6 +120,10 @@ private slots:
     void alertsNotify();
     void commandLine_data();
     void commandLine();
+    void ruleAddedMeanwhileSurvivesAFiring();
+    void aCrossingSeenByTwoNotifiesOnce();
+    void secondLaunch_data();
+    void secondLaunch();
 
 private:
     static constexpr int intervalMs = 300;
@@ -77,12 +137,21 @@ private:
     QList<QByteArray> watch(const QStringList& arguments, const QDateTime& now, int lines,
                             std::chrono::milliseconds linger = {});
     int goldQuoteRequests() const;
+    // What every launch gets: the provider's origins, the settings of this
+    // case, the clock and the short cycle.
+    QProcessEnvironment environment(const QDateTime& now) const;
+    void storeRules(const QList<AlertRule>& rules) const;
+    QList<AlertRule> storedRules() const;
+    bool onBus(const QString& service) const;
+    // The PanelVisible property of the app owning `service`.
+    bool panelVisible(const QString& service) const;
 
     SimFixture m_fixture;
     QByteArray m_stderr; // what the last watch() wrote to standard error
     std::unique_ptr<QTemporaryDir> m_config;
     QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
     NotificationServer m_notifications;
+    TrayWatcher m_trayWatcher;
 };
 
 void TestWatchMode::initTestCase()
@@ -91,6 +160,9 @@ void TestWatchMode::initTestCase()
     QVERIFY(m_bus.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
                                  QDBusConnection::ExportAllSlots));
     QVERIFY(m_bus.registerService(u"org.freedesktop.Notifications"_s));
+    QVERIFY(m_bus.registerObject(u"/StatusNotifierWatcher"_s, &m_trayWatcher,
+                                 QDBusConnection::ExportAllSlots));
+    QVERIFY(m_bus.registerService(u"org.kde.StatusNotifierWatcher"_s));
 }
 
 void TestWatchMode::init()
@@ -112,14 +184,7 @@ QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDate
 {
     m_fixture.sim().setClock([now] { return now; });
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        env.insert(QString::fromLatin1(variable), m_fixture.origin());
-    env.insert(u"XDG_CONFIG_HOME"_s, m_config->path());
-    env.insert(u"QUOTARA_REFRESH_MS"_s, QString::number(intervalMs));
-    env.insert(u"QUOTARA_NOW"_s, now.toString(Qt::ISODate));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(environment(now));
 
     QList<QByteArray> received;
     QByteArray pending;
@@ -146,6 +211,47 @@ QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDate
     if (!pending.isEmpty())
         received << pending; // a line cut short: the callers see it fail to parse
     return received;
+}
+
+QProcessEnvironment TestWatchMode::environment(const QDateTime& now) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
+                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+        env.insert(QString::fromLatin1(variable), m_fixture.origin());
+    env.insert(u"XDG_CONFIG_HOME"_s, m_config->path());
+    env.insert(u"QUOTARA_REFRESH_MS"_s, QString::number(intervalMs));
+    env.insert(u"QUOTARA_NOW"_s, now.toString(Qt::ISODate));
+    return env;
+}
+
+void TestWatchMode::storeRules(const QList<AlertRule>& rules) const
+{
+    QSettings stored(m_config->filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
+    stored.setValue(AlertConfig::key, *AlertConfig::encode(rules));
+    stored.sync();
+}
+
+QList<AlertRule> TestWatchMode::storedRules() const
+{
+    const QSettings stored(m_config->filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
+    return AlertConfig::decode(stored.value(AlertConfig::key).toByteArray())
+        .value_or(QList<AlertRule>());
+}
+
+bool TestWatchMode::onBus(const QString& service) const
+{
+    return m_bus.interface()->isServiceRegistered(service).value();
+}
+
+bool TestWatchMode::panelVisible(const QString& service) const
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        service, u"/com/orlenby/quotara"_s, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
+    get << u"com.orlenby.quotara"_s << u"PanelVisible"_s;
+    const QDBusMessage reply = m_bus.call(get);
+    return reply.type() == QDBusMessage::ReplyMessage &&
+           reply.arguments().value(0).value<QDBusVariant>().variant().toBool();
 }
 
 int TestWatchMode::goldQuoteRequests() const
@@ -261,9 +367,7 @@ void TestWatchMode::alertsNotify()
     AlertRule rule = AlertConfig::defaultRules().first();
     rule.id = u"gold-any"_s;
     rule.threshold = 1; // any price is above it
-    QSettings stored(m_config->filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
-    stored.setValue(AlertConfig::key, *AlertConfig::encode({rule}));
-    stored.sync();
+    storeRules({rule});
 
     const QList<QByteArray> lines = watch({}, open ? m_open : m_closed, 2);
     QCOMPARE(lines.size(), 2);
@@ -305,6 +409,147 @@ void TestWatchMode::commandLine()
     QCOMPARE(process.exitCode(), 2);
     QVERIFY(process.readAllStandardOutput().isEmpty());
     QCOMPARE(m_fixture.sim().requests().size(), 0);
+}
+
+// `--once` loads the rules, and while it fetches, another process adds a
+// rule. The crossing it then stores keeps that rule.
+void TestWatchMode::ruleAddedMeanwhileSurvivesAFiring()
+{
+    AlertRule fires = AlertConfig::defaultRules().first();
+    fires.id = u"gold-any"_s;
+    fires.threshold = 1; // any price is above it
+    AlertRule added = fires;
+    added.id = u"added-meanwhile"_s;
+    added.threshold = 1e9; // never reached
+    storeRules({fires});
+    m_fixture.sim().setClock([this] { return m_open; });
+
+    // Its first request means it has loaded what is stored.
+    bool written = false;
+    QObject context;
+    connect(&m_fixture.sim(), &SimProvider::requestReceived, &context, [&] {
+        if (!written)
+            storeRules({fires, added});
+        written = true;
+    });
+    Launch once(environment(m_open), {u"--once"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(!once.running(), 20000);
+    QCOMPARE(once.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(once.process().exitCode(), 0);
+    QVERIFY(written);
+
+    const QList<AlertRule> rules = storedRules();
+    QCOMPARE(rules.size(), 2);
+    QCOMPARE(rules[0].id, fires.id);
+    QVERIFY(rules[0].triggered);
+    QCOMPARE(rules[1], added);
+    QTRY_COMPARE(m_notifications.summaries, QStringList{fires.targetName + u" 到价提醒"_s});
+}
+
+// Two watchers load the same armed rule; while the provider fails they
+// evaluate nothing. Then both see the price above the threshold: one
+// notification, from whichever stores the crossing first.
+void TestWatchMode::aCrossingSeenByTwoNotifiesOnce()
+{
+    AlertRule rule = AlertConfig::defaultRules().first();
+    rule.id = u"gold-any"_s;
+    rule.threshold = 1;
+    storeRules({rule});
+    m_fixture.sim().setClock([this] { return m_open; });
+    const int fault = m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::status(500),
+                                               u"secids=113.aum"_s);
+    Launch first(environment(m_open), {u"--watch"_s});
+    Launch second(environment(m_open), {u"--watch"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(!first.lines.isEmpty() && !second.lines.isEmpty(), 10000);
+    QCOMPARE(first.goodCycles() + second.goodCycles(), 0);
+    QVERIFY(m_notifications.summaries.isEmpty());
+
+    m_fixture.sim().removeFault(fault);
+    QTRY_VERIFY_WITH_TIMEOUT(first.goodCycles() > 0 && second.goodCycles() > 0, 10000);
+    QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
+    // Another cycle of each, the price still above: still the one.
+    const int firstSeen = first.goodCycles();
+    const int secondSeen = second.goodCycles();
+    QTRY_VERIFY_WITH_TIMEOUT(first.goodCycles() > firstSeen && second.goodCycles() > secondSeen,
+                             10000);
+    QCOMPARE(m_notifications.summaries.size(), 1);
+    QVERIFY(storedRules().value(0).triggered);
+}
+
+void TestWatchMode::secondLaunch_data()
+{
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<bool>("bus");
+    // "hands over": the second ends with 0 and the first opens its panel;
+    // "turned away": the second ends with 0 and says why;
+    // "runs": the second runs beside the first, which shows no panel.
+    QTest::addColumn<QString>("outcome");
+    const QStringList tray;
+    const QStringList demo{u"--demo"_s};
+    QTest::newRow("tray, tray") << tray << tray << true << u"hands over"_s;
+    QTest::newRow("demo, demo") << demo << demo << true << u"hands over"_s;
+    QTest::newRow("tray, tray, no bus") << tray << tray << false << u"turned away"_s;
+    QTest::newRow("tray, demo: settings of its own") << tray << demo << true << u"runs"_s;
+    QTest::newRow("tray, once") << tray << QStringList{u"--once"_s} << true << u"runs"_s;
+    QTest::newRow("tray, watch") << tray << QStringList{u"--watch"_s} << true << u"runs"_s;
+}
+
+void TestWatchMode::secondLaunch()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(bool, bus);
+    QFETCH(QString, outcome);
+    m_fixture.sim().setClock([this] { return m_open; });
+    QProcessEnvironment env = environment(m_open);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    if (!bus)
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + m_config->filePath(u"none"_s));
+    const bool demo = first.contains(u"--demo"_s);
+    const QString service = demo ? u"com.orlenby.quotara.demo"_s : u"com.orlenby.quotara"_s;
+    const QString lock = m_config->filePath(demo ? u"orlenby/quotara-demo.conf.instance-lock"_s
+                                                 : u"orlenby/quotara.conf.instance-lock"_s);
+    const auto lockHolder = [&lock] {
+        qint64 pid = 0;
+        QLockFile(lock).getLockInfo(&pid, nullptr, nullptr);
+        return pid;
+    };
+
+    auto app = std::make_unique<Launch>(env, first);
+    QTRY_VERIFY_WITH_TIMEOUT(app->running() && lockHolder() == app->process().processId(), 10000);
+    if (bus) {
+        QTRY_VERIFY(onBus(service));
+        QVERIFY(!panelVisible(service));
+    }
+
+    auto later = std::make_unique<Launch>(env, second);
+    if (outcome == u"runs"_s) {
+        if (second.contains(u"--demo"_s))
+            QTRY_VERIFY_WITH_TIMEOUT(onBus(u"com.orlenby.quotara.demo"_s), 10000);
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(!later->lines.isEmpty(), 10000); // its JSON line
+        QVERIFY(!panelVisible(service));
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!later->running(), 10000);
+        QCOMPARE(later->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later->process().exitCode(), 0);
+        QVERIFY(later->lines.isEmpty());
+        const QString errors = QString::fromUtf8(later->process().readAllStandardError());
+        if (outcome == u"hands over"_s) {
+            QTRY_VERIFY(panelVisible(service));
+        } else {
+            QVERIFY2(errors.contains(u"quotara: already running (process %1)"_s.arg(
+                         app->process().processId())),
+                     qPrintable(errors));
+        }
+    }
+    QVERIFY(app->running());
+    later.reset();
+    app.reset();
+    // The next case starts with the names free.
+    if (bus)
+        QTRY_VERIFY(!onBus(service) && !onBus(u"com.orlenby.quotara.demo"_s));
 }
 
 QTEST_GUILESS_MAIN(TestWatchMode)

@@ -1,5 +1,12 @@
-// Writes the watch list and the rule list over and over, alternating between
-// two known values of each, until it is killed. Used by tst_settingskill.
+// A second process on the same settings, for tst_settingskill. Without
+// arguments it writes the watch list and the rule list over and over,
+// alternating between two known values of each, until it is killed. With
+// "serve" it loads both stores, says "ready" and then runs the edits it is
+// sent on standard input (StoreCommands), one line each, answering each on
+// standard output. Between edits it waits on its input and runs no event
+// loop, so what it shows stays what it loaded, as in a process that has not
+// looked at the file since.
+#include "StoreCommands.h"
 #include "StormValues.h"
 #include "config/AlertConfig.h"
 #include "config/ConfigStore.h"
@@ -7,10 +14,14 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
 
-int main(int argc, char** argv)
+namespace {
+
+int storm()
 {
-    QCoreApplication app(argc, argv);
     ConfigStore store;
     AlertConfig alerts;
     for (unsigned i = 0;; ++i) {
@@ -23,4 +34,29 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         }
     }
+}
+
+int serve()
+{
+    ConfigStore store;
+    AlertConfig alerts;
+    std::puts("ready");
+    std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const QString answer = StoreCommands::run(store, alerts, QString::fromStdString(line));
+        std::puts(answer.toUtf8().constData());
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "serve") == 0)
+        return serve();
+    return storm();
 }

@@ -20,6 +20,10 @@ private slots:
     void updateStatus();
     void firedStateSurvivesARestart();
     void unencodableListIsNotWritten();
+    void merge_data();
+    void merge();
+    void firedStateChanges_data();
+    void firedStateChanges();
 };
 
 static QByteArray stored()
@@ -40,6 +44,42 @@ static AlertRule rule(const QString& id, double threshold = 1)
                      .triggered = false,
                      .triggeredAt = {},
                      .fundMetric = {}};
+}
+
+// Rules written compactly: "a b:5 c* d!" is rule a, rule b with threshold 5,
+// rule c fired, rule d switched off.
+static QList<AlertRule> rulesFrom(const QString& text)
+{
+    QList<AlertRule> rules;
+    for (QString token : text.split(u' ', Qt::SkipEmptyParts)) {
+        AlertRule r = rule(QString());
+        if (token.endsWith(u'!')) {
+            r.enabled = false;
+            token.chop(1);
+        }
+        if (token.endsWith(u'*')) {
+            r.markTriggered(QDateTime::fromSecsSinceEpoch(1'780'000'000));
+            token.chop(1);
+        }
+        r.id = token.section(u':', 0, 0);
+        if (token.contains(u':'))
+            r.threshold = token.section(u':', 1).toDouble();
+        rules.append(r);
+    }
+    return rules;
+}
+
+static QString textOf(const QList<AlertRule>& rules)
+{
+    QStringList tokens;
+    for (const AlertRule& r : rules) {
+        QString token = r.id;
+        if (r.threshold != 1)
+            token += u':' + QString::number(r.threshold);
+        tokens.append(token + (r.triggered ? u"*"_s : QString()) +
+                      (r.enabled ? QString() : u"!"_s));
+    }
+    return tokens.join(u' ');
 }
 
 void TestAlertConfig::firstStartHasTheFiveTiers()
@@ -191,6 +231,90 @@ void TestAlertConfig::unencodableListIsNotWritten()
     config.add(rule(u"nan"_s, std::numeric_limits<double>::quiet_NaN()));
     QCOMPARE(config.rules().size(), 7);
     QCOMPARE(stored(), before); // the previous list stays in place
+}
+
+void TestAlertConfig::merge_data()
+{
+    // `ours` is what this process made of `base`; `theirs` is what another
+    // process stored meanwhile.
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("ours");
+    QTest::addColumn<QString>("theirs");
+    QTest::addColumn<QString>("merged");
+    QTest::newRow("nothing stored meanwhile: ours, order and all")
+        << u"a b"_s << u"b a:3 c"_s << u"a b"_s << u"b a:3 c"_s;
+    QTest::newRow("added here, after what was added there")
+        << u"a"_s << u"a x"_s << u"a y"_s << u"a y x"_s;
+    QTest::newRow("removed here") << u"a b"_s << u"a"_s << u"a b y"_s << u"a y"_s;
+    QTest::newRow("changed here, fired there: ours")
+        << u"a b"_s << u"a b:5"_s << u"a* b"_s << u"a* b:5"_s;
+    QTest::newRow("changed in both: ours") << u"a b"_s << u"a b:5"_s << u"a b:7"_s << u"a b:5"_s;
+    QTest::newRow("changed here, removed there: stays removed")
+        << u"a b"_s << u"a b:5"_s << u"a"_s << u"a"_s;
+    QTest::newRow("removed here, changed there: removed")
+        << u"a b"_s << u"a"_s << u"a b:7!"_s << u"a"_s;
+    QTest::newRow("same id added in both: ours") << u"a"_s << u"a x:1"_s << u"a x:2"_s << u"a x"_s;
+    QTest::newRow("all removed here, one added there")
+        << u"a b"_s << QString() << u"a b y"_s << u"y"_s;
+}
+
+void TestAlertConfig::merge()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, ours);
+    QFETCH(QString, theirs);
+    QFETCH(QString, merged);
+    QCOMPARE(textOf(AlertConfig::merge(rulesFrom(base), rulesFrom(ours), rulesFrom(theirs))),
+             merged);
+}
+
+void TestAlertConfig::firedStateChanges_data()
+{
+    QTest::addColumn<QString>("call");      // "mark" or "rearm"
+    QTest::addColumn<QString>("loaded");    // stored when this process loaded the list
+    QTest::addColumn<QString>("meanwhile"); // stored since by another process; empty: nothing
+    QTest::addColumn<bool>("changed");      // what the call says
+    QTest::addColumn<QString>("stored");    // after it
+    QTest::newRow("armed: marked") << u"mark"_s << u"a b"_s << QString() << true << u"a* b"_s;
+    QTest::newRow("fired: not again") << u"mark"_s << u"a* b"_s << QString() << false << u"a* b"_s;
+    QTest::newRow("switched off: not marked")
+        << u"mark"_s << u"a! b"_s << QString() << false << u"a! b"_s;
+    QTest::newRow("gone: nothing") << u"mark"_s << u"b"_s << QString() << false << u"b"_s;
+    QTest::newRow("fired meanwhile by another: not again")
+        << u"mark"_s << u"a b"_s << u"a* b"_s << false << u"a* b"_s;
+    QTest::newRow("switched off meanwhile: not marked")
+        << u"mark"_s << u"a b"_s << u"a! b"_s << false << u"a! b"_s;
+    QTest::newRow("rule added meanwhile is kept")
+        << u"mark"_s << u"a b"_s << u"a b c"_s << true << u"a* b c"_s;
+    QTest::newRow("removed meanwhile: stays removed")
+        << u"mark"_s << u"a b"_s << u"b"_s << false << u"b"_s;
+    QTest::newRow("fired: re-armed") << u"rearm"_s << u"a* b"_s << QString() << true << u"a b"_s;
+    QTest::newRow("armed: nothing to re-arm")
+        << u"rearm"_s << u"a b"_s << QString() << false << u"a b"_s;
+    QTest::newRow("re-armed meanwhile: not again")
+        << u"rearm"_s << u"a* b"_s << u"a b"_s << false << u"a b"_s;
+}
+
+void TestAlertConfig::firedStateChanges()
+{
+    QFETCH(QString, call);
+    QFETCH(QString, loaded);
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, changed);
+    QFETCH(QString, stored);
+    rawSettings().setValue(AlertConfig::key, *AlertConfig::encode(rulesFrom(loaded)));
+    AlertConfig config;
+    if (!meanwhile.isNull())
+        AlertConfig().setRules(rulesFrom(meanwhile));
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(1'790'000'000);
+    QCOMPARE(call == u"mark"_s ? config.markTriggeredIfArmed(u"a"_s, at)
+                               : config.rearmIfTriggered(u"a"_s),
+             changed);
+    QCOMPARE(textOf(*AlertConfig::decode(::stored())), stored);
+    // What is shown is what is stored, also when nothing was written.
+    QCOMPARE(config.rules(), *AlertConfig::decode(::stored()));
+    if (changed && call == u"mark"_s)
+        QCOMPARE(config.rules().first().triggeredAt, std::optional<QDateTime>(at));
 }
 
 QTEST_GUILESS_MAIN(TestAlertConfig)

@@ -16,7 +16,40 @@ private slots:
     void editRules();
     void unreadableRecordIsKeptAside_data();
     void unreadableRecordIsKeptAside();
+    void merge_data();
+    void merge();
+    void editsStartFromWhatIsStored_data();
+    void editsStartFromWhatIsStored();
 };
+
+// A watch list written compactly: "BK1 BK2=名 | 001 | BK1" is two boards (the
+// second named 名; a board's name is its code unless given), one fund, and
+// BK1 as the tray's source ("-" for the gold price).
+static WatchConfig watchFrom(const QString& text)
+{
+    const QStringList parts = text.split(u'|');
+    WatchConfig config;
+    for (const QString& token : parts.value(0).split(u' ', Qt::SkipEmptyParts))
+        config.sectors.append({token.section(u'=', 0, 0), token.section(u'=', -1)});
+    for (const QString& token : parts.value(1).split(u' ', Qt::SkipEmptyParts))
+        config.funds.append({token.section(u'=', 0, 0), token.section(u'=', -1)});
+    const QString source = parts.value(2).trimmed();
+    if (source != u"-"_s)
+        config.statusBarSource = source;
+    return config;
+}
+
+static QString textOf(const WatchConfig& config)
+{
+    const auto tokens = [](const auto& items) {
+        QStringList list;
+        for (const auto& item : items)
+            list.append(item.name == item.code ? item.code : item.code + u'=' + item.name);
+        return list.join(u' ');
+    };
+    return tokens(config.sectors) + u" | "_s + tokens(config.funds) + u" | "_s +
+           config.statusBarSource.value_or(u"-"_s);
+}
 
 static QByteArray stored()
 {
@@ -111,6 +144,79 @@ void TestConfigStore::unreadableRecordIsKeptAside()
     // A later change does not overwrite the copy with a readable record.
     store.removeFund({u"000001"_s, QString()});
     QCOMPARE(rawSettings().value(ConfigStore::key + u".unreadable"_s).toByteArray(), bytes);
+}
+
+void TestConfigStore::merge_data()
+{
+    // `ours` is what this process made of `base`; `theirs` is what another
+    // process stored meanwhile.
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("ours");
+    QTest::addColumn<QString>("theirs");
+    QTest::addColumn<QString>("merged");
+    QTest::newRow("nothing stored meanwhile: ours, order and all")
+        << u"A B | x | -"_s << u"B A C | | A"_s << u"A B | x | -"_s << u"B A C |  | A"_s;
+    QTest::newRow("board added here, fund added there")
+        << u"A | x | -"_s << u"A C | x | -"_s << u"A | x y | -"_s << u"A C | x y | -"_s;
+    QTest::newRow("board removed here, another added there")
+        << u"A B | x | -"_s << u"A | x | -"_s << u"A B D | x | -"_s << u"A D | x | -"_s;
+    QTest::newRow("source chosen here, list changed there")
+        << u"A B | x | -"_s << u"A B | x | B"_s << u"A | x y | -"_s << u"A | x y | B"_s;
+    QTest::newRow("source left alone here, chosen there")
+        << u"A B | x | -"_s << u"A B C | x | -"_s << u"A B | x | A"_s << u"A B C | x | A"_s;
+    QTest::newRow("renamed here, removed there: stays removed")
+        << u"A B | x | -"_s << u"A B=新 | x | -"_s << u"A | x | -"_s << u"A | x | -"_s;
+    QTest::newRow("renamed here, fund removed there")
+        << u"A B | x y | -"_s << u"A B=新 | x y | -"_s << u"A B | y | -"_s << u"A B=新 | y | -"_s;
+}
+
+void TestConfigStore::merge()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, ours);
+    QFETCH(QString, theirs);
+    QFETCH(QString, merged);
+    QCOMPARE(textOf(ConfigStore::merge(watchFrom(base), watchFrom(ours), watchFrom(theirs))),
+             merged);
+}
+
+// An edit is applied to what is stored at the time, not to what this store
+// loaded; what another store wrote meanwhile stays and is shown.
+void TestConfigStore::editsStartFromWhatIsStored_data()
+{
+    QTest::addColumn<QString>("meanwhile"); // written by another store after this one loaded
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("add a board") << u"A | x y | -"_s << u"add-board C"_s << u"A C | x y | -"_s;
+    QTest::newRow("add a board added meanwhile: no write, shown")
+        << u"A C | x | -"_s << u"add-board C"_s << u"A C | x | -"_s;
+    QTest::newRow("remove a fund") << u"A B | x y | -"_s << u"remove-fund x"_s << u"A B | y | -"_s;
+    QTest::newRow("choose the source") << u"A B | x | -"_s << u"source B"_s << u"A B | x | B"_s;
+}
+
+void TestConfigStore::editsStartFromWhatIsStored()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, edit);
+    QFETCH(QString, stored);
+    rawSettings().setValue(ConfigStore::key, watchFrom(u"A | x | -"_s).toJson());
+    ConfigStore store;
+    ConfigStore().setConfig(watchFrom(meanwhile));
+    QSignalSpy changes(&store, &ConfigStore::configChanged);
+    const QString verb = edit.section(u' ', 0, 0);
+    const QString code = edit.section(u' ', 1);
+    if (verb == u"add-board"_s) {
+        store.addSector({code, code});
+    } else if (verb == u"remove-fund"_s) {
+        store.removeFund({code, QString()});
+    } else {
+        WatchConfig config = store.config(); // as the settings view does
+        config.statusBarSource = code;
+        store.setConfig(config);
+    }
+    QCOMPARE(textOf(*WatchConfig::fromJson(::stored())), stored);
+    QCOMPARE(textOf(store.config()), stored);
+    QCOMPARE(changes.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestConfigStore)
