@@ -71,11 +71,10 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     m_title = PanelStyle::label(QString(), 15, Palette::primaryText(), QFont::DemiBold);
     header->addWidget(m_title);
     header->addStretch(1);
+    // The panel's face has digits of one width, so the countdown does not
+    // shift as it runs.
     m_status =
         PanelStyle::label(QString(), 11, Palette::withOpacity(Palette::secondaryText(), 0.55));
-    QFont statusFont = m_status->font();
-    statusFont.setStyleHint(QFont::Monospace); // digits of equal width as the countdown runs
-    m_status->setFont(statusFont);
     header->addWidget(m_status);
     m_gear = new IconButton(QStringLiteral("gearshape"), QStringLiteral("设置"));
     connect(m_gear, &IconButton::clicked, this, [this] { setShowSettings(true); });

@@ -40,8 +40,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // The application font at `pixelSize` pixels and `weight`: the panel's
-    // sizes are in device-independent pixels, not points.
+    // The panel's font (PanelStyle::font) at `pixelSize` pixels and `weight`.
     static QFont pixelFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
 protected:

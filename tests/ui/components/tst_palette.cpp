@@ -1,9 +1,18 @@
 #include "PaintProbe.h"
+#include "ui/panel/PaintedLabel.h"
 #include "ui/panel/Palette.h"
+#include "ui/panel/PanelStyle.h"
+#include "ui/panel/PriceHeader.h"
 
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QTest>
+#include <QTextLayout>
 
 #include <limits>
+
+using namespace Qt::StringLiterals;
 
 using ColorFn = QColor (*)();
 Q_DECLARE_METATYPE(ColorFn)
@@ -18,6 +27,13 @@ private slots:
     void appearance();
     void textIsReadable_data();
     void textIsReadable();
+    void chineseInSimplifiedShapes_data() { panelFonts(); }
+    void chineseInSimplifiedShapes();
+    void digitsOfOneWidth_data() { panelFonts(); }
+    void digitsOfOneWidth();
+
+private:
+    static void panelFonts();
 };
 
 void TestPalette::trend_data()
@@ -106,5 +122,61 @@ void TestPalette::textIsReadable()
     }
 }
 
-QTEST_MAIN(TestPalette)
+void TestPalette::panelFonts()
+{
+    QTest::addColumn<QFont>("font");
+    // Every size and weight the panel's labels, tables and cards use.
+    for (int pixels : {9, 10, 11, 12, 13, 14, 15}) {
+        for (const auto& [weight, name] :
+             {std::pair{QFont::Normal, "regular"}, std::pair{QFont::Medium, "medium"},
+              std::pair{QFont::DemiBold, "semibold"}, std::pair{QFont::Bold, "bold"}})
+            QTest::addRow("%d px %s", pixels, name) << PanelStyle::font(pixels, weight);
+    }
+    QTest::newRow("fund value, 28 px bold") << PanelStyle::font(28, QFont::Bold);
+    QTest::newRow("price") << PriceHeader().priceFont();
+    QTest::newRow("painted label") << PaintedLabel::pixelFont(13, QFont::DemiBold);
+}
+
+void TestPalette::chineseInSimplifiedShapes()
+{
+    QFETCH(QFont, font);
+    // Under this English locale fontconfig's own choice for Han text is the
+    // Japanese face.
+    QCOMPARE(QLocale::system().language(), QLocale::English);
+    for (const QString& text : {u"设置"_s, u"黄金 板块 基金"_s, u"净值已更新，盘中估算"_s}) {
+        QTextLayout layout(text, font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        QVERIFY(!runs.isEmpty());
+        for (const QGlyphRun& run : runs) {
+            const QString family = run.rawFont().familyName();
+            QVERIFY2(family.contains(u"SC"_s), qPrintable(text + u": "_s + family));
+        }
+    }
+}
+
+void TestPalette::digitsOfOneWidth()
+{
+    QFETCH(QFont, font);
+    // A countdown or a price changing digit by digit keeps its width.
+    const QFontMetricsF metrics(font);
+    const qreal zero = metrics.horizontalAdvance(u"0"_s);
+    QVERIFY(zero > 0);
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
+        QCOMPARE(metrics.horizontalAdvance(QString(QChar(digit))), zero);
+}
+
+int main(int argc, char** argv)
+{
+    // An English desktop, where Chinese text would otherwise fall to a
+    // Japanese face: fontconfig reads the locale from here when it starts.
+    qputenv("LC_ALL", "en_US.UTF-8");
+    qputenv("LANG", "en_US.UTF-8");
+    QApplication app(argc, argv);
+    TestPalette test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_palette.moc"
