@@ -246,18 +246,8 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
         qCWarning(quotaraLog, "cannot create %s", qPrintable(dir));
         return 1;
     }
-    // The pictures show the panel in the dark appearance it is designed for,
-    // whatever the desktop running this command uses.
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(35, 40, 44));
-    dark.setColor(QPalette::WindowText, QColor(236, 236, 238));
-    dark.setColor(QPalette::Base, QColor(42, 47, 50));
-    dark.setColor(QPalette::Text, QColor(236, 236, 238));
-    dark.setColor(QPalette::Button, QColor(53, 57, 60));
-    dark.setColor(QPalette::ButtonText, QColor(236, 236, 238));
-    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-    QApplication::setPalette(dark);
+    // The panel brings its own palette, style and faces, so the pictures
+    // look the same whatever the desktop running this command uses.
 
     MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
     MainPanelView view(controller);

@@ -6,6 +6,7 @@
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
+#include "PanelTheme.h"
 #include "PickerBox.h"
 #include "SectorView.h"
 #include "SegmentedTabs.h"
@@ -59,6 +60,7 @@ QString MainPanelView::statusText(bool allMarketsClosed, int countdown, bool isL
 MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     : QWidget(parent), m_controller(controller)
 {
+    PanelTheme::apply(this);
     setFixedSize(panelWidth, panelHeight);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -73,8 +75,7 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     header->addStretch(1);
     // The panel's face has digits of one width, so the countdown does not
     // shift as it runs.
-    m_status =
-        PanelStyle::label(QString(), 11, Palette::withOpacity(Palette::secondaryText(), 0.55));
+    m_status = PanelStyle::label(QString(), 11, Palette::mutedText());
     header->addWidget(m_status);
     m_gear = new IconButton(QStringLiteral("gearshape"), QStringLiteral("设置"));
     connect(m_gear, &IconButton::clicked, this, [this] { setShowSettings(true); });

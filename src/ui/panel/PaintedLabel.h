@@ -7,9 +7,8 @@
 
 #include <functional>
 
-// One line of text drawn in a colour that is looked up at every paint. The
-// panel's colours depend on the application palette, and a QLabel would keep
-// whatever colour it was given; this label follows an appearance change on
+// One line of text drawn in a colour that is looked up at every paint, so a
+// colour that depends on state (a price's rise or fall) needs no setter of
 // its own.
 class PaintedLabel : public QWidget {
     Q_OBJECT

@@ -99,7 +99,8 @@ TrendChart::TrendChart(TrendChartMode mode, QWidget* parent)
     m_empty->setFont(PanelStyle::font(11));
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setFixedHeight(surfaceHeight);
-    applyTextColours();
+    setTextColour(m_caption, Palette::mutedText());
+    setTextColour(m_empty, Palette::secondaryText());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -117,29 +118,12 @@ TrendChart::TrendChart(TrendChartMode mode, QWidget* parent)
 
 TrendChart::~TrendChart() = default;
 
-void TrendChart::changeEvent(QEvent* event)
-{
-    // The text colours follow the desktop's appearance; the plot reads them
-    // afresh on every paint, the labels must be told.
-    if (event->type() == QEvent::ApplicationPaletteChange)
-        applyTextColours();
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
-        m_plot = QPixmap();
-    QWidget::changeEvent(event);
-}
-
 void TrendChart::hideEvent(QHideEvent* event)
 {
     // A hidden panel keeps no pictures: the tray app spends most of its
     // life with the panel closed.
     m_plot = QPixmap();
     QWidget::hideEvent(event);
-}
-
-void TrendChart::applyTextColours()
-{
-    setTextColour(m_caption, Palette::withOpacity(Palette::secondaryText(), 0.6));
-    setTextColour(m_empty, Palette::secondaryText());
 }
 
 void TrendChart::setTrend(const TrendData& data)
