@@ -29,6 +29,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QProcessEnvironment>
+#include <QStyle>
 #include <QTimer>
 
 #include <cstdio>
@@ -247,7 +248,14 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
         return 1;
     }
     // The panel brings its own palette, style and faces, so the pictures
-    // look the same whatever the desktop running this command uses.
+    // look the same whatever the desktop running this command uses. To show
+    // that, QUOTARA_SCREENSHOT_DESKTOP=light or =dark takes them under a
+    // light or a dark desktop palette.
+    const QByteArray desktop = qgetenv("QUOTARA_SCREENSHOT_DESKTOP");
+    if (desktop == "light")
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    else if (desktop == "dark")
+        QApplication::setPalette(QPalette(QColor(0x3a, 0x3a, 0x3a), QColor(0x1e, 0x1e, 0x1e)));
 
     MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
     MainPanelView view(controller);
