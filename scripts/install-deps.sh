@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-httpserver-dev qt6-svg-dev qcoro-qt6-dev
-  fonts-noto-cjk
+  fonts-noto-cjk  # Noto Sans CJK SC, the panel's face for Chinese
   locales dbus-daemon desktop-file-utils
   "$@"
 )

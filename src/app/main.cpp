@@ -29,6 +29,7 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QProcessEnvironment>
+#include <QStyle>
 #include <QTimer>
 
 #include <cstdio>
@@ -246,18 +247,15 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
         qCWarning(quotaraLog, "cannot create %s", qPrintable(dir));
         return 1;
     }
-    // The pictures show the panel in the dark appearance it is designed for,
-    // whatever the desktop running this command uses.
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(35, 40, 44));
-    dark.setColor(QPalette::WindowText, QColor(236, 236, 238));
-    dark.setColor(QPalette::Base, QColor(42, 47, 50));
-    dark.setColor(QPalette::Text, QColor(236, 236, 238));
-    dark.setColor(QPalette::Button, QColor(53, 57, 60));
-    dark.setColor(QPalette::ButtonText, QColor(236, 236, 238));
-    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 155));
-    QApplication::setPalette(dark);
+    // The panel brings its own palette, style and faces, so the pictures
+    // look the same whatever the desktop running this command uses. To show
+    // that, QUOTARA_SCREENSHOT_DESKTOP=light or =dark takes them under a
+    // light or a dark desktop palette.
+    const QByteArray desktop = qgetenv("QUOTARA_SCREENSHOT_DESKTOP");
+    if (desktop == "light")
+        QApplication::setPalette(QApplication::style()->standardPalette());
+    else if (desktop == "dark")
+        QApplication::setPalette(QPalette(QColor(0x3a, 0x3a, 0x3a), QColor(0x1e, 0x1e, 0x1e)));
 
     MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
     MainPanelView view(controller);

@@ -1,6 +1,7 @@
 #include "PanelWindow.h"
 
 #include "ui/panel/Palette.h"
+#include "ui/panel/PanelTheme.h"
 
 #include "app/PanelPlacement.h"
 
@@ -119,6 +120,8 @@ PanelWindow::PanelWindow(QObject* parent)
     m_surface->setAttribute(Qt::WA_TranslucentBackground);
     m_surface->setWindowTitle(u"Quotara"_s);
     m_surface->setFixedSize(panelSize);
+    // The window, the placeholder and whatever content comes later.
+    PanelTheme::apply(m_surface.get());
     m_surface->onClosed = [this] { onClosedByUser(); };
     applyWindowFlags();
 

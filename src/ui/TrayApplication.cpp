@@ -7,11 +7,19 @@
 #include "platform/FreedesktopNotifications.h"
 #include "ui/PanelWindow.h"
 #include "ui/panel/MainPanelView.h"
+#include "ui/panel/PanelStyle.h"
 
 #include <QApplication>
 
 TrayApplication::TrayApplication(QObject* parent) : QObject(parent)
 {
+    // Text the panel does not draw (the tray icon's tool tip, the balloon of a
+    // tray without notifications) is Chinese too: the panel's faces first, at
+    // the desktop's size.
+    QFont font = QApplication::font();
+    font.setFamilies(PanelStyle::families());
+    QApplication::setFont(font);
+
     m_statusItem = new DesktopStatusItem(this);
     m_panel = new PanelWindow(this);
     m_desktop = new FreedesktopNotifications(QDBusConnection::sessionBus(), this);

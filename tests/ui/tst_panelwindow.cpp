@@ -1,12 +1,18 @@
 #include "ui/PanelWindow.h"
+#include "ui/components/PaintProbe.h"
+#include "ui/panel/Palette.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +52,8 @@ private slots:
     void closedByWindowManager();
     void ordinaryWindowStaysOpen();
     void contentClippedToCard();
+    void contentTakesThePanelsLook_data();
+    void contentTakesThePanelsLook();
 };
 
 void TestPanelWindow::placesOnTheItemsScreen_data()
@@ -213,6 +221,54 @@ void TestPanelWindow::contentClippedToCard()
     // Outside the 14 px corner radius: neither card nor content.
     QCOMPARE(image.pixelColor(1, 1).alpha(), 0);
     QVERIFY(image.pixelColor(3, 3) != QColor(Qt::red));
+}
+
+void TestPanelWindow::contentTakesThePanelsLook_data()
+{
+    QTest::addColumn<bool>("lightAtStart"); // else the desktop turns light while the panel is open
+    QTest::newRow("light desktop at start") << true;
+    QTest::newRow("desktop turns light") << false;
+}
+
+void TestPanelWindow::contentTakesThePanelsLook()
+{
+    QFETCH(bool, lightAtStart);
+    const QPalette desktop = QApplication::palette();
+    const QPalette light = PaintProbe::desktopPalette(false);
+    if (lightAtStart)
+        QApplication::setPalette(light);
+    PanelWindow panel;
+    // Plain widgets with no colours of their own: whatever the window holds
+    // is drawn in the panel's palette.
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    auto* label = new QLabel(u"黄金 板块"_s);
+    auto* list = new QComboBox;
+    list->addItems({u"半导体"_s, u"黄金概念"_s});
+    column->addWidget(label);
+    column->addWidget(list);
+    column->addStretch(1);
+    panel.setContent(content);
+    panel.present(item);
+    if (!lightAtStart) {
+        QApplication::setPalette(light);
+        QCoreApplication::sendPostedEvents();
+    }
+
+    QCOMPARE(label->palette().color(QPalette::WindowText), Palette::primaryText());
+    const PaintProbe::Legibility result = PaintProbe::legibility(panel.window());
+    QVERIFY(result.checked >= 2);
+    QVERIFY2(result.failures.isEmpty(), qPrintable(result.failures.join(u'\n')));
+    // The list a combo box opens is a window of its own, and dark too.
+    list->showPopup();
+    QWidget* popup = list->view()->window();
+    QTRY_VERIFY(popup->isVisible());
+    const QImage image = popup->grab().toImage();
+    const QColor background = PaintProbe::commonestColour(image, image.rect());
+    QVERIFY2(background.lightness() < 80, qPrintable(background.name()));
+    QVERIFY(PaintProbe::legibility(popup).failures.isEmpty());
+    list->hidePopup();
+    QApplication::setPalette(desktop);
 }
 
 int main(int argc, char** argv)

@@ -43,8 +43,8 @@ qreal FormTextField::outlineWidth() const
 void FormTextField::changeEvent(QEvent* event)
 {
     QLineEdit::changeEvent(event);
-    // A new application palette reaches a top-level field directly and a
-    // child through its parent; either way as a PaletteChange.
+    // A palette handed down from a parent would bring its own text colours
+    // and base; the field keeps the panel's.
     if (event->type() == QEvent::PaletteChange)
         applyTextColors();
 }
@@ -52,8 +52,7 @@ void FormTextField::changeEvent(QEvent* event)
 void FormTextField::applyTextColors()
 {
     // The well is painted here, so the style's own base fill must stay out of
-    // the way; the text colours are the panel's, which depend on the
-    // application palette and so are refreshed when it changes.
+    // the way; the text colours are the panel's.
     QPalette colors = palette();
     colors.setColor(QPalette::Base, Qt::transparent);
     colors.setColor(QPalette::Text, Palette::primaryText());

@@ -153,7 +153,7 @@ void FundCard::paintEvent(QPaintEvent*)
 
     const QColor primary = Palette::primaryText();
     const QColor secondary = Palette::secondaryText();
-    const QColor muted = Palette::withOpacity(secondary, 0.55);
+    const QColor muted = Palette::mutedText();
     const FundQuote& q = m_fund.quote;
     const QColor trend = Palette::trend(q.navChangePct);
 

@@ -6,6 +6,7 @@
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
+#include "PanelTheme.h"
 #include "PickerBox.h"
 #include "SectorView.h"
 #include "SegmentedTabs.h"
@@ -59,6 +60,7 @@ QString MainPanelView::statusText(bool allMarketsClosed, int countdown, bool isL
 MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     : QWidget(parent), m_controller(controller)
 {
+    PanelTheme::apply(this);
     setFixedSize(panelWidth, panelHeight);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -71,11 +73,9 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     m_title = PanelStyle::label(QString(), 15, Palette::primaryText(), QFont::DemiBold);
     header->addWidget(m_title);
     header->addStretch(1);
-    m_status =
-        PanelStyle::label(QString(), 11, Palette::withOpacity(Palette::secondaryText(), 0.55));
-    QFont statusFont = m_status->font();
-    statusFont.setStyleHint(QFont::Monospace); // digits of equal width as the countdown runs
-    m_status->setFont(statusFont);
+    // The panel's face has digits of one width, so the countdown does not
+    // shift as it runs.
+    m_status = PanelStyle::label(QString(), 11, Palette::mutedText());
     header->addWidget(m_status);
     m_gear = new IconButton(QStringLiteral("gearshape"), QStringLiteral("设置"));
     connect(m_gear, &IconButton::clicked, this, [this] { setShowSettings(true); });

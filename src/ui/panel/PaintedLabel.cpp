@@ -1,6 +1,7 @@
 #include "PaintedLabel.h"
 
 #include "Palette.h"
+#include "PanelStyle.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -71,10 +72,7 @@ QSize PaintedLabel::minimumSizeHint() const
 
 QFont PaintedLabel::pixelFont(int pixelSize, QFont::Weight weight)
 {
-    QFont font;
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
+    return PanelStyle::font(pixelSize, weight);
 }
 
 void PaintedLabel::paintEvent(QPaintEvent*)

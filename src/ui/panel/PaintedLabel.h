@@ -7,9 +7,8 @@
 
 #include <functional>
 
-// One line of text drawn in a colour that is looked up at every paint. The
-// panel's colours depend on the application palette, and a QLabel would keep
-// whatever colour it was given; this label follows an appearance change on
+// One line of text drawn in a colour that is looked up at every paint, so a
+// colour that depends on state (a price's rise or fall) needs no setter of
 // its own.
 class PaintedLabel : public QWidget {
     Q_OBJECT
@@ -40,8 +39,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // The application font at `pixelSize` pixels and `weight`: the panel's
-    // sizes are in device-independent pixels, not points.
+    // The panel's font (PanelStyle::font) at `pixelSize` pixels and `weight`.
     static QFont pixelFont(int pixelSize, QFont::Weight weight = QFont::Normal);
 
 protected:

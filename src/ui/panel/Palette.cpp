@@ -1,8 +1,5 @@
 #include "Palette.h"
 
-#include <QGuiApplication>
-#include <QPalette>
-
 namespace Palette {
 
 namespace {
@@ -36,16 +33,12 @@ QColor brandSelectedBG()
 
 QColor panelBackground()
 {
-    if (isDarkAppearance())
-        return rgb(0.137f, 0.157f, 0.173f);
-    return QGuiApplication::palette().color(QPalette::Window);
+    return rgb(0.137f, 0.157f, 0.173f);
 }
 
 QColor cardBackground()
 {
-    if (isDarkAppearance())
-        return rgb(0.165f, 0.184f, 0.196f);
-    return QGuiApplication::palette().color(QPalette::Base);
+    return rgb(0.165f, 0.184f, 0.196f);
 }
 
 QColor zebraLight()
@@ -65,7 +58,9 @@ QColor cardBorder()
 
 QColor up()
 {
-    return rgb(0.9372549f, 0.2666667f, 0.2666667f);
+    // Lighter than a print red: small figures on the zebra rows need the
+    // luminance to stay readable.
+    return QColor(0xff, 0x7a, 0x7a);
 }
 
 QColor down()
@@ -94,31 +89,61 @@ QColor trend(double v)
     return flat();
 }
 
-bool isDarkAppearance()
-{
-    return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
-}
-
 QColor primaryText()
 {
-    if (isDarkAppearance())
-        return rgb(0.92f, 0.92f, 0.93f);
-    return QGuiApplication::palette().color(QPalette::WindowText);
+    return rgb(0.92f, 0.92f, 0.93f);
 }
 
 QColor secondaryText()
 {
-    if (isDarkAppearance())
-        return rgb(0.6f, 0.6f, 0.62f);
-    // Styles make this the text colour at half strength, which is what
-    // secondary text should be on a light surface.
-    return QGuiApplication::palette().color(QPalette::PlaceholderText);
+    return rgb(0.66f, 0.66f, 0.68f);
+}
+
+QColor mutedText()
+{
+    return rgb(0.6f, 0.6f, 0.62f);
 }
 
 QColor withOpacity(QColor color, qreal opacity)
 {
     color.setAlphaF(float(color.alphaF() * opacity));
     return color;
+}
+
+QPalette widgetPalette()
+{
+    const QColor disabledText = rgb(0.42f, 0.43f, 0.45f);
+    QPalette palette;
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool disabled = group == QPalette::Disabled;
+        const auto set = [&](QPalette::ColorRole role, const QColor& color) {
+            palette.setColor(group, role, color);
+        };
+        set(QPalette::Window, panelBackground());
+        set(QPalette::WindowText, disabled ? disabledText : primaryText());
+        set(QPalette::Base, cardBackground());
+        set(QPalette::AlternateBase, zebraLight());
+        set(QPalette::Text, disabled ? disabledText : primaryText());
+        set(QPalette::PlaceholderText, disabled ? disabledText : secondaryText());
+        set(QPalette::Button, zebraLight());
+        set(QPalette::ButtonText, disabled ? disabledText : primaryText());
+        set(QPalette::BrightText, brandGoldBright());
+        set(QPalette::ToolTipBase, zebraLight());
+        set(QPalette::ToolTipText, primaryText());
+        set(QPalette::Highlight, disabled ? zebraLight() : brandSelectedBG());
+        set(QPalette::HighlightedText, disabled ? disabledText : brandGoldBright());
+        set(QPalette::Link, brandGold());
+        set(QPalette::LinkVisited, brandGold().darker(120));
+        // The style's bevels and frames: shades of the border, none of them
+        // lighter than a zebra row's highlight, so nothing draws a light edge.
+        set(QPalette::Light, cardBorder().lighter(150));
+        set(QPalette::Midlight, cardBorder().lighter(125));
+        set(QPalette::Mid, cardBorder());
+        set(QPalette::Dark, panelBackground().darker(130));
+        set(QPalette::Shadow, panelBackground().darker(250));
+    }
+    return palette;
 }
 
 } // namespace Palette

@@ -1,31 +1,24 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
-// The panel's colours. The panel is designed dark-first: on a dark desktop
-// (or whenever the application palette is dark) it is a charcoal card with
-// gold accents.
+// The panel's colours. The panel is dark whatever the desktop: a charcoal
+// card with gold accents, the same on a light desktop as on a dark one.
+// None of these colours reads the application palette, so a light desktop, or
+// a theme change while the app runs, leaves the panel as it is.
 //
-// Under a light application palette only the two surface colours follow the
-// desktop — panelBackground() becomes the system window colour and
-// cardBackground() the system base colour — and the text colours come from
-// the palette, so text stays readable on those surfaces. Every other named
-// colour below is fixed: the gold accents, the zebra rows and the red/green
-// trend colours look the same in both appearances, which means zebra rows and
-// selected tabs stay dark patches on a light panel. That is deliberate; the
-// panel is meant to be seen dark.
-//
-// Nothing here is cached: every function reads the current application
-// palette, so widgets that resolve their colours while painting follow a
-// palette change with their next repaint.
+// Text on the panel's surfaces comes in three strengths: primary, secondary and
+// muted. Each of them, and the red and green of a change, keeps WCAG's 4.5:1
+// against every surface it is drawn on (panel, card, zebra rows, text fields).
 namespace Palette {
 
 QColor brandGold();
 QColor brandGoldBright();
 QColor brandGoldDim(); // brandGold at 60 % opacity
 QColor brandSelectedBG();
-QColor panelBackground(); // follows the appearance
-QColor cardBackground();  // follows the appearance
+QColor panelBackground();
+QColor cardBackground();
 QColor zebraLight();
 QColor zebraDark();
 QColor cardBorder();
@@ -37,16 +30,18 @@ QColor amber();
 // up() for v > 0, down() for v < 0, flat() for zero and NaN.
 QColor trend(double v);
 
-// Qt 6.4 has no colour-scheme API, so the appearance is read off the
-// application palette: a window colour of lightness below 128 is dark.
-bool isDarkAppearance();
-
-// Text on the panel's surfaces: fixed light greys in the dark appearance, the
-// palette's own text colours in the light one.
 QColor primaryText();
 QColor secondaryText();
+// Captions beside a value: the time of the last update, the countdown, the
+// date of a fund's value. Never on the zebra rows, where it would be too faint.
+QColor mutedText();
 
 // `color` with its alpha multiplied by `opacity`.
 QColor withOpacity(QColor color, qreal opacity);
+
+// The colours above as a palette for what Qt and its style draw: text fields,
+// combo boxes, menus, tool tips. Every role of every colour group is set, so
+// a widget given this palette takes nothing from the application's.
+QPalette widgetPalette();
 
 } // namespace Palette

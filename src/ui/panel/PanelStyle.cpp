@@ -13,9 +13,21 @@
 
 namespace PanelStyle {
 
+QStringList families()
+{
+    // Debian's fonts-noto-cjk, Adobe's own builds of the same design (global
+    // and region-specific names), WenQuanYi, Google Fonts' build, then what
+    // macOS and Windows bring.
+    return {QStringLiteral("Noto Sans CJK SC"),   QStringLiteral("Source Han Sans SC"),
+            QStringLiteral("Source Han Sans CN"), QStringLiteral("WenQuanYi Micro Hei"),
+            QStringLiteral("Noto Sans SC"),       QStringLiteral("PingFang SC"),
+            QStringLiteral("Microsoft YaHei")};
+}
+
 QFont font(int pixelSize, QFont::Weight weight)
 {
     QFont f;
+    f.setFamilies(families());
     f.setPixelSize(pixelSize);
     f.setWeight(weight);
     return f;
@@ -68,8 +80,7 @@ QPushButton* borderedButton(const QString& text, int pixelSize, QWidget* parent)
                        "QPushButton:pressed { background: %3; }"
                        "QPushButton:disabled { color: %5; }")
             .arg(Palette::cardBackground().name(), Palette::primaryText().name(),
-                 Palette::cardBorder().name(),
-                 Palette::cardBackground().lighter(125).name(),
+                 Palette::cardBorder().name(), Palette::cardBackground().lighter(125).name(),
                  Palette::withOpacity(Palette::secondaryText(), 0.5).name(QColor::HexArgb)));
     return button;
 }

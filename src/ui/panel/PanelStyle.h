@@ -4,6 +4,7 @@
 #include <QEasingCurve>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 class QFrame;
 class QLabel;
@@ -18,6 +19,14 @@ class QWidget;
 // fixed colour, hairline dividers.
 namespace PanelStyle {
 
+// The panel's faces: Simplified Chinese ones first, whatever the locale. Under
+// an English or a Japanese locale fontconfig would otherwise set Han text in
+// a Japanese face (Noto Sans CJK JP), whose glyph shapes differ from the ones
+// Chinese readers expect. The first of them, Noto Sans CJK SC, also has
+// digits of one width, so a countdown or a price does not jitter as it changes.
+QStringList families();
+// A font of the panel's faces at `pixelSize` pixels (the panel's sizes are in
+// device-independent pixels, not points).
 QFont font(int pixelSize, QFont::Weight weight = QFont::Normal);
 // A label drawn in `color`, in a font of `pixelSize` pixels.
 QLabel* label(const QString& text, int pixelSize, const QColor& color,

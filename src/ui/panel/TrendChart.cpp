@@ -1,6 +1,7 @@
 #include "TrendChart.h"
 
 #include "Palette.h"
+#include "PanelStyle.h"
 #include "PolylinePainter.h"
 #include "market/Format.h"
 
@@ -34,13 +35,6 @@ QColor grey(double opacity)
 QColor averageColour()
 {
     return QColor::fromRgbF(1.0f, 0.584f, 0.0f, 0.6f); // orange
-}
-
-QFont pixelFont(const QFont& base, int pixels)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    return font;
 }
 
 void setTextColour(QLabel* label, const QColor& colour)
@@ -83,7 +77,7 @@ private:
 
 TrendChart::TrendChart(TrendChartMode mode, QWidget* parent)
     : QWidget(parent), m_mode(mode), m_labels(TrendGeometry::labels(mode)),
-      m_labelFont(pixelFont(font(), 9)), m_tooltipFont(pixelFont(font(), 10))
+      m_labelFont(PanelStyle::font(9)), m_tooltipFont(PanelStyle::font(10))
 {
     // Laid out once: the labels never change, and shaping them on every
     // paint would cost more than the price line.
@@ -102,10 +96,11 @@ TrendChart::TrendChart(TrendChartMode mode, QWidget* parent)
     m_caption->setContentsMargins(0, 2, 0, 0);
 
     m_empty = new QLabel(u"暂无分时数据"_s, this);
-    m_empty->setFont(pixelFont(font(), 11));
+    m_empty->setFont(PanelStyle::font(11));
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setFixedHeight(surfaceHeight);
-    applyTextColours();
+    setTextColour(m_caption, Palette::mutedText());
+    setTextColour(m_empty, Palette::secondaryText());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -123,29 +118,12 @@ TrendChart::TrendChart(TrendChartMode mode, QWidget* parent)
 
 TrendChart::~TrendChart() = default;
 
-void TrendChart::changeEvent(QEvent* event)
-{
-    // The text colours follow the desktop's appearance; the plot reads them
-    // afresh on every paint, the labels must be told.
-    if (event->type() == QEvent::ApplicationPaletteChange)
-        applyTextColours();
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
-        m_plot = QPixmap();
-    QWidget::changeEvent(event);
-}
-
 void TrendChart::hideEvent(QHideEvent* event)
 {
     // A hidden panel keeps no pictures: the tray app spends most of its
     // life with the panel closed.
     m_plot = QPixmap();
     QWidget::hideEvent(event);
-}
-
-void TrendChart::applyTextColours()
-{
-    setTextColour(m_caption, Palette::withOpacity(Palette::secondaryText(), 0.6));
-    setTextColour(m_empty, Palette::secondaryText());
 }
 
 void TrendChart::setTrend(const TrendData& data)

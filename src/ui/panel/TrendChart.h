@@ -47,13 +47,10 @@ public:
     void setClock(Clock clock);
 
 protected:
-    void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     class Surface;
-
-    void applyTextColours();
 
     void paintSurface(QPainter& painter, QSizeF size);
     // Everything but the time labels and the hover marks, into m_plot.

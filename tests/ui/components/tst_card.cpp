@@ -11,7 +11,7 @@ class TestCard : public QObject {
 private slots:
     void initTestCase() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
     void replacingContent();
-    void followsTheAppearance();
+    void staysCharcoalOnALightDesktop();
 };
 
 void TestCard::replacingContent()
@@ -28,16 +28,16 @@ void TestCard::replacingContent()
     card.setContent(new QWidget);
 }
 
-void TestCard::followsTheAppearance()
+void TestCard::staysCharcoalOnALightDesktop()
 {
-    // One card across the switches: its colours must not be frozen at
-    // construction.
+    // One card across the switches: it used to take a light desktop's base
+    // colour, and is now the panel's charcoal on any desktop.
     Card card(Card::Kind::Market);
     card.resize(100, 60);
-    const QColor charcoal = Palette::cardBackground();
+    const QColor charcoal = PaintProbe::pixelAt(&card, {50, 30});
+    PROBE_COMPARE_COLOR(charcoal, Palette::cardBackground());
     QApplication::setPalette(PaintProbe::desktopPalette(false));
-    PROBE_COMPARE_COLOR(PaintProbe::pixelAt(&card, {50, 30}),
-                        PaintProbe::desktopPalette(false).color(QPalette::Base));
+    PROBE_COMPARE_COLOR(PaintProbe::pixelAt(&card, {50, 30}), charcoal);
     QApplication::setPalette(PaintProbe::desktopPalette(true));
     PROBE_COMPARE_COLOR(PaintProbe::pixelAt(&card, {50, 30}), charcoal);
 }

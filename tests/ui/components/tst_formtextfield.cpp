@@ -13,8 +13,10 @@ class TestFormTextField : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
+    void cleanup() { QApplication::setPalette(PaintProbe::desktopPalette(true)); }
     void inAForm();
-    void textColourFollowsPalette();
+    void keepsThePanelsTextColours_data();
+    void keepsThePanelsTextColours();
 };
 
 void TestFormTextField::inAForm()
@@ -53,23 +55,36 @@ void TestFormTextField::inAForm()
     }
 }
 
-void TestFormTextField::textColourFollowsPalette()
+void TestFormTextField::keepsThePanelsTextColours_data()
 {
-    // Inside a window, so that the change arrives through the parent.
+    // Where a light palette can come from: the desktop, or a parent.
+    QTest::addColumn<bool>("fromParent");
+    QTest::newRow("light desktop") << false;
+    QTest::newRow("light parent") << true;
+}
+
+void TestFormTextField::keepsThePanelsTextColours()
+{
+    QFETCH(bool, fromParent);
+    // Inside a window, so that a change arrives through the parent.
     QWidget window;
     auto* field = new FormTextField(u"代码"_s);
     (new QVBoxLayout(&window))->addWidget(field);
-    const QColor darkText = Palette::primaryText();
-    QCOMPARE(field->palette().color(QPalette::Text), darkText);
+    field->setText(u"bk0800"_s);
+    const QPalette light = PaintProbe::desktopPalette(false);
+    if (fromParent)
+        window.setPalette(light);
+    else
+        QApplication::setPalette(light);
+    // Palette changes are delivered partly as posted events.
+    QCoreApplication::sendPostedEvents();
 
-    // Palette changes are delivered as posted events.
-    QApplication::setPalette(PaintProbe::desktopPalette(false));
-    QTRY_COMPARE(field->palette().color(QPalette::Text), Palette::primaryText());
-    QVERIFY(Palette::primaryText() != darkText);
+    // The well stays the panel's dark grey, so the text must stay light.
+    QCOMPARE(field->palette().color(QPalette::Text), Palette::primaryText());
     QCOMPARE(field->palette().color(QPalette::PlaceholderText), Palette::secondaryText());
-
-    QApplication::setPalette(PaintProbe::desktopPalette(true));
-    QTRY_COMPARE(field->palette().color(QPalette::Text), darkText);
+    QVERIFY(field->palette().color(QPalette::Text) != light.color(QPalette::Text));
+    window.resize(200, FormTextField::fieldHeight);
+    QVERIFY(PaintProbe::countPixels(field, Palette::primaryText(), 0) > 10);
 }
 
 QTEST_MAIN(TestFormTextField)
