@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 
+#include <algorithm>
 #include <memory>
 
 namespace NetworkClient {
@@ -45,11 +46,44 @@ QString queryList(const QStringList& values)
     return encoded.join(u',');
 }
 
-QNetworkAccessManager& sharedManager()
+namespace {
+
+QPointer<QNetworkAccessManager>& managerSlot()
 {
     static QPointer<QNetworkAccessManager> manager;
+    return manager;
+}
+
+// Qt ends the manager's network thread when the manager goes, but waits for
+// it at most five seconds; past that, the thread and every request object it
+// still holds are left to the end of the process. Left to the application's
+// children, the manager goes after the application has already taken down
+// its event dispatcher, and on a loaded machine that wait was seen to run
+// out. A post routine runs first thing in the application's destructor,
+// while everything still works. A reply still running belongs to a
+// coroutine that will delete it itself, so then the manager is left to the
+// application as before.
+void releaseManager()
+{
+    QNetworkAccessManager* manager = managerSlot();
     if (!manager)
+        return;
+    const auto replies = manager->findChildren<QNetworkReply*>();
+    if (std::any_of(replies.begin(), replies.end(),
+                    [](const QNetworkReply* r) { return r->isRunning(); }))
+        return;
+    delete manager;
+}
+
+} // namespace
+
+QNetworkAccessManager& sharedManager()
+{
+    QPointer<QNetworkAccessManager>& manager = managerSlot();
+    if (!manager) {
         manager = new QNetworkAccessManager(QCoreApplication::instance());
+        qAddPostRoutine(releaseManager);
+    }
     return *manager;
 }
 
