@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -38,6 +39,19 @@ public:
 private:
     std::unique_ptr<SimProvider> m_sim;
 };
+
+// A request time-out for tests whose stalls must end quickly, yet long
+// enough for every answer the simulator gives on a busy machine. The
+// sanitizer build runs several times slower, so there it is three times as
+// long.
+inline std::chrono::milliseconds stallTimeout(std::chrono::milliseconds plain)
+{
+#ifdef QUOTARA_SANITIZED_BUILD
+    return plain * 3;
+#else
+    return plain;
+#endif
+}
 
 // A list parameter of a recorded request as it went over the wire: split at
 // its literal commas, then each entry decoded. A comma inside a code must

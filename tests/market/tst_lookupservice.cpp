@@ -23,7 +23,8 @@ private slots:
 
 private:
     SimFixture m_fixture;
-    LookupService m_service{m_fixture.origin(), m_fixture.origin(), std::chrono::milliseconds(500)};
+    LookupService m_service{m_fixture.origin(), m_fixture.origin(),
+                            stallTimeout(std::chrono::milliseconds(500))};
 };
 
 // A zero delay changes nothing: the provider answers as it would.

@@ -47,8 +47,8 @@ private slots:
 private:
     std::unique_ptr<MenuBarController> makeController()
     {
-        return std::make_unique<MenuBarController>(
-            MenuBarController::Options{.now = {}, .timeout = 600ms, .startTimers = false});
+        return std::make_unique<MenuBarController>(MenuBarController::Options{
+            .now = {}, .timeout = stallTimeout(600ms), .startTimers = false});
     }
     WatchAddForm* form(SettingsView& view, WatchAddForm::Kind kind)
     {
@@ -116,7 +116,7 @@ void TestSettingsView::lookup()
                                                             : u"/FundMNewApi/FundMNFInfo"_s;
     m_fixture.sim().addFault(path, fault);
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     WatchAddForm* f = form(view, kind);
 
     f->field()->setText(typed);
@@ -144,7 +144,7 @@ void TestSettingsView::lookup()
 void TestSettingsView::emptyCodeSendsNothing()
 {
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     for (WatchAddForm* f : {view.sectorForm(), view.fundForm()}) {
         f->field()->setText(u" \t "_s);
         QVERIFY(!f->searchButton()->isEnabled());
@@ -159,7 +159,7 @@ void TestSettingsView::emptyCodeSendsNothing()
 void TestSettingsView::searchButtonFollowsTheText()
 {
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     WatchAddForm* f = view.sectorForm();
     search(f, u" bk0475 "_s);
     QCOMPARE(f->lastSearchedCode(), u"BK0475"_s);
@@ -222,7 +222,7 @@ void TestSettingsView::add()
     QFETCH(QString, message);
     const bool isBoard = kind == WatchAddForm::Kind::sector;
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     view.resize(400, 500);
     view.show();
     const QStringList before = isBoard ? view.sectorRows() : view.fundRows();
@@ -300,7 +300,7 @@ void TestSettingsView::remove()
     config.statusBarSource = boards.last();
     controller->configStore().setConfig(config);
     controller->setCurrentSectorCode(current);
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
 
     QWidget* row = view.sectorRow(removed);
     QVERIFY(row);
@@ -342,7 +342,7 @@ void TestSettingsView::figureSource()
     run(controller->refresh());
     QVERIFY(controller->gold() && !controller->allSectors().isEmpty());
     const QString goldTitle = controller->title();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     QComboBox* menu = view.sourceMenu();
     QCOMPARE(menu->count(), 4);
     QCOMPARE(menu->itemText(0), u"黄金(CNY/g)"_s);
@@ -416,7 +416,7 @@ void TestSettingsView::manualUpdateCheck()
         m_fixture.sim().setVersionRecord(record);
     }
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     QList<QUrl> openedUrls;
     view.openUrl = [&](const QUrl& url) { openedUrls.append(url); };
     QCOMPARE(view.updateStatusText(), QString());
@@ -446,13 +446,13 @@ void TestSettingsView::autoCheckSwitchIsStored()
 {
     auto controller = makeController();
     {
-        SettingsView view(*controller, 600ms);
+        SettingsView view(*controller, stallTimeout(600ms));
         QVERIFY(view.autoCheckSwitch()->isChecked()); // on until switched off
         QTest::mouseClick(view.autoCheckSwitch(), Qt::LeftButton);
         QCOMPARE(rawSettings().value(u"com.orlenby.quotara.autoCheckUpdate"_s).toBool(), false);
         QCOMPARE(view.versionText(), u'v' + controller->updateChecker().currentVersion());
     }
-    SettingsView again(*controller, 600ms);
+    SettingsView again(*controller, stallTimeout(600ms));
     QVERIFY(!again.autoCheckSwitch()->isChecked());
 }
 
@@ -460,7 +460,7 @@ void TestSettingsView::donationLinkOpensTheConfiguredPage()
 {
     qputenv("QUOTARA_DONATION_URL", "https://example.org/coffee");
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(*controller, stallTimeout(600ms));
     QList<QUrl> opened;
     view.openUrl = [&](const QUrl& url) { opened.append(url); };
     QTest::mouseClick(view.donationLink(), Qt::LeftButton);
