@@ -19,10 +19,10 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The answers one cycle waits for one after the other: the five quotes and
-// trends (in parallel), the board overview, the funds' values, their
-// holdings (in parallel), the holdings' changes.
-constexpr int kDependentRoundTrips = 5;
+// The answers one cycle waits for one after the other: the funds' values,
+// their holdings (in parallel), the holdings' changes. The quotes, the
+// trends and the board overview are asked for alongside the funds' values.
+constexpr int kDependentRoundTrips = 3;
 constexpr int kWarmUpCycles = 2;
 
 QString simExecutable()

@@ -78,34 +78,51 @@ int repetitions(const QJsonObject& document)
     return 1;
 }
 
-void refreshTable(const QJsonObject& document)
+// The round trips a full refresh must wait for one after the other: the
+// funds' values, then their holdings, then the holdings' changes. Everything
+// else is asked for at the same time as the funds' values.
+constexpr double kRoundTrips = 3;
+
+// `baseline`, when given, is the same benchmark built from an earlier
+// commit and run right after this one, so that both columns share a machine
+// and its load.
+void refreshTable(const QJsonObject& document, const QJsonObject& baseline)
 {
     QStringList order;
     const auto runs = medians(document, &order);
     if (runs.isEmpty())
         return;
+    QStringList baselineOrder;
+    const auto before = medians(baseline, &baselineOrder);
     std::printf("Full refresh against quotara-sim in its own process (median of %d runs, each "
                 "the median of 15 refreshes):\n\n",
                 repetitions(document));
-    std::printf("| L (ms) | funds | wall (ms) | wall / (5 × L) | goal ≤ 1.1 | wall − 5 × L (ms) | "
-                "app CPU per refresh (ms) | simulator CPU per refresh (ms) | requests |\n"
-                "|---:|---:|---:|---:|:---|---:|---:|---:|---:|\n");
+    std::printf("| L (ms) | funds | wall (ms) | wall / (3 × L) | goal ≤ 1.1 | wall − 3 × L (ms) | "
+                "app CPU per refresh (ms) | simulator CPU per refresh (ms) | requests |%s\n"
+                "|---:|---:|---:|---:|:---|---:|---:|---:|---:|%s\n",
+                before.isEmpty() ? "" : " before: wall (ms) | before: wall / (3 × L) |",
+                before.isEmpty() ? "" : "---:|---:|");
     double lowL = -1, lowWall = 0, highL = -1, highWall = 0, defaultFunds = -1;
     for (const QString& name : order) {
         const QJsonObject r = runs[name];
         const double latency = r[u"latency_ms"_s].toDouble();
         const double wall = r[u"wall_median_ms"_s].toDouble();
-        const bool hasRatio = r.contains(u"ratio"_s);
-        const double ratio = r[u"ratio"_s].toDouble(NAN);
+        const double ratio = latency > 0 ? wall / (kRoundTrips * latency) : NAN;
         const double funds = r[u"funds"_s].toDouble();
-        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n",
+        QString earlier;
+        if (!before.isEmpty()) {
+            const double old = before.value(name)[u"wall_median_ms"_s].toDouble(NAN);
+            earlier = u" %1 | %2 |"_s.arg(
+                number(old, 1), number(latency > 0 ? old / (kRoundTrips * latency) : NAN, 3));
+        }
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |%s\n",
                     qPrintable(number(latency, 0)), qPrintable(number(funds, 0)),
-                    qPrintable(number(wall, 1)), qPrintable(hasRatio ? number(ratio, 3) : u"–"_s),
-                    qPrintable(hasRatio ? verdict(ratio <= 1.1) : u"–"_s),
-                    qPrintable(number(r[u"over_latency_ms"_s].toDouble(), 1)),
+                    qPrintable(number(wall, 1)), qPrintable(number(ratio, 3)),
+                    qPrintable(std::isfinite(ratio) ? verdict(ratio <= 1.1) : u"–"_s),
+                    qPrintable(number(wall - kRoundTrips * latency, 1)),
                     qPrintable(number(r[u"cpu_ms"_s].toDouble(), 2)),
                     qPrintable(number(r[u"sim_cpu_ms"_s].toDouble(), 2)),
-                    qPrintable(number(r[u"requests"_s].toDouble(), 0)));
+                    qPrintable(number(r[u"requests"_s].toDouble(), 0)), qPrintable(earlier));
         // The slope is taken over the default watch list only.
         if (defaultFunds < 0)
             defaultFunds = funds;
@@ -243,13 +260,16 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(u"Markdown tables from the benchmarks' JSON."_s);
     parser.addHelpOption();
     const QCommandLineOption refresh(u"refresh"_s, u"bench_refresh JSON"_s, u"FILE"_s);
+    const QCommandLineOption baseline(u"refresh-baseline"_s,
+                                      u"bench_refresh JSON of an earlier commit, shown beside"_s,
+                                      u"FILE"_s);
     const QCommandLineOption chart(u"chart"_s, u"bench_chart JSON (repeatable)"_s, u"FILE"_s);
     const QCommandLineOption readers(u"readers"_s, u"bench_readers JSON"_s, u"FILE"_s);
     const QCommandLineOption idle(u"idle"_s, u"bench_idle JSON (repeatable)"_s, u"FILE"_s);
-    parser.addOptions({refresh, chart, readers, idle});
+    parser.addOptions({refresh, baseline, chart, readers, idle});
     parser.process(app);
 
-    refreshTable(readJson(parser.value(refresh)));
+    refreshTable(readJson(parser.value(refresh)), readJson(parser.value(baseline)));
     QList<QJsonObject> charts;
     for (const QString& path : parser.values(chart))
         charts.append(readJson(path));

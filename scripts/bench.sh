@@ -9,6 +9,9 @@
 #   IDLE_RUNS=N     runs of each idle measurement (default 3)
 #   IDLE_SETTLE=S   seconds the idle app settles before it is watched (default 20)
 #   IDLE_WINDOW=S   seconds it is watched (default 30)
+#   BASELINE=REV    also build the refresh benchmark of commit REV (in
+#                   build-bench-baseline/) and run it right after this one's;
+#                   the refresh table then shows both, side by side
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +26,17 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DQUOTARA_BENCHMARKS=ON >/dev/null
 cmake --build "$build" -j"$jobs" --target quotara quotara-sim \
   bench_refresh bench_chart bench_readers bench_idle bench_report
+
+baseline=
+if [ -n "${BASELINE:-}" ]; then
+  baseline=build-bench-baseline
+  rm -rf "$baseline/src"
+  mkdir -p "$baseline"
+  git archive --format=tar --prefix=src/ "$BASELINE" | tar -x -C "$baseline"
+  cmake -S "$baseline/src" -B "$baseline/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_TESTING=OFF -DQUOTARA_BENCHMARKS=ON >/dev/null
+  cmake --build "$baseline/build" -j"$jobs" --target quotara-sim bench_refresh
+fi
 
 results="$build/bench-results"
 rm -rf "$results"
@@ -49,6 +63,14 @@ done
 echo "== refresh" >&2
 QUOTARA_SIM="$build/sim/quotara-sim" "$build/bench/bench_refresh" "${gbench[@]}" \
   --benchmark_repetitions="${REPETITIONS:-3}" --benchmark_out="$results/refresh.json" >&2
+refresh_baseline=()
+if [ -n "$baseline" ]; then
+  echo "== refresh at $BASELINE" >&2
+  QUOTARA_SIM="$baseline/build/sim/quotara-sim" "$baseline/build/bench/bench_refresh" \
+    "${gbench[@]}" --benchmark_repetitions="${REPETITIONS:-3}" \
+    --benchmark_out="$results/refresh-baseline.json" >&2
+  refresh_baseline=(--refresh-baseline "$results/refresh-baseline.json")
+fi
 
 idle=(--app "$build/src/quotara" --faketime-lib "$faketime_lib" --runs "${IDLE_RUNS:-3}"
   --settle "${IDLE_SETTLE:-20}" --window "${IDLE_WINDOW:-30}")
@@ -91,7 +113,7 @@ echo "- load average after: $(cut -d' ' -f1-3 /proc/loadavg)" >> "$results/machi
 {
   cat "$results/machine.md"
   echo
-  "$build/bench/bench_report" --refresh "$results/refresh.json" \
+  "$build/bench/bench_report" --refresh "$results/refresh.json" "${refresh_baseline[@]}" \
     --chart "$results/chart-x1.json" --chart "$results/chart-x2.json" \
     --readers "$results/readers.json" --idle "$results/idle-tray.json" \
     --idle "$results/idle-window.json"

@@ -18,15 +18,6 @@
 
 namespace {
 
-// Awaits a task whose result no longer matters, swallowing its failure.
-template <typename T> QCoro::Task<void> drain(QCoro::Task<T>& task)
-{
-    try {
-        co_await task;
-    } catch (...) {
-    }
-}
-
 // A fetch run to its end: its value, or the failure it ended with.
 template <typename T> struct Attempt {
     std::optional<T> value;
@@ -61,6 +52,7 @@ MenuBarController::MenuBarController(Options options, QObject* parent)
     m_updateChecker = new UpdateChecker(this);
     const auto& sectors = m_configStore->config().sectors;
     m_currentSectorCode = sectors.isEmpty() ? defaultSectorCode : sectors.first().code;
+    m_boardCancel->cancel(); // no board refresh yet
 
     // Edits of the watch list and the rules re-render whatever shows the controller.
     connect(m_configStore, &ConfigStore::configChanged, this, &MenuBarController::changed);
@@ -103,8 +95,10 @@ void MenuBarController::attachPanel(PanelHost* panel)
 {
     m_panel = panel;
     if (panel) {
-        connect(panel, &PanelHost::dismissed, this,
-                [this] { m_lastOutsideDismissal = QDateTime::currentDateTimeUtc(); });
+        connect(panel, &PanelHost::dismissed, this, [this] {
+            m_lastOutsideDismissal = QDateTime::currentDateTimeUtc();
+            scheduleTimers();
+        });
     }
 }
 
@@ -147,6 +141,9 @@ void MenuBarController::setCurrentSectorCode(const QString& code)
         return;
     m_currentSectorCode = code;
     publish();
+    // The board picked is the board shown: its data come now, not with the
+    // next cycle, and whatever was on its way for the one before is dropped.
+    refreshBoard(code);
 }
 
 void MenuBarController::setPendingTab(std::optional<Tab> tab)
@@ -182,9 +179,9 @@ QString MenuBarController::sectorName(const QString& code) const
 
 QCoro::Task<void> MenuBarController::refresh()
 {
-    if (m_isRefreshing)
+    if (m_cycleRunning)
         co_return;
-    m_isRefreshing = true;
+    m_cycleRunning = true;
     m_isLoading = true;
     publish();
 
@@ -194,117 +191,100 @@ QCoro::Task<void> MenuBarController::refresh()
     });
     if (!known)
         m_currentSectorCode = sectors.isEmpty() ? defaultSectorCode : sectors.first().code;
-    const QString code = m_currentSectorCode;
-    const QString name = sectorName(code);
 
-    auto cancel = CancelToken::linked({m_lifetime});
-
-    // All five start at once (tasks run eagerly) and are awaited in order.
-    auto a = m_service.fetch(cancel);
-    auto b = m_sectorService.fetchIndex(code, name, cancel);
-    auto c = m_sectorService.fetchStocks(code, 10, cancel);
-    auto d = m_sectorService.fetchTrends(code, name, cancel);
-    auto e = m_sectorService.fetchGoldTrends(cancel);
-
-    GoldQuote gold;
-    SectorQuote sector;
-    QList<StockQuote> stocks;
-    TrendData trend;
-    TrendData goldTrend;
-    int next = 0; // the first task not yet awaited
-    std::exception_ptr failure;
-    try {
-        next = 1;
-        gold = co_await a;
-        // A row of placeholders reads as zeros; showing 0.00 and firing every
-        // stop-loss rule at 0 would be worse than keeping the last price.
-        if (!(gold.priceCNY > 0) || !std::isfinite(gold.priceCNY))
-            throw FetchError::invalidData(QStringLiteral("沪金解析失败"));
-        next = 2;
-        sector = co_await b;
-        next = 3;
-        stocks = co_await c;
-        next = 4;
-        trend = co_await d;
-        next = 5;
-        goldTrend = co_await e;
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure) {
-        cancel->cancel();
-        if (next <= 1)
-            co_await drain(b);
-        if (next <= 2)
-            co_await drain(c);
-        if (next <= 3)
-            co_await drain(d);
-        if (next <= 4)
-            co_await drain(e);
-        if (m_lifetime->isCancelled())
-            co_return;
-        finishRefresh(failure);
-        co_return;
-    }
-
-    m_gold = gold;
-    m_sector = LastGood::merge(sector, m_sector);
-    m_sectorStocks = LastGood::merge(stocks, m_sectorStocks);
-    m_trendData = trend;
-    m_goldTrendData = goldTrend;
-    publish();
-
-    const WatchConfig config = m_configStore->config();
-    if (config.sectors.size() < 2) {
-        m_answeredSectors = {sector};
-        m_allSectors = {*m_sector};
-    } else {
-        QStringList codes;
-        QStringList names;
-        for (const SectorConfig& s : config.sectors) {
-            codes.append(s.code);
-            names.append(s.name);
-        }
-        auto overview = co_await attempt(m_sectorService.fetchIndices(codes, names, m_lifetime));
-        if (m_lifetime->isCancelled())
-            co_return;
-        if (overview.error) {
-            finishRefresh(overview.error);
-            co_return;
-        }
-        m_answeredSectors = std::move(*overview.value);
-        m_allSectors = LastGood::merge(m_answeredSectors, m_allSectors);
-    }
-    publish();
-
-    co_await refreshFunds();
+    // The parts need nothing from each other: all start at once (tasks run
+    // eagerly), so a cycle takes as long as its longest chain, the funds'
+    // three round trips. That chain goes first: Qt opens at most six
+    // connections to a host, and a request beyond them waits for a free one,
+    // which only a request that is not on the longest chain can afford.
+    auto funds = refreshFunds();
+    auto gold = refreshGold();
+    // A board picked just before has its own refresh on the way already.
+    auto board = m_boardCode == m_currentSectorCode && !m_boardCancel->isCancelled()
+                     ? QCoro::Task<bool>(declined())
+                     : refreshBoard(m_currentSectorCode);
+    auto overview = refreshOverview();
+    Fresh fresh;
+    fresh.gold = co_await gold;
+    fresh.board = co_await board;
+    fresh.overview = co_await overview;
+    fresh.funds = co_await funds;
     if (m_lifetime->isCancelled())
         co_return;
 
-    m_lastUpdate = m_now();
-    m_errorMessage.reset();
-    updateStatusTitle();
-    checkAlerts();
-    finishRefresh(nullptr);
-}
-
-void MenuBarController::finishRefresh(const std::exception_ptr& error)
-{
-    if (error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const FetchError& fetchError) {
-            m_errorMessage = fetchError.description() + QStringLiteral("（已显示上次数据）");
-        } catch (...) {
-            m_errorMessage = QStringLiteral("更新失败，请稍后重试");
+    // With fewer than two boards there is no overview to ask for: the
+    // current board's own quote stands in for it.
+    if (m_configStore->config().sectors.size() < 2) {
+        fresh.overview = fresh.board;
+        if (fresh.board) {
+            m_answeredSectors = {m_answeredBoard};
+            m_allSectors = {*m_sector};
         }
     }
-    m_isRefreshing = false;
+    if (fresh.gold || fresh.board || fresh.overview || fresh.funds)
+        m_lastUpdate = m_now();
+    updateStatusTitle();
+    checkAlerts(fresh);
+    m_cycleRunning = false;
     m_isLoading = false;
     m_countdown = refreshSeconds();
     updateToolTip();
     publish();
     emit refreshFinished();
+}
+
+QString MenuBarController::failureMessage(const QString& what, const std::exception_ptr& error,
+                                          bool lastDataShown)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const FetchError& fetchError) {
+        return what + fetchError.description() +
+               (lastDataShown ? QStringLiteral("（已显示上次数据）") : QString());
+    } catch (...) {
+        return what + (lastDataShown ? QStringLiteral("更新失败，请稍后重试")
+                                     : QStringLiteral("更新失败"));
+    }
+}
+
+void MenuBarController::setMessage(RefreshPart part, std::optional<QString> message)
+{
+    m_messages[std::size_t(part)] = std::move(message);
+}
+
+const std::optional<QString>& MenuBarController::message(RefreshPart part) const
+{
+    return m_messages[std::size_t(part)];
+}
+
+std::optional<QString> MenuBarController::errorMessage() const
+{
+    const QStringList lines = messagesFor(Tab::gold) + messagesFor(Tab::cpo);
+    if (lines.isEmpty())
+        return std::nullopt;
+    return lines.join(u'\n');
+}
+
+QStringList MenuBarController::messagesFor(Tab tab) const
+{
+    QStringList lines;
+    const auto add = [&](RefreshPart part) {
+        if (const auto& m = message(part))
+            lines.append(*m);
+    };
+    switch (tab) {
+    case Tab::gold:
+        add(RefreshPart::gold);
+        break;
+    case Tab::cpo:
+        add(RefreshPart::board);
+        add(RefreshPart::overview);
+        break;
+    case Tab::fund:
+        // The fund tab shows its message in a place of its own.
+        break;
+    }
+    return lines;
 }
 
 int MenuBarController::refreshSeconds() const
@@ -313,7 +293,110 @@ int MenuBarController::refreshSeconds() const
     return std::max(1, int(ceil<seconds>(m_refreshInterval).count()));
 }
 
-QCoro::Task<void> MenuBarController::refreshFunds()
+QCoro::Task<bool> MenuBarController::declined()
+{
+    co_return false;
+}
+
+QCoro::Task<bool> MenuBarController::refreshGold()
+{
+    auto quoteTask = attempt(m_service.fetch(m_lifetime));
+    auto trendTask = attempt(m_sectorService.fetchGoldTrends(m_lifetime));
+    auto quote = co_await quoteTask;
+    auto trend = co_await trendTask;
+    if (m_lifetime->isCancelled())
+        co_return false;
+    std::exception_ptr error = quote.error ? quote.error : trend.error;
+    // A row of placeholders reads as zeros; showing 0.00 and firing every
+    // stop-loss rule at 0 would be worse than keeping the last price.
+    if (!error && (!(quote.value->priceCNY > 0) || !std::isfinite(quote.value->priceCNY)))
+        error = std::make_exception_ptr(FetchError::invalidData(QStringLiteral("沪金解析失败")));
+    if (error) {
+        setMessage(RefreshPart::gold, failureMessage(QStringLiteral("沪金："), error));
+        publish();
+        co_return false;
+    }
+    m_gold = *quote.value;
+    m_goldTrendData = std::move(*trend.value);
+    setMessage(RefreshPart::gold, std::nullopt);
+    publish();
+    co_return true;
+}
+
+QCoro::Task<bool> MenuBarController::refreshBoard(QString code)
+{
+    // Only the newest pick counts: starting this one ends the one before, so
+    // another board's data never land under this one.
+    m_boardCancel->cancel();
+    const CancelHandle cancel = CancelToken::linked({m_lifetime});
+    m_boardCancel = cancel;
+    m_boardCode = code;
+    const QString name = sectorName(code);
+
+    auto indexTask = attempt(m_sectorService.fetchIndex(code, name, cancel));
+    auto stocksTask = attempt(m_sectorService.fetchStocks(code, 10, cancel));
+    auto trendTask = attempt(m_sectorService.fetchTrends(code, name, cancel));
+    auto index = co_await indexTask;
+    auto stocks = co_await stocksTask;
+    auto trend = co_await trendTask;
+    if (cancel->isCancelled())
+        co_return false;
+    // Cancelled when done, so isRefreshing() knows no board is on its way.
+    cancel->cancel();
+    if (code != m_currentSectorCode)
+        co_return false;
+
+    const std::exception_ptr error =
+        index.error ? index.error : (stocks.error ? stocks.error : trend.error);
+    if (error) {
+        const QString label = name.isEmpty() ? code : name + u'（' + code + u'）';
+        setMessage(RefreshPart::board,
+                   failureMessage(QStringLiteral("板块") + label + u'：', error));
+        updateToolTip();
+        publish();
+        co_return false;
+    }
+    m_answeredBoard = *index.value;
+    m_sector = LastGood::merge(*index.value, m_sector);
+    m_sectorStocks = LastGood::merge(*stocks.value, m_sectorStocks);
+    m_trendData = std::move(*trend.value);
+    setMessage(RefreshPart::board, std::nullopt);
+    if (!m_cycleRunning)
+        updateStatusTitle();
+    publish();
+    co_return true;
+}
+
+QCoro::Task<bool> MenuBarController::refreshOverview()
+{
+    const WatchConfig config = m_configStore->config();
+    if (config.sectors.size() < 2) {
+        setMessage(RefreshPart::overview, std::nullopt);
+        co_return false;
+    }
+    QStringList codes;
+    QStringList names;
+    for (const SectorConfig& s : config.sectors) {
+        codes.append(s.code);
+        names.append(s.name);
+    }
+    auto overview = co_await attempt(m_sectorService.fetchIndices(codes, names, m_lifetime));
+    if (m_lifetime->isCancelled())
+        co_return false;
+    if (overview.error) {
+        setMessage(RefreshPart::overview,
+                   failureMessage(QStringLiteral("板块概览："), overview.error));
+        publish();
+        co_return false;
+    }
+    m_answeredSectors = std::move(*overview.value);
+    m_allSectors = LastGood::merge(m_answeredSectors, m_allSectors);
+    setMessage(RefreshPart::overview, std::nullopt);
+    publish();
+    co_return true;
+}
+
+QCoro::Task<bool> MenuBarController::refreshFunds()
 {
     QStringList codes;
     for (const FundConfig& f : m_configStore->config().funds)
@@ -322,23 +405,19 @@ QCoro::Task<void> MenuBarController::refreshFunds()
     m_funds.removeIf([&](const FundDetail& d) { return !watched.contains(d.quote.code); });
     publish();
 
+    // The fund cards show what they have by themselves; the message only
+    // says that it is not this refresh's.
     auto fail = [this](const std::exception_ptr& error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const FetchError& fetchError) {
-            m_fundErrorMessage = QStringLiteral("基金数据") + fetchError.description();
-        } catch (...) {
-            m_fundErrorMessage = QStringLiteral("基金数据更新失败");
-        }
+        setMessage(RefreshPart::funds, failureMessage(QStringLiteral("基金数据"), error, false));
         publish();
     };
 
     auto fetched = co_await attempt(m_fundService.fetchAll(codes, m_lifetime));
     if (m_lifetime->isCancelled())
-        co_return;
+        co_return false;
     if (fetched.error) {
         fail(fetched.error);
-        co_return;
+        co_return false;
     }
     QList<FundDetail> details = std::move(*fetched.value);
 
@@ -355,10 +434,10 @@ QCoro::Task<void> MenuBarController::refreshFunds()
     }
     auto priced = co_await attempt(m_sectorService.fetchStockChanges(holdings, m_lifetime));
     if (m_lifetime->isCancelled())
-        co_return;
+        co_return false;
     if (priced.error) {
         fail(priced.error);
-        co_return;
+        co_return false;
     }
     const QMap<QString, double> changes = std::move(*priced.value);
 
@@ -374,8 +453,9 @@ QCoro::Task<void> MenuBarController::refreshFunds()
     m_estimateHistory.note(details, codes, now);
     m_funds = details;
     m_fundStockChanges = changes;
-    m_fundErrorMessage.reset();
+    setMessage(RefreshPart::funds, std::nullopt);
     publish();
+    co_return true;
 }
 
 EstimateTrust MenuBarController::estimateTrust(const FundDetail& fund) const
@@ -385,47 +465,7 @@ EstimateTrust MenuBarController::estimateTrust(const FundDetail& fund) const
 
 QCoro::Task<void> MenuBarController::refreshSector(QString code)
 {
-    if (m_isRefreshing)
-        co_return;
-    m_isRefreshing = true;
-    const QString name = sectorName(code);
-
-    auto cancel = CancelToken::linked({m_lifetime});
-    auto a = m_sectorService.fetchIndex(code, name, cancel);
-    auto b = m_sectorService.fetchStocks(code, 10, cancel);
-    auto c = m_sectorService.fetchTrends(code, name, cancel);
-
-    SectorQuote sector;
-    QList<StockQuote> stocks;
-    TrendData trend;
-    int next = 0;
-    bool failed = false;
-    try {
-        next = 1;
-        sector = co_await a;
-        next = 2;
-        stocks = co_await b;
-        next = 3;
-        trend = co_await c;
-    } catch (...) {
-        failed = true;
-    }
-    if (failed) {
-        cancel->cancel();
-        if (next <= 1)
-            co_await drain(b);
-        if (next <= 2)
-            co_await drain(c);
-        if (m_lifetime->isCancelled())
-            co_return;
-        m_errorMessage = QStringLiteral("板块刷新失败（已显示上次数据）");
-    } else {
-        m_sector = LastGood::merge(sector, m_sector);
-        m_sectorStocks = LastGood::merge(stocks, m_sectorStocks);
-        m_trendData = trend;
-    }
-    m_isRefreshing = false;
-    publish();
+    co_await refreshBoard(std::move(code));
 }
 
 void MenuBarController::startTimer()
@@ -436,27 +476,79 @@ void MenuBarController::startTimer()
     m_timer->setInterval(m_refreshInterval);
     m_timer->setTimerType(Qt::CoarseTimer);
     connect(m_timer, &QTimer::timeout, this, &MenuBarController::refreshTick);
-    m_timer->start();
-    if (!m_countdownTimer)
-        startCountdownTimer();
+    startCountdownTimer();
+    m_wakeTimer = new QTimer(this);
+    m_wakeTimer->setSingleShot(true);
+    m_wakeTimer->setTimerType(Qt::CoarseTimer);
+    connect(m_wakeTimer, &QTimer::timeout, this, &MenuBarController::scheduleTimers);
     refresh();
+    scheduleTimers();
 }
 
 void MenuBarController::startCountdownTimer()
 {
+    if (m_countdownTimer)
+        return;
     m_countdownTimer = new QTimer(this);
     m_countdownTimer->setInterval(1000);
     connect(m_countdownTimer, &QTimer::timeout, this, &MenuBarController::countdownTick);
-    m_countdownTimer->start();
+}
+
+bool MenuBarController::isAnyMarketOpen() const
+{
+    const MarketStatus gold = goldMarketStatus();
+    return gold == MarketStatus::trading || gold == MarketStatus::delayed ||
+           stockMarketStatus() == MarketStatus::trading;
+}
+
+void MenuBarController::scheduleTimers()
+{
+    if (!m_timer)
+        return;
+    const bool open = isAnyMarketOpen();
+    if (open && !m_timer->isActive()) {
+        m_timer->start();
+        // A market has just opened: its first figures now, not a cycle later.
+        if (m_asleep)
+            refresh();
+    } else if (!open) {
+        m_timer->stop();
+    }
+    m_asleep = !open;
+    // The countdown is only ever seen while something trades or the panel
+    // is open; otherwise the app sleeps until the next whole minute, the
+    // finest step at which a market opens.
+    const bool counting = open || (m_panel && m_panel->isShown());
+    if (counting)
+        m_countdownTimer->start();
+    else
+        m_countdownTimer->stop();
+    countdownTick();
+    if (open) {
+        m_wakeTimer->stop();
+    } else {
+        const QDateTime now = m_now();
+        const QTime t = now.time();
+        m_wakeTimer->start(std::max(1000, 60'000 - (t.second() * 1000 + t.msec())));
+    }
+}
+
+bool MenuBarController::timersRunning(bool* refreshing, bool* counting) const
+{
+    if (refreshing)
+        *refreshing = m_timer && m_timer->isActive();
+    if (counting)
+        *counting = m_countdownTimer && m_countdownTimer->isActive();
+    return m_timer != nullptr;
 }
 
 void MenuBarController::refreshTick()
 {
     // Outside trading hours nothing is fetched on the timer.
-    const MarketStatus gold = goldMarketStatus();
-    if (gold == MarketStatus::trading || gold == MarketStatus::delayed ||
-        stockMarketStatus() == MarketStatus::trading)
+    if (isAnyMarketOpen())
         refresh();
+    else
+        scheduleTimers();
 }
 
 void MenuBarController::countdownTick()
@@ -480,7 +572,13 @@ void MenuBarController::countdownTick()
         m_countdown = 0;
         m_panelStatusText = QStringLiteral("已收盘");
     }
-    publish();
+    // Only the panel's header shows the countdown; the badges of the tabs
+    // redraw when a market's state changes.
+    emit countdownChanged();
+    if (std::pair(gold, stock) != m_shownStatus) {
+        m_shownStatus = {gold, stock};
+        publish();
+    }
 }
 
 void MenuBarController::updateStatusTitle()
@@ -508,10 +606,14 @@ void MenuBarController::updateToolTip()
         m_statusItem->setToolTip(WatchReport::tooltip(*this));
 }
 
-void MenuBarController::checkAlerts()
+void MenuBarController::checkAlerts(Fresh fresh)
 {
+    // A rule whose target did not refresh this cycle is neither fired nor
+    // re-armed: its last figure may be long out of date.
     const AlertEngine::Values values =
-        AlertEngine::extractValues(m_gold, m_answeredSectors, m_funds);
+        AlertEngine::extractValues(fresh.gold ? m_gold : std::nullopt,
+                                   fresh.overview ? m_answeredSectors : QList<SectorQuote>(),
+                                   fresh.funds ? m_funds : QList<FundDetail>());
     // A copy: each change below re-reads the stored list, which another
     // process may have changed since.
     const QList<AlertRule> rules = m_alertConfig->rules();
@@ -550,10 +652,8 @@ void MenuBarController::handleNotificationTap(const QString& ruleId)
             break;
         case AlertTargetType::sector:
             m_pendingTab = Tab::cpo;
-            if (!it->targetCode.isEmpty() && it->targetCode != m_currentSectorCode) {
-                m_currentSectorCode = it->targetCode;
-                refreshSector(it->targetCode);
-            }
+            if (!it->targetCode.isEmpty())
+                setCurrentSectorCode(it->targetCode);
             break;
         }
         publish();
@@ -567,6 +667,7 @@ void MenuBarController::handleLeftClick()
         return;
     if (m_panel->isShown()) {
         m_panel->dismiss();
+        scheduleTimers();
         return;
     }
     // A tray that cannot tell where its icon is makes a click on the icon
@@ -582,8 +683,10 @@ void MenuBarController::handleLeftClick()
 void MenuBarController::handleRightClick()
 {
     // The host shows the quit menu itself; the panel must not stay over it.
-    if (m_panel && m_panel->isShown())
+    if (m_panel && m_panel->isShown()) {
         m_panel->dismiss();
+        scheduleTimers();
+    }
 }
 
 void MenuBarController::showPanel()
@@ -592,12 +695,19 @@ void MenuBarController::showPanel()
         return;
     // Opening the panel always asks for fresh data, also outside trading hours.
     refresh();
+    m_panel->present(anchorRect());
+    // While the panel is open its header counts down, markets open or not.
+    scheduleTimers();
+}
+
+QRect MenuBarController::anchorRect() const
+{
     QRect anchor = m_statusItem ? m_statusItem->geometry() : QRect();
     // Hosts that keep the item's place to themselves may still say where the
     // click was: the panel opens there rather than in a far corner.
     if (anchor.isEmpty() && m_statusItem && m_statusItem->clickPoint())
         anchor = QRect(*m_statusItem->clickPoint(), QSize(1, 1));
-    m_panel->present(anchor);
+    return anchor;
 }
 
 void MenuBarController::quitApp()

@@ -17,12 +17,17 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <optional>
 
 class AlertNotifier;
 class PanelHost;
 class StatusItem;
+
+// The independent parts of a refresh cycle. Each publishes when it succeeds
+// and keeps its last good data, with a message of its own, when it fails.
+enum class RefreshPart { gold, board, overview, funds };
 
 // The one central object: owns the services, the stores and the update
 // checker, runs the refresh cycle and publishes what it fetched. Everything
@@ -58,8 +63,13 @@ public:
     const std::optional<GoldQuote>& gold() const { return m_gold; }
     const std::optional<QDateTime>& lastUpdate() const { return m_lastUpdate; }
     bool isLoading() const { return m_isLoading; }
-    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
-    const std::optional<QString>& fundErrorMessage() const { return m_fundErrorMessage; }
+    // Why a part kept its last data, naming what failed; none while it is fresh.
+    const std::optional<QString>& message(RefreshPart part) const;
+    // The messages of gold, the board and the overview, a line each.
+    std::optional<QString> errorMessage() const;
+    const std::optional<QString>& fundErrorMessage() const { return message(RefreshPart::funds); }
+    // The messages a tab shows in the panel's message line.
+    QStringList messagesFor(Tab tab) const;
     // The notifier's alerts that no notification channel could show.
     QStringList undeliveredAlerts() const;
     const std::optional<SectorQuote>& sector() const { return m_sector; }
@@ -85,7 +95,8 @@ public:
     const std::optional<Tab>& pendingTab() const { return m_pendingTab; }
     void setPendingTab(std::optional<Tab> tab);
     UpdateChecker& updateChecker() { return *m_updateChecker; }
-    bool isRefreshing() const { return m_isRefreshing; }
+    // A cycle, or a board's own refresh, is on its way.
+    bool isRefreshing() const { return m_cycleRunning || !m_boardCancel->isCancelled(); }
     // The text last put on the status item.
     const QString& title() const { return m_title; }
     // What the last alert evaluation did: rule ids fired and re-armed.
@@ -101,18 +112,28 @@ public:
     // provider (the settings' code look-up).
     std::chrono::milliseconds requestTimeout() const { return m_timeout; }
 
-    // The full refresh cycle; dropped while another refresh runs. The task
-    // never throws.
+    // The full refresh cycle: gold, the current board, the overview and the
+    // funds, all at once; dropped while another cycle runs. The task never
+    // throws.
     QCoro::Task<void> refresh();
     QCoro::Task<void> refreshNow() { return refresh(); }
-    // Only the quote, stocks and trend of one board.
+    // Only the quote, stocks and trend of one board; a newer call drops the
+    // older one's answers.
     QCoro::Task<void> refreshSector(QString code);
-    QCoro::Task<void> refreshFunds();
+    // The parts; each is true when it published fresh data.
+    QCoro::Task<bool> refreshGold();
+    QCoro::Task<bool> refreshBoard(QString code);
+    QCoro::Task<bool> refreshOverview();
+    QCoro::Task<bool> refreshFunds();
 
     void startTimer();
     void startCountdownTimer();
+    // Runs the 30 s refresh and the 1 s countdown only while they have work:
+    // with every market closed and the panel shut, one wake-up a minute.
+    void scheduleTimers();
+    // Whether the timers were started, and which of them run now.
+    bool timersRunning(bool* refreshing, bool* counting) const;
     void updateStatusTitle();
-    void checkAlerts();
     void handleNotificationTap(const QString& ruleId);
 
     // What the two timers do on each tick.
@@ -129,14 +150,31 @@ public:
 
 signals:
     void changed();
+    // The countdown or the market texts of the panel's header moved.
+    void countdownChanged();
     void quitRequested();
     // A full refresh ended, successfully or not; emitted after the title,
     // the alerts and the published state are all up to date.
     void refreshFinished();
 
 private:
-    void finishRefresh(const std::exception_ptr& error);
+    // Which parts of the cycle that just ended brought fresh data.
+    struct Fresh {
+        bool gold = false;
+        bool board = false;
+        bool overview = false;
+        bool funds = false;
+    };
+    void checkAlerts(Fresh fresh);
+    // The one way a failure becomes a message: what failed, then why.
+    static QString failureMessage(const QString& what, const std::exception_ptr& error,
+                                  bool lastDataShown = true);
+    void setMessage(RefreshPart part, std::optional<QString> message);
+    // A part that has nothing to do this cycle.
+    static QCoro::Task<bool> declined();
     void updateToolTip();
+    bool isAnyMarketOpen() const;
+    QRect anchorRect() const;
     int refreshSeconds() const;
     QString sectorName(const QString& code) const;
     void publish() { emit changed(); }
@@ -153,9 +191,10 @@ private:
     std::optional<GoldQuote> m_gold;
     std::optional<QDateTime> m_lastUpdate;
     bool m_isLoading = false;
-    std::optional<QString> m_errorMessage;
-    std::optional<QString> m_fundErrorMessage;
+    std::array<std::optional<QString>, 4> m_messages;
     std::optional<SectorQuote> m_sector;
+    // The current board's quote as last answered, placeholders absent.
+    SectorQuote m_answeredBoard;
     QList<StockQuote> m_sectorStocks;
     QList<FundDetail> m_funds;
     QMap<QString, double> m_fundStockChanges;
@@ -182,7 +221,15 @@ private:
     QPointer<AlertNotifier> m_notifier;
     QTimer* m_timer = nullptr;
     QTimer* m_countdownTimer = nullptr;
-    bool m_isRefreshing = false;
+    QTimer* m_wakeTimer = nullptr;
+    // Every market was closed at the last look: the refresh timer stands.
+    bool m_asleep = false;
+    // The markets' states at the last countdown tick.
+    std::pair<MarketStatus, MarketStatus> m_shownStatus{MarketStatus::closed, MarketStatus::closed};
+    bool m_cycleRunning = false;
+    // The running board refresh's token; cancelled once it is done or replaced.
+    CancelHandle m_boardCancel = CancelToken::create();
+    QString m_boardCode;
     QString m_title = QStringLiteral("--");
     QStringList m_lastFired;
     QStringList m_lastReset;

@@ -114,6 +114,14 @@ QJsonObject fund(const MenuBarController& controller, const FundDetail& detail)
 
 QJsonObject build(MenuBarController& c)
 {
+    // Each part that kept its last data this run, with the reason.
+    QJsonObject failedParts;
+    for (const auto& [part, key] :
+         {std::pair{RefreshPart::gold, "gold"}, std::pair{RefreshPart::board, "board"},
+          std::pair{RefreshPart::overview, "overview"}, std::pair{RefreshPart::funds, "funds"}}) {
+        if (const auto& message = c.message(part))
+            failedParts.insert(QLatin1String(key), *message);
+    }
     QJsonArray funds;
     for (const FundDetail& detail : c.funds())
         funds.append(fund(c, detail));
@@ -132,6 +140,7 @@ QJsonObject build(MenuBarController& c)
         {QStringLiteral("lastUpdate"), lastUpdate},
         {QStringLiteral("errorMessage"), orNull(c.errorMessage())},
         {QStringLiteral("fundErrorMessage"), orNull(c.fundErrorMessage())},
+        {QStringLiteral("failedParts"), failedParts},
         {QStringLiteral("currentSectorCode"), c.currentSectorCode()},
         {QStringLiteral("gold"), optionalRecord(c.gold())},
         {QStringLiteral("sector"), optionalRecord(c.sector())},

@@ -80,6 +80,23 @@ void EstimateHistory::note(const QList<FundDetail>& funds, const QStringList& wa
     }
     if (!changed)
         return;
+    m_unwritten = true;
+    if (m_lastWrite && m_lastWrite <= now && m_lastWrite->secsTo(now) < writeEverySecs)
+        return;
+    m_lastWrite = now;
+    flush();
+}
+
+EstimateHistory::~EstimateHistory()
+{
+    flush();
+}
+
+void EstimateHistory::flush()
+{
+    if (!m_unwritten)
+        return;
+    m_unwritten = false;
     const auto bytes = encode(m_record);
     if (!bytes)
         return;

@@ -7,8 +7,8 @@
 #include <QStringList>
 
 // Each watched fund's recent estimates and how they turned out (the rules are
-// EstimateLog's), loaded once from the preferences store and written back
-// after every change.
+// EstimateLog's), loaded once from the preferences store and written back at
+// most every five minutes while it changes, and when it goes.
 //
 // Stored form, compact JSON under "com.orlenby.quotara.EstimateHistory":
 //
@@ -29,15 +29,24 @@ public:
     static inline const QString key = QStringLiteral("com.orlenby.quotara.EstimateHistory");
     using Record = QMap<QString, QList<EstimateDay>>; // fund code → days, oldest first
 
+    static constexpr qint64 writeEverySecs = 5 * 60;
+
     EstimateHistory();
+    // Writes what is not written yet.
+    ~EstimateHistory();
+    EstimateHistory(const EstimateHistory&) = delete;
+    EstimateHistory& operator=(const EstimateHistory&) = delete;
 
     const Record& record() const { return m_record; }
     // The fund's days, oldest first; empty when it has none.
     QList<EstimateDay> days(const QString& fund) const { return m_record.value(fund); }
 
-    // One successful fund refresh: notes every fetched fund (EstimateLog::note),
-    // forgets the funds no longer watched, and writes when anything changed.
+    // One successful fund refresh: notes every fetched fund (EstimateLog::note)
+    // and forgets the funds no longer watched. A change is written at once
+    // when nothing was written in the last writeEverySecs, else later.
     void note(const QList<FundDetail>& funds, const QStringList& watched, const QDateTime& now);
+    // Writes a change not written yet.
+    void flush();
 
     // Nothing when a number cannot be written (NaN, infinity).
     static std::optional<QByteArray> encode(const Record& record);
@@ -48,4 +57,8 @@ private:
     Record m_record;
     // Bytes that could not be read at start; kept aside before the first write.
     std::optional<QByteArray> m_unreadable;
+    // While a market trades the estimates move with every refresh; writing
+    // each would rewrite the settings file every 30 s.
+    std::optional<QDateTime> m_lastWrite;
+    bool m_unwritten = false;
 };

@@ -27,7 +27,8 @@ private slots:
     void atChosenInstants_data();
     void atChosenInstants();
     void damagedEstimateRecord();
-    void failsWithExitCode1();
+    void exitCodeFollowsGold_data();
+    void exitCodeFollowsGold();
     void screenshots();
     void commandLine_data();
     void commandLine();
@@ -174,16 +175,33 @@ void TestOnceMode::damagedEstimateRecord()
     store.remove(aside);
 }
 
-void TestOnceMode::failsWithExitCode1()
+void TestOnceMode::exitCodeFollowsGold_data()
 {
-    m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("failedParts");
+    QTest::newRow("every trend fails") << QString() << 1 << QStringList{u"board"_s, u"gold"_s};
+    QTest::newRow("the board's trend fails") << u"secid=90."_s << 0 << QStringList{u"board"_s};
+}
+
+// Gold is the figure the app is about: only its failure fails the run; a
+// failing board is reported in the JSON, and the other parts still come.
+void TestOnceMode::exitCodeFollowsGold()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, failedParts);
+    m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500), query);
     const Result result = quotara({u"--once"_s});
-    QCOMPARE(result.exitCode, 1);
+    QTEST(result.exitCode, "exitCode");
     const QJsonObject json = QJsonDocument::fromJson(result.out).object();
-    QCOMPARE(json.value(u"errorMessage"_s).toString(), u"服务器响应异常（已显示上次数据）"_s);
-    QVERIFY(json.value(u"gold"_s).isNull());
-    QVERIFY(json.value(u"lastUpdate"_s).isNull());
-    QCOMPARE(json.value(u"title"_s).toString(), u"--"_s);
+    const QJsonObject failed = json.value(u"failedParts"_s).toObject();
+    QCOMPARE(failed.keys(), failedParts);
+    QCOMPARE(failed.value(u"board"_s).toString(),
+             u"板块半导体（BK0475）：服务器响应异常（已显示上次数据）"_s);
+    QCOMPARE(json.value(u"gold"_s).isNull(), failed.contains(u"gold"_s));
+    QCOMPARE(json.value(u"title"_s).toString() == u"--"_s, failed.contains(u"gold"_s));
+    QCOMPARE(json.value(u"funds"_s).toArray().size(), 3);
+    QVERIFY(json.value(u"fundErrorMessage"_s).isNull());
 }
 
 void TestOnceMode::screenshots()

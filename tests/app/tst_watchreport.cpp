@@ -150,7 +150,11 @@ void TestWatchReport::failureKeepsTheLastFigures()
     m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
     run(c->refresh());
     QCOMPARE(item.title, title);
-    QCOMPARE(item.toolTip, (good + QStringList{u"服务器响应异常（已显示上次数据）"_s}).join(u'\n'));
+    // Each part that failed says so on a line of its own.
+    QCOMPARE(item.toolTip,
+             (good + QStringList{u"沪金：服务器响应异常（已显示上次数据）"_s,
+                                 u"板块半导体（BK0475）：服务器响应异常（已显示上次数据）"_s})
+                 .join(u'\n'));
     QCOMPARE(WatchReport::statusClass(*c), u"error"_s);
     QCOMPARE(WatchReport::waybar(*c).value(u"text"_s).toString(), title);
 }

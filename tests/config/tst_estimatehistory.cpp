@@ -116,15 +116,33 @@ void TestEstimateHistory::damagedRecordIsKeptAside()
 
 void TestEstimateHistory::forgetsFundsNoLongerWatched()
 {
-    EstimateHistory history;
-    history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4),
-                  fund(u"110011"_s, u"2024-06-03"_s, 1.0, 0.2)},
-                 {u"161725"_s, u"110011"_s}, shanghai(4, 10, 0));
-    QCOMPARE(history.record().keys(), (QStringList{u"110011"_s, u"161725"_s}));
-    // 110011 is no longer watched; 161725's quote did not come this time.
-    history.note({}, {u"161725"_s}, shanghai(4, 10, 30));
-    QCOMPARE(history.record().keys(), QStringList{u"161725"_s});
-    QCOMPARE(EstimateHistory::decode(stored())->keys(), QStringList{u"161725"_s});
+    const QStringList both{u"110011"_s, u"161725"_s};
+    const QDateTime start = shanghai(4, 10, 0);
+    const auto storedChange = [] {
+        return EstimateHistory::decode(stored())->value(u"161725"_s).last().changePct;
+    };
+    {
+        EstimateHistory history;
+        history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4),
+                      fund(u"110011"_s, u"2024-06-03"_s, 1.0, 0.2)},
+                     both, start);
+        QCOMPARE(history.record().keys(), both);
+        QCOMPARE(EstimateHistory::decode(stored())->keys(), both); // the first change at once
+        // 110011 is no longer watched; 161725's quote did not come this time.
+        history.note({}, {u"161725"_s}, start.addSecs(30));
+        QCOMPARE(history.record().keys(), QStringList{u"161725"_s});
+        // Written at most every five minutes...
+        QCOMPARE(EstimateHistory::decode(stored())->keys(), both);
+        history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.5)}, {u"161725"_s},
+                     start.addSecs(EstimateHistory::writeEverySecs));
+        QCOMPARE(EstimateHistory::decode(stored())->keys(), QStringList{u"161725"_s});
+        QCOMPARE(storedChange(), 0.5);
+        history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.6)}, {u"161725"_s},
+                     start.addSecs(EstimateHistory::writeEverySecs + 30));
+        QCOMPARE(storedChange(), 0.5);
+    }
+    // ...and when the history goes.
+    QCOMPARE(storedChange(), 0.6);
 }
 
 QTEST_GUILESS_MAIN(TestEstimateHistory)

@@ -155,6 +155,8 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     column->addWidget(m_body, 1);
 
     connect(&m_controller, &MenuBarController::changed, this, &MainPanelView::refresh);
+    // Once a second while a market is open: only the header's text changes.
+    connect(&m_controller, &MenuBarController::countdownChanged, this, &MainPanelView::showStatus);
     refresh();
 }
 
@@ -211,8 +213,7 @@ void MainPanelView::refresh()
 
     m_title->setText(m_showSettings ? QStringLiteral("设置") : QStringLiteral("OrlenbyQuotara"));
     m_status->setVisible(!m_showSettings);
-    m_status->setText(statusText(m_controller.allMarketsClosed(), m_controller.countdown(),
-                                 m_controller.isLoading(), m_controller.panelStatusText()));
+    showStatus();
     m_gear->setVisible(!m_showSettings);
     m_close->setVisible(m_showSettings);
 
@@ -241,11 +242,9 @@ void MainPanelView::refresh()
     if (current >= 0 && m_picker->currentIndex() != current)
         m_picker->setCurrentIndex(current);
 
-    // A failed refresh, then any alert no notification could show: the
-    // user must learn of the crossing somewhere.
-    QStringList messages;
-    if (const auto& error = m_controller.errorMessage())
-        messages << *error;
+    // What failed for this tab, then any alert no notification could show:
+    // the user must learn of the crossing somewhere.
+    QStringList messages = m_showSettings ? QStringList() : m_controller.messagesFor(m_tab);
     messages << m_controller.undeliveredAlerts();
     m_errorLine->setVisible(!messages.isEmpty());
     m_errorText->setText(messages.join(u'\n'));
@@ -253,6 +252,12 @@ void MainPanelView::refresh()
     m_gold->refresh();
     m_sector->refresh();
     m_fund->refresh();
+}
+
+void MainPanelView::showStatus()
+{
+    m_status->setText(statusText(m_controller.allMarketsClosed(), m_controller.countdown(),
+                                 m_controller.isLoading(), m_controller.panelStatusText()));
 }
 
 void MainPanelView::applyPendingTab()
@@ -277,7 +282,6 @@ void MainPanelView::pickSector(int index)
     if (code.isEmpty() || code == m_controller.currentSectorCode())
         return;
     m_controller.setCurrentSectorCode(code);
-    m_controller.refreshSector(code);
 }
 
 void MainPanelView::paintEvent(QPaintEvent*)

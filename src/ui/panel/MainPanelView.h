@@ -61,6 +61,7 @@ protected:
 
 private:
     void applyPendingTab();
+    void showStatus();
     void pickSector(int index);
 
     MenuBarController& m_controller;

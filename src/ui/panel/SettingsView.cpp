@@ -353,7 +353,6 @@ void SettingsView::removeSector(const QString& code)
         const QString next =
             sectors.isEmpty() ? MenuBarController::defaultSectorCode : sectors.first().code;
         m_controller.setCurrentSectorCode(next);
-        m_controller.refreshSector(next);
     } else {
         m_controller.refresh();
     }
