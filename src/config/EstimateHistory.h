@@ -37,7 +37,8 @@ public:
 
     // One successful fund refresh: notes every fetched fund (EstimateLog::note),
     // forgets the funds no longer watched, and writes when anything changed.
-    void note(const QList<FundDetail>& funds, const QStringList& watched, const QDateTime& now);
+    void note(const QList<FundDetail>& funds, const QStringList& watched, const QDateTime& now,
+              const TradingCalendar& calendar);
 
     // Nothing when a number cannot be written (NaN, infinity).
     static std::optional<QByteArray> encode(const Record& record);

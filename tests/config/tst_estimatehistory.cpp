@@ -107,7 +107,8 @@ void TestEstimateHistory::damagedRecordIsKeptAside()
     QCOMPARE(stored(), damaged);
     QVERIFY(!rawSettings().contains(EstimateHistory::key + u".unreadable"_s));
 
-    history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4)}, {u"161725"_s}, shanghai(4, 10, 0));
+    history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4)}, {u"161725"_s}, shanghai(4, 10, 0),
+                 TradingCalendar::builtIn());
     QCOMPARE(stored(EstimateHistory::key + u".unreadable"_s), damaged);
     const auto fresh = EstimateHistory::decode(stored());
     QVERIFY(fresh);
@@ -119,10 +120,10 @@ void TestEstimateHistory::forgetsFundsNoLongerWatched()
     EstimateHistory history;
     history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4),
                   fund(u"110011"_s, u"2024-06-03"_s, 1.0, 0.2)},
-                 {u"161725"_s, u"110011"_s}, shanghai(4, 10, 0));
+                 {u"161725"_s, u"110011"_s}, shanghai(4, 10, 0), TradingCalendar::builtIn());
     QCOMPARE(history.record().keys(), (QStringList{u"110011"_s, u"161725"_s}));
     // 110011 is no longer watched; 161725's quote did not come this time.
-    history.note({}, {u"161725"_s}, shanghai(4, 10, 30));
+    history.note({}, {u"161725"_s}, shanghai(4, 10, 30), TradingCalendar::builtIn());
     QCOMPARE(history.record().keys(), QStringList{u"161725"_s});
     QCOMPARE(EstimateHistory::decode(stored())->keys(), QStringList{u"161725"_s});
 }

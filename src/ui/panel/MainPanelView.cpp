@@ -241,11 +241,13 @@ void MainPanelView::refresh()
     if (current >= 0 && m_picker->currentIndex() != current)
         m_picker->setCurrentIndex(current);
 
-    // A failed refresh, then any alert no notification could show: the
-    // user must learn of the crossing somewhere.
+    // A failed refresh, a closure the calendar did not know, then any alert
+    // no notification could show: the user must learn of the crossing
+    // somewhere.
     QStringList messages;
     if (const auto& error = m_controller.errorMessage())
         messages << *error;
+    messages << m_controller.calendarNotes();
     messages << m_controller.undeliveredAlerts();
     m_errorLine->setVisible(!messages.isEmpty());
     m_errorText->setText(messages.join(u'\n'));
