@@ -15,8 +15,8 @@ static void registerCalendarResource()
 
 namespace {
 
-// No closure the exchanges have announced ran longer than nine days; a
-// longer range is a typing error in the table.
+// No closure the exchanges have announced ran longer than nine days; a range
+// of this many days or more is a typing error in the table.
 constexpr qint64 kLongestClosure = 15;
 
 std::optional<QDate> isoDate(const QString& text)

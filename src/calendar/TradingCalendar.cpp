@@ -77,6 +77,9 @@ QDate TradingCalendar::previousTradingDay(Market market, QDate date) const
 Closure TradingCalendar::nightClosure(QDate evening) const
 {
     const Closure own = dayClosure(Market::gold, evening);
+    // No weekend evening has a night session, worked in lieu or not.
+    if (own == Closure::makeUpDay)
+        return Closure::weekend;
     if (own != Closure::none)
         return own;
     // Ordinary and make-up weekends pass; a holiday or a closed day on the

@@ -241,6 +241,8 @@ void TestTradingCalendar::sessions_data()
         << gold << at(2024, 10, 12, 10, 0) << Session::none << Closure::makeUpDay << none;
     QTest::newRow("make-up saturday 10:00, stocks")
         << stocks << at(2024, 10, 12, 10, 0) << Session::none << Closure::makeUpDay << none;
+    QTest::newRow("monday 01:00 after a make-up sunday")
+        << gold << at(2024, 9, 30, 1, 0) << Session::none << Closure::weekend << none;
     QTest::newRow("make-up saturday 21:00")
         << gold << at(2024, 10, 12, 21, 0) << Session::none << Closure::makeUpDay << none;
 
