@@ -88,24 +88,34 @@ QString SimCalendar::formatKey(qint64 key)
                .arg(minute % 60, 2, 10, QLatin1Char('0'));
 }
 
-bool SimCalendar::isTradingDay(QDate date)
+void SimCalendar::close(QDate date)
 {
-    return date.dayOfWeek() <= 5;
+    if (m_closed.contains(date))
+        return;
+    m_closed.insert(date);
+    if (date.dayOfWeek() <= 5)
+        m_closedWeekdays.insert(
+            std::lower_bound(m_closedWeekdays.begin(), m_closedWeekdays.end(), date), date);
 }
 
-QDate SimCalendar::tradingDayOnOrBefore(QDate date)
+bool SimCalendar::isTradingDay(QDate date) const
+{
+    return date.dayOfWeek() <= 5 && !m_closed.contains(date);
+}
+
+QDate SimCalendar::tradingDayOnOrBefore(QDate date) const
 {
     while (!isTradingDay(date))
         date = date.addDays(-1);
     return date;
 }
 
-QDate SimCalendar::previousTradingDay(QDate date)
+QDate SimCalendar::previousTradingDay(QDate date) const
 {
     return tradingDayOnOrBefore(date.addDays(-1));
 }
 
-QDate SimCalendar::nextTradingDay(QDate date)
+QDate SimCalendar::nextTradingDay(QDate date) const
 {
     date = date.addDays(1);
     while (!isTradingDay(date))
@@ -113,27 +123,56 @@ QDate SimCalendar::nextTradingDay(QDate date)
     return date;
 }
 
+bool SimCalendar::hasNightBefore(QDate tradingDay) const
+{
+    const QDate eve = previousTradingDay(tradingDay);
+    for (QDate d = eve.addDays(1); d < tradingDay; d = d.addDays(1)) {
+        if (m_closed.contains(d))
+            return false;
+    }
+    return true;
+}
+
 // 2024-01-01 was a Monday; any Monday would do as the origin of ordinals.
 constexpr qint64 kOrdinalOrigin = 2460311;
 
-qint64 SimCalendar::ordinal(QDate tradingDay)
+qint64 SimCalendar::closedWeekdaysBefore(QDate date) const
+{
+    return std::lower_bound(m_closedWeekdays.cbegin(), m_closedWeekdays.cend(), date) -
+           m_closedWeekdays.cbegin();
+}
+
+qint64 SimCalendar::ordinal(QDate tradingDay) const
 {
     const qint64 days = tradingDay.toJulianDay() - kOrdinalOrigin;
     const qint64 weeks = floorDiv(days, 7);
-    return weeks * 5 + std::min<qint64>(days - weeks * 7, 4);
+    const qint64 weekdays = weeks * 5 + std::min<qint64>(days - weeks * 7, 4);
+    // Closed weekdays take no ordinal of their own.
+    return weekdays - closedWeekdaysBefore(tradingDay) +
+           closedWeekdaysBefore(QDate::fromJulianDay(kOrdinalOrigin));
 }
 
-QDate SimCalendar::dayOfOrdinal(qint64 ordinal)
+QDate SimCalendar::dayOfOrdinal(qint64 ordinal) const
 {
     const qint64 weeks = floorDiv(ordinal, 5);
-    return QDate::fromJulianDay(kOrdinalOrigin + weeks * 7 + (ordinal - weeks * 5));
+    QDate day = tradingDayOnOrBefore(
+        QDate::fromJulianDay(kOrdinalOrigin + weeks * 7 + (ordinal - weeks * 5)));
+    // Closed weekdays push the day on by as many trading days as they take.
+    while (this->ordinal(day) < ordinal)
+        day = nextTradingDay(day);
+    while (this->ordinal(day) > ordinal)
+        day = previousTradingDay(day);
+    return day;
 }
 
-QList<qint64> SimCalendar::stamps(Session session, QDate tradingDay)
+QList<qint64> SimCalendar::stamps(Session session, QDate tradingDay) const
 {
     const QDate eve = previousTradingDay(tradingDay);
+    const bool night = hasNightBefore(tradingDay);
     QList<qint64> out;
     for (const LineRange& range : lineRanges(session)) {
+        if (range.onEve && !night)
+            continue;
         const QDate date = range.onEve ? eve.addDays(range.nextDay ? 1 : 0) : tradingDay;
         const qint64 base = minuteKey(date, 0);
         for (int m = range.first; m <= range.last; ++m)
@@ -142,7 +181,7 @@ QList<qint64> SimCalendar::stamps(Session session, QDate tradingDay)
     return out;
 }
 
-QDate SimCalendar::currentTradingDay(Session session, const QDateTime& instant)
+QDate SimCalendar::currentTradingDay(Session session, const QDateTime& instant) const
 {
     const qint64 now = minuteKey(instant);
     QDate day = nextTradingDay(keyDate(now));
@@ -151,13 +190,13 @@ QDate SimCalendar::currentTradingDay(Session session, const QDateTime& instant)
     return day;
 }
 
-int SimCalendar::visibleLines(Session session, QDate tradingDay, const QDateTime& instant)
+int SimCalendar::visibleLines(Session session, QDate tradingDay, const QDateTime& instant) const
 {
     const QList<qint64> all = stamps(session, tradingDay);
     return int(std::upper_bound(all.cbegin(), all.cend(), minuteKey(instant)) - all.cbegin());
 }
 
-QList<QPair<qint64, qint64>> SimCalendar::periods(Session session, QDate tradingDay)
+QList<QPair<qint64, qint64>> SimCalendar::periods(Session session, QDate tradingDay) const
 {
     const auto at = [](QDate d, int h, int m) { return minuteKey(d, hm(h, m)); };
     switch (session) {
@@ -169,10 +208,13 @@ QList<QPair<qint64, qint64>> SimCalendar::periods(Session session, QDate trading
                 {at(tradingDay, 13, 0), at(tradingDay, 16, 0)}};
     case Session::ShanghaiGold: {
         const QDate eve = previousTradingDay(tradingDay);
-        return {{at(eve, 21, 0), at(eve.addDays(1), 2, 30)},
-                {at(tradingDay, 9, 0), at(tradingDay, 10, 15)},
-                {at(tradingDay, 10, 30), at(tradingDay, 11, 30)},
-                {at(tradingDay, 13, 30), at(tradingDay, 15, 0)}};
+        QList<QPair<qint64, qint64>> out;
+        if (hasNightBefore(tradingDay))
+            out.append({at(eve, 21, 0), at(eve.addDays(1), 2, 30)});
+        out.append({{at(tradingDay, 9, 0), at(tradingDay, 10, 15)},
+                    {at(tradingDay, 10, 30), at(tradingDay, 11, 30)},
+                    {at(tradingDay, 13, 30), at(tradingDay, 15, 0)}});
+        return out;
     }
     }
     return {};

@@ -109,7 +109,7 @@ QString SimMarket::name(int instrument, QDate tradingDay) const
 
 QDate SimMarket::currentTradingDay(int instrument, const QDateTime& now) const
 {
-    return SimCalendar::currentTradingDay(catalog().instruments().at(instrument).session(), now);
+    return m_calendar.currentTradingDay(catalog().instruments().at(instrument).session(), now);
 }
 
 double SimMarket::level(int instrument, qint64 ordinal) const
@@ -146,7 +146,7 @@ double SimMarket::close(int instrument, QDate tradingDay) const
         return *pinned;
     if (isSuspended(instrument))
         return round2(info.basePrice);
-    return round2(level(instrument, SimCalendar::ordinal(tradingDay)));
+    return round2(level(instrument, m_calendar.ordinal(tradingDay)));
 }
 
 SimMarket::Day SimMarket::day(int instrument, QDate tradingDay) const
@@ -168,11 +168,11 @@ SimMarket::Day SimMarket::stockDay(int instrument, QDate tradingDay) const
     const auto& info = catalog().instruments().at(instrument);
     Day d;
     d.tradingDay = tradingDay;
-    d.preClose = close(instrument, SimCalendar::previousTradingDay(tradingDay));
+    d.preClose = close(instrument, m_calendar.previousTradingDay(tradingDay));
     if (isSuspended(instrument))
         return d;
 
-    const QList<qint64> stamps = SimCalendar::stamps(info.session(), tradingDay);
+    const QList<qint64> stamps = m_calendar.stamps(info.session(), tradingDay);
     const qsizetype n = stamps.size();
     const bool auction = info.session() != SimCalendar::Session::ShanghaiGold;
     const double target = close(instrument, tradingDay);
@@ -253,7 +253,7 @@ SimMarket::Day SimMarket::boardDay(int instrument, QDate tradingDay) const
     const SimCatalog::Board* board = catalog().boardOf(instrument);
     Day d;
     d.tradingDay = tradingDay;
-    d.preClose = close(instrument, SimCalendar::previousTradingDay(tradingDay));
+    d.preClose = close(instrument, m_calendar.previousTradingDay(tradingDay));
 
     struct Constituent {
         double weight;
@@ -269,7 +269,7 @@ SimMarket::Day SimMarket::boardDay(int instrument, QDate tradingDay) const
             {m.weight, base, close(m.instrument, tradingDay), day(m.instrument, tradingDay)});
         weights += m.weight;
     }
-    const QList<qint64> stamps = SimCalendar::stamps(SimCalendar::Session::AShare, tradingDay);
+    const QList<qint64> stamps = m_calendar.stamps(SimCalendar::Session::AShare, tradingDay);
     const auto index = [&](qsizetype i, double Bar::*field) {
         double sum = 0;
         for (const Constituent& p : std::as_const(constituents)) {
@@ -313,7 +313,7 @@ SimMarket::Quote SimMarket::quote(int instrument, const QDateTime& now) const
     q.name = name(instrument, q.tradingDay);
     const Day d = day(instrument, q.tradingDay);
     q.preClose = d.preClose;
-    const int visible = SimCalendar::visibleLines(info.session(), q.tradingDay, now);
+    const int visible = m_calendar.visibleLines(info.session(), q.tradingDay, now);
     if (d.bars.isEmpty() || visible == 0)
         return q;
     q.traded = true;
@@ -340,7 +340,7 @@ SimMarket::Trend SimMarket::trend(int instrument, const QDateTime& now, int days
     Trend t;
     QDate last = currentTradingDay(instrument, now);
     t.name = name(instrument, last);
-    for (QDate d = last; t.days.size() < days; d = SimCalendar::previousTradingDay(d))
+    for (QDate d = last; t.days.size() < days; d = m_calendar.previousTradingDay(d))
         t.days.prepend(d);
     for (const QDate& d : std::as_const(t.days)) {
         const Day whole = day(instrument, d);
@@ -348,7 +348,7 @@ SimMarket::Trend SimMarket::trend(int instrument, const QDateTime& now, int days
             t.preClose = whole.preClose;
         if (d == last) {
             t.lastPreClose = whole.preClose;
-            const int visible = SimCalendar::visibleLines(info.session(), d, now);
+            const int visible = m_calendar.visibleLines(info.session(), d, now);
             t.bars.append(whole.bars.mid(0, std::min<qsizetype>(visible, whole.bars.size())));
         } else {
             t.bars.append(whole.bars);
@@ -359,7 +359,7 @@ SimMarket::Trend SimMarket::trend(int instrument, const QDateTime& now, int days
 
 double SimMarket::holdingsChange(const SimCatalog::Fund& fund, QDate tradingDay) const
 {
-    const QDate before = SimCalendar::previousTradingDay(tradingDay);
+    const QDate before = m_calendar.previousTradingDay(tradingDay);
     double sum = 0;
     double weights = 0;
     for (const auto& h : fund.holdings) {
@@ -384,12 +384,12 @@ double SimMarket::dailyReturn(const SimCatalog::Fund& fund, qint64 ordinal, doub
     // goes, keeps net values looking like net values years from the anchor.
     const double pull =
         std::clamp(-direction * 0.003 * std::log(from / fund.baseNav), -0.0004, 0.0004);
-    return holdingsChange(fund, SimCalendar::dayOfOrdinal(ordinal)) + noise + pull;
+    return holdingsChange(fund, m_calendar.dayOfOrdinal(ordinal)) + noise + pull;
 }
 
 double SimMarket::nav(const SimCatalog::Fund& fund, QDate tradingDay) const
 {
-    const qint64 ordinal = SimCalendar::ordinal(tradingDay);
+    const qint64 ordinal = m_calendar.ordinal(tradingDay);
     if (ordinal >= 0) {
         std::vector<double>& forward = m_navForward[fund.code];
         if (forward.empty())
@@ -416,12 +416,12 @@ double SimMarket::nav(const SimCatalog::Fund& fund, QDate tradingDay) const
     return backward[std::size_t(-ordinal - 1)];
 }
 
-QDate SimMarket::publishedNavDate(const QDateTime& now)
+QDate SimMarket::publishedNavDate(const QDateTime& now) const
 {
     const QDateTime local = SimCalendar::toShanghai(now);
-    QDate d = SimCalendar::tradingDayOnOrBefore(local.date());
+    QDate d = m_calendar.tradingDayOnOrBefore(local.date());
     if (d == local.date() && local.time() < QTime(20, 0))
-        d = SimCalendar::previousTradingDay(d);
+        d = m_calendar.previousTradingDay(d);
     return d;
 }
 
@@ -432,12 +432,12 @@ QDate SimMarket::publishedNavDate(const SimCatalog::Fund& fund, const QDateTime&
     const auto releasedAt = [&](QDate tradingDay) {
         QDate day = tradingDay;
         for (int i = 0; i < release.daysLater; ++i)
-            day = SimCalendar::nextTradingDay(day);
+            day = m_calendar.nextTradingDay(day);
         return QDateTime(day, release.at, SimCalendar::shanghai());
     };
-    QDate d = SimCalendar::tradingDayOnOrBefore(local.date());
+    QDate d = m_calendar.tradingDayOnOrBefore(local.date());
     while (releasedAt(d) > local)
-        d = SimCalendar::previousTradingDay(d);
+        d = m_calendar.previousTradingDay(d);
     return d;
 }
 
@@ -448,7 +448,7 @@ SimMarket::Nav SimMarket::publishedNav(const SimCatalog::Fund& fund, const QDate
     out.value = nav(fund, out.date);
     out.accumulated = round4(out.value + fund.accumulatedGap);
     if (!fund.launchedRecently) {
-        const double before = nav(fund, SimCalendar::previousTradingDay(out.date));
+        const double before = nav(fund, m_calendar.previousTradingDay(out.date));
         out.changePercent = round2((out.value / before - 1.0) * 100.0);
     }
     return out;
@@ -480,7 +480,14 @@ void SimMarket::pinClose(int instrument, QDate tradingDay, double close)
 
 void SimMarket::pinNav(const QString& fund, QDate tradingDay, double value)
 {
-    m_pinnedNavs.insert({fund, SimCalendar::ordinal(tradingDay)}, round4(value));
+    m_pinnedNavs.insert({fund, tradingDay.toJulianDay()}, round4(value));
+    forgetDerived();
+}
+
+void SimMarket::closeDays(const QList<QDate>& dates)
+{
+    for (const QDate& date : dates)
+        m_calendar.close(date);
     forgetDerived();
 }
 
@@ -500,7 +507,7 @@ void SimMarket::setNavRelease(const QString& fund, NavRelease release)
 
 std::optional<double> SimMarket::pinnedNav(const QString& fund, qint64 ordinal) const
 {
-    const auto it = m_pinnedNavs.constFind({fund, ordinal});
+    const auto it = m_pinnedNavs.constFind({fund, m_calendar.dayOfOrdinal(ordinal).toJulianDay()});
     return it == m_pinnedNavs.cend() ? std::nullopt : std::optional<double>(*it);
 }
 

@@ -94,6 +94,7 @@ public:
 
     quint64 seed() const { return m_seed; }
     const SimCatalog& catalog() const { return SimCatalog::instance(); }
+    const SimCalendar& calendar() const { return m_calendar; }
 
     bool isSuspended(int instrument) const { return m_suspended.contains(instrument); }
     QList<int> suspended() const;
@@ -114,7 +115,7 @@ public:
     // The latest trading day whose net value is out at `now` under the
     // default rule (20:00 Shanghai time on the day itself), or under the
     // fund's own rule.
-    static QDate publishedNavDate(const QDateTime& now);
+    QDate publishedNavDate(const QDateTime& now) const;
     QDate publishedNavDate(const SimCatalog::Fund& fund, const QDateTime& now) const;
     // Exchange price of a listed fund (LOF) at the close of a trading day: the
     // day's net value give or take a small premium, 3 decimals.
@@ -131,6 +132,8 @@ public:
     void pinNav(const QString& fund, QDate tradingDay, double value);
     void setSuspended(int instrument, bool suspended);
     void setNavRelease(const QString& fund, NavRelease release);
+    // Closes the exchanges on these days (SimCalendar::close).
+    void closeDays(const QList<QDate>& dates);
 
 private:
     std::uint64_t key(int instrument) const;
@@ -145,6 +148,7 @@ private:
     void forgetDerived();
 
     quint64 m_seed;
+    SimCalendar m_calendar;
     QSet<int> m_suspended;
     mutable QHash<QPair<int, qint64>, Day> m_days;
     // Net values walk from an anchor (ordinal 0) in both directions, one
@@ -152,6 +156,6 @@ private:
     mutable QHash<QString, std::vector<double>> m_navForward;  // ordinal 0, 1, 2, ...
     mutable QHash<QString, std::vector<double>> m_navBackward; // ordinal -1, -2, ...
     QHash<QPair<int, qint64>, double> m_pinnedCloses;          // (instrument, julian day)
-    QHash<QPair<QString, qint64>, double> m_pinnedNavs;        // (fund, ordinal)
+    QHash<QPair<QString, qint64>, double> m_pinnedNavs;        // (fund, julian day)
     QHash<QString, NavRelease> m_navReleases;
 };

@@ -344,9 +344,9 @@ SimRoutes::Answer SimRoutes::trends(const RecordedRequest& request, const QDateT
 
     int total = 0;
     for (const QDate& d : t.days)
-        total += int(SimCalendar::stamps(info.session(), d).size());
+        total += int(m_market.calendar().stamps(info.session(), d).size());
     QJsonArray periods;
-    for (const auto& [begin, end] : SimCalendar::periods(info.session(), t.days.constLast()))
+    for (const auto& [begin, end] : m_market.calendar().periods(info.session(), t.days.constLast()))
         periods.append(QJsonObject{{u"b"_s, numericStamp(begin)}, {u"e"_s, numericStamp(end)}});
 
     const bool futures = info.kind == SimCatalog::Kind::Futures;
@@ -378,7 +378,7 @@ SimRoutes::Answer SimRoutes::fundInfo(const RecordedRequest& request, const QDat
     if (auto refused = refuseWithoutReferer(request))
         return *refused;
     const QDateTime local = SimCalendar::toShanghai(now);
-    const QDate quoteDay = SimCalendar::currentTradingDay(SimCalendar::Session::AShare, now);
+    const QDate quoteDay = m_market.calendar().currentTradingDay(SimCalendar::Session::AShare, now);
     QJsonArray rows;
     for (const QString& code : request.queryItem(u"Fcodes"_s).split(u',', Qt::SkipEmptyParts)) {
         const SimCatalog::Fund* fund = m_market.catalog().fund(code.trimmed());
@@ -412,14 +412,14 @@ SimRoutes::Answer SimRoutes::fundInfo(const RecordedRequest& request, const QDat
         if (fund->listed) {
             const double price = m_market.listedPrice(*fund, quoteDay);
             const double before =
-                m_market.listedPrice(*fund, SimCalendar::previousTradingDay(quoteDay));
+                m_market.listedPrice(*fund, m_market.calendar().previousTradingDay(quoteDay));
             row.insert(u"NEWPRICE"_s, fixed(price, 3));
             row.insert(u"CHANGERATIO"_s, fixed((price / before - 1.0) * 100.0, 2));
             row.insert(u"HQDATE"_s, quoteDay.toString(Qt::ISODate));
         }
         rows.append(row);
     }
-    const QDate latest = SimMarket::publishedNavDate(now);
+    const QDate latest = m_market.publishedNavDate(now);
     const QJsonObject body{
         {u"Datas"_s, rows},
         {u"ErrCode"_s, 0},

@@ -12,16 +12,6 @@ const QTimeZone& shanghai()
     return zone;
 }
 
-bool isWeekend(const QDate& date)
-{
-    return date.dayOfWeek() >= 6; // Saturday, Sunday
-}
-
-int minuteOfDay(const QTime& time)
-{
-    return time.hour() * 60 + time.minute();
-}
-
 // "yyyy-MM-dd HH:mm", digits exactly where the pattern has them.
 std::optional<QDateTime> parseStamp(const QString& text)
 {
@@ -41,38 +31,50 @@ std::optional<QDateTime> parseStamp(const QString& text)
 
 } // namespace
 
-QDateTime inShanghai(const QDateTime& now)
+MarketState goldState(const TradingCalendar& calendar, const QDateTime& now, bool goldDataStale)
 {
-    return shanghai().isValid() ? now.toTimeZone(shanghai()) : now;
+    // The pauses inside the day count as open: they show as stale data.
+    const SessionAt at = calendar.sessionAt(Market::gold, now);
+    if (at.session == Session::none)
+        return {MarketStatus::closed, at.closure};
+    return {goldDataStale ? MarketStatus::delayed : MarketStatus::trading, Closure::none};
 }
 
-MarketStatus goldStatus(const QDateTime& now, bool goldDataStale)
+MarketState stockState(const TradingCalendar& calendar, const QDateTime& now)
 {
-    const QDateTime local = inShanghai(now);
-    const int m = minuteOfDay(local.time());
-    // The small hours belong to the night session that began the evening
-    // before: Friday's runs into Saturday, and Sunday has none to run into
-    // Monday.
-    const bool open = m <= 150 ? !isWeekend(local.date().addDays(-1))
-                               : !isWeekend(local.date()) && ((m >= 540 && m <= 900) || m >= 1260);
-    if (!open)
-        return MarketStatus::closed;
-    return goldDataStale ? MarketStatus::delayed : MarketStatus::trading;
+    const SessionAt at = calendar.sessionAt(Market::stocks, now);
+    switch (at.session) {
+    case Session::day:
+        return {MarketStatus::trading, Closure::none};
+    case Session::pause:
+        return {MarketStatus::break_, Closure::none};
+    case Session::none:
+    case Session::auction:
+    case Session::night:
+        break;
+    }
+    return {MarketStatus::closed, at.closure};
 }
 
-MarketStatus stockStatus(const QDateTime& now)
+bool showsNoTradingToday(const TradingCalendar& calendar, Market market,
+                         const std::optional<TrendData>& trend, const QDateTime& now)
 {
-    const QDateTime local = inShanghai(now);
-    if (isWeekend(local.date()))
-        return MarketStatus::closed;
-    const int m = minuteOfDay(local.time());
-    if (m >= 570 && m <= 690)
-        return MarketStatus::trading;
-    if (m >= 691 && m <= 779)
-        return MarketStatus::break_;
-    if (m >= 780 && m <= 900)
-        return MarketStatus::trading;
-    return MarketStatus::closed;
+    const QDateTime local = TradingCalendar::inShanghai(now);
+    // Give the provider the first minutes of the session to show them.
+    const QTime settled = market == Market::stocks ? QTime(9, 35) : QTime(9, 5);
+    if (!calendar.isTradingDay(market, local.date()) || local.time() < settled || !trend)
+        return false;
+    // The newest minute the answer has, of all it holds; an answer with no
+    // readable minute says nothing.
+    std::optional<QDate> newest;
+    const auto consider = [&](const QString& text) {
+        if (const auto stamp = parseStamp(text); stamp && (!newest || stamp->date() > *newest))
+            newest = stamp->date();
+    };
+    consider(trend->newestTime);
+    for (const TrendPoint& point : trend->points)
+        consider(point.time);
+    return newest && *newest < local.date();
 }
 
 bool isGoldDataStale(const std::optional<TrendData>& goldTrend, const QDateTime& now)

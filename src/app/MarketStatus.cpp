@@ -1,6 +1,12 @@
 #include "MarketStatus.h"
 
-QString badgeLabel(MarketStatus status)
+bool isDayOff(Closure closure)
+{
+    return closure == Closure::holiday || closure == Closure::makeUpDay ||
+           closure == Closure::detected;
+}
+
+QString badgeLabel(MarketStatus status, Closure closure)
 {
     switch (status) {
     case MarketStatus::trading:
@@ -10,9 +16,9 @@ QString badgeLabel(MarketStatus status)
     case MarketStatus::break_:
         return QStringLiteral("午休");
     case MarketStatus::closed:
-        return QStringLiteral("已收盘");
+        break;
     }
-    return QStringLiteral("已收盘");
+    return isDayOff(closure) ? QStringLiteral("休市") : QStringLiteral("已收盘");
 }
 
 QString statusKey(MarketStatus status)
@@ -28,4 +34,23 @@ QString statusKey(MarketStatus status)
         return QStringLiteral("closed");
     }
     return QStringLiteral("closed");
+}
+
+QString closureKey(Closure closure)
+{
+    switch (closure) {
+    case Closure::none:
+        return {};
+    case Closure::hours:
+        return QStringLiteral("hours");
+    case Closure::weekend:
+        return QStringLiteral("weekend");
+    case Closure::holiday:
+        return QStringLiteral("holiday");
+    case Closure::makeUpDay:
+        return QStringLiteral("makeUpDay");
+    case Closure::detected:
+        return QStringLiteral("detected");
+    }
+    return {};
 }

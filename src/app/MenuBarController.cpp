@@ -42,7 +42,8 @@ constexpr int kUpdateIntervalMs = 6 * 60 * 60 * 1000;
 
 MenuBarController::MenuBarController(Options options, QObject* parent)
     : QObject(parent), m_now(options.now ? std::move(options.now) : CycleSettings::clock()),
-      m_timeout(options.timeout), m_startTimers(options.startTimers),
+      m_calendar(options.calendar.value_or(TradingCalendar::builtIn())), m_timeout(options.timeout),
+      m_startTimers(options.startTimers),
       m_refreshInterval(options.refreshInterval.value_or(CycleSettings::refreshInterval())),
       m_service(Origins::quote(), m_timeout, m_now), m_sectorService(Origins::quote(), m_timeout),
       m_fundService(Origins::fund(), m_timeout)
@@ -152,15 +153,46 @@ void MenuBarController::setPendingTab(std::optional<Tab> tab)
     publish();
 }
 
-MarketStatus MenuBarController::goldMarketStatus() const
+MarketState MenuBarController::goldMarketState() const
 {
     const QDateTime now = m_now();
-    return MarketHours::goldStatus(now, MarketHours::isGoldDataStale(m_goldTrendData, now));
+    return MarketHours::goldState(m_calendar, now,
+                                  MarketHours::isGoldDataStale(m_goldTrendData, now));
 }
 
-MarketStatus MenuBarController::stockMarketStatus() const
+MarketState MenuBarController::stockMarketState() const
 {
-    return MarketHours::stockStatus(m_now());
+    return MarketHours::stockState(m_calendar, m_now());
+}
+
+void MenuBarController::noteClosuresInQuotes()
+{
+    const QDateTime now = m_now();
+    const QDate today = TradingCalendar::shanghaiDate(now);
+    if (MarketHours::showsNoTradingToday(m_calendar, Market::stocks, m_trendData, now))
+        m_calendar.markDetected(Market::stocks, today);
+    if (MarketHours::showsNoTradingToday(m_calendar, Market::gold, m_goldTrendData, now))
+        m_calendar.markDetected(Market::gold, today);
+}
+
+QStringList MenuBarController::calendarNotes() const
+{
+    const QDate today = TradingCalendar::shanghaiDate(m_now());
+    QStringList notes;
+    const bool stocks = m_calendar.dayClosure(Market::stocks, today) == Closure::detected;
+    const bool gold = m_calendar.dayClosure(Market::gold, today) == Closure::detected;
+    if (stocks || gold)
+        notes << (stocks && gold ? QStringLiteral("A股和沪金")
+                  : stocks       ? QStringLiteral("A股")
+                                 : QStringLiteral("沪金")) +
+                     QStringLiteral("今日休市（由行情数据判断，休市日历未收录此日）");
+    const QDate validUntil = m_calendar.validUntil();
+    if (!validUntil.isValid())
+        notes << QStringLiteral("休市日历不可用，节假日休市由行情数据判断");
+    else if (today > validUntil)
+        notes << QStringLiteral("休市日历只收录到 %1 年，此后的节假日休市由行情数据判断")
+                     .arg(validUntil.year());
+    return notes;
 }
 
 bool MenuBarController::isGoldDataStale() const
@@ -221,6 +253,9 @@ QCoro::Task<void> MenuBarController::refresh()
             m_allSectors = {*m_sector};
         }
     }
+    // A trading day whose answers hold no minute of it is a closure the
+    // calendar did not know.
+    noteClosuresInQuotes();
     if (fresh.gold || fresh.board || fresh.overview || fresh.funds)
         m_lastUpdate = m_now();
     updateStatusTitle();
@@ -443,14 +478,14 @@ QCoro::Task<bool> MenuBarController::refreshFunds()
 
     const QDateTime now = m_now();
     for (FundDetail& d : details) {
-        d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now);
+        d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now, m_calendar);
         if (d.navIsCurrent)
             continue;
         d.estChangePct = FundEstimator::estimateChangePct(d.holdings, changes);
         if (d.estChangePct)
             d.estNav = FundEstimator::estimateNav(d.quote.nav, *d.estChangePct);
     }
-    m_estimateHistory.note(details, codes, now);
+    m_estimateHistory.note(details, codes, now, m_calendar);
     m_funds = details;
     m_fundStockChanges = changes;
     setMessage(RefreshPart::funds, std::nullopt);
@@ -553,8 +588,10 @@ void MenuBarController::refreshTick()
 
 void MenuBarController::countdownTick()
 {
-    const MarketStatus gold = goldMarketStatus();
-    const MarketStatus stock = stockMarketStatus();
+    const MarketState goldState = goldMarketState();
+    const MarketState stockState = stockMarketState();
+    const MarketStatus gold = goldState.status;
+    const MarketStatus stock = stockState.status;
     if (gold == MarketStatus::trading || gold == MarketStatus::delayed ||
         stock == MarketStatus::trading) {
         m_allMarketsClosed = false;
@@ -570,13 +607,15 @@ void MenuBarController::countdownTick()
     } else {
         m_allMarketsClosed = true;
         m_countdown = 0;
-        m_panelStatusText = QStringLiteral("已收盘");
+        m_panelStatusText = isDayOff(goldState.closure) && isDayOff(stockState.closure)
+                                ? QStringLiteral("休市")
+                                : QStringLiteral("已收盘");
     }
     // Only the panel's header shows the countdown; the badges of the tabs
     // redraw when a market's state changes.
     emit countdownChanged();
-    if (std::pair(gold, stock) != m_shownStatus) {
-        m_shownStatus = {gold, stock};
+    if (std::pair(goldState, stockState) != m_shownStatus) {
+        m_shownStatus = {goldState, stockState};
         publish();
     }
 }
@@ -589,9 +628,10 @@ void MenuBarController::updateStatusTitle()
         .gold = m_gold,
         .allSectors = m_allSectors,
         .sector = m_sector,
-        .goldStatus =
-            MarketHours::goldStatus(now, MarketHours::isGoldDataStale(m_goldTrendData, now)),
-        .stockStatus = MarketHours::stockStatus(now),
+        .goldStatus = MarketHours::goldState(m_calendar, now,
+                                             MarketHours::isGoldDataStale(m_goldTrendData, now))
+                          .status,
+        .stockStatus = MarketHours::stockState(m_calendar, now).status,
     };
     m_title = StatusTitle::text(inputs);
     if (m_statusItem)

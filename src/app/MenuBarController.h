@@ -3,6 +3,7 @@
 #include "MarketStatus.h"
 #include "Tab.h"
 #include "alerts/AlertEngine.h"
+#include "calendar/TradingCalendar.h"
 #include "config/AlertConfig.h"
 #include "config/ConfigStore.h"
 #include "config/EstimateHistory.h"
@@ -45,6 +46,8 @@ public:
         // The refresh timer's interval; default: CycleSettings::refreshInterval(), 30 s
         // unless overridden.
         std::optional<std::chrono::milliseconds> refreshInterval = std::nullopt;
+        // Trading days and hours; default: the built-in closure table.
+        std::optional<TradingCalendar> calendar = std::nullopt;
     };
 
     static inline const QString defaultSectorCode = QStringLiteral("BK0475");
@@ -104,9 +107,16 @@ public:
     const QStringList& lastReset() const { return m_lastReset; }
 
     // Read the clock at every call.
-    MarketStatus goldMarketStatus() const;
-    MarketStatus stockMarketStatus() const;
+    MarketStatus goldMarketStatus() const { return goldMarketState().status; }
+    MarketStatus stockMarketStatus() const { return stockMarketState().status; }
+    MarketState goldMarketState() const;
+    MarketState stockMarketState() const;
     bool isGoldDataStale() const;
+    // The closure table, with the days the quotes showed closed.
+    const TradingCalendar& calendar() const { return m_calendar; }
+    // For the panel's message line: a market found closed today from the
+    // quotes alone, a date past the closure table.
+    QStringList calendarNotes() const;
     QDateTime now() const { return m_now(); }
     // The time-out of each request, for whatever else the app asks the
     // provider (the settings' code look-up).
@@ -178,8 +188,12 @@ private:
     int refreshSeconds() const;
     QString sectorName(const QString& code) const;
     void publish() { emit changed(); }
+    // A trend that holds nothing of a trading day well into its session
+    // closes that market for the rest of the day.
+    void noteClosuresInQuotes();
 
     Clock m_now;
+    TradingCalendar m_calendar;
     std::chrono::milliseconds m_timeout;
     bool m_startTimers;
     std::chrono::milliseconds m_refreshInterval;
@@ -225,7 +239,7 @@ private:
     // Every market was closed at the last look: the refresh timer stands.
     bool m_asleep = false;
     // The markets' states at the last countdown tick.
-    std::pair<MarketStatus, MarketStatus> m_shownStatus{MarketStatus::closed, MarketStatus::closed};
+    std::pair<MarketState, MarketState> m_shownStatus;
     bool m_cycleRunning = false;
     // The running board refresh's token; cancelled once it is done or replaced.
     CancelHandle m_boardCancel = CancelToken::create();

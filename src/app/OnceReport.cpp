@@ -89,6 +89,13 @@ QJsonObject toJson(const FundDetail& d)
     return json;
 }
 
+std::optional<QString> closure(const MarketState& state)
+{
+    if (state.status != MarketStatus::closed)
+        return std::nullopt;
+    return closureKey(state.closure);
+}
+
 template <typename T> QJsonValue optionalRecord(const std::optional<T>& value)
 {
     return value ? QJsonValue(toJson(*value)) : QJsonValue(QJsonValue::Null);
@@ -133,10 +140,21 @@ QJsonObject build(MenuBarController& c)
                                         ->toOffsetFromUtc(c.lastUpdate()->offsetFromUtc())
                                         .toString(Qt::ISODate))
                        : QJsonValue(QJsonValue::Null);
+    const MarketState gold = c.goldMarketState();
+    const MarketState stock = c.stockMarketState();
+    const QDate validUntil = c.calendar().validUntil();
     return {
         {QStringLiteral("title"), c.title()},
-        {QStringLiteral("goldMarketStatus"), statusKey(c.goldMarketStatus())},
-        {QStringLiteral("stockMarketStatus"), statusKey(c.stockMarketStatus())},
+        {QStringLiteral("goldMarketStatus"), statusKey(gold.status)},
+        {QStringLiteral("stockMarketStatus"), statusKey(stock.status)},
+        {QStringLiteral("goldBadge"), badgeLabel(gold.status, gold.closure)},
+        {QStringLiteral("stockBadge"), badgeLabel(stock.status, stock.closure)},
+        {QStringLiteral("goldClosure"), orNull(closure(gold))},
+        {QStringLiteral("stockClosure"), orNull(closure(stock))},
+        {QStringLiteral("calendarValidUntil"), validUntil.isValid()
+                                                   ? QJsonValue(validUntil.toString(Qt::ISODate))
+                                                   : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("calendarNotes"), QJsonArray::fromStringList(c.calendarNotes())},
         {QStringLiteral("lastUpdate"), lastUpdate},
         {QStringLiteral("errorMessage"), orNull(c.errorMessage())},
         {QStringLiteral("fundErrorMessage"), orNull(c.fundErrorMessage())},

@@ -54,6 +54,7 @@ QStringList tooltipLines(const MenuBarController& c)
         lines << *message;
     if (const auto& message = c.fundErrorMessage())
         lines << *message;
+    lines << c.calendarNotes();
     lines << c.undeliveredAlerts();
     return lines;
 }

@@ -7,6 +7,7 @@
 #include "app/PanelPlacement.h"
 #include "app/SingleInstance.h"
 #include "app/WatchReport.h"
+#include "calendar/ClosureTable.h"
 #include "config/Preferences.h"
 #include "market/Log.h"
 #include "platform/FreedesktopNotifications.h"
@@ -91,8 +92,9 @@ std::unique_ptr<SimProvider> startDemoProvider()
         return nullptr;
     }
     // The demo market runs on the app's own clock, so that QUOTARA_NOW shows
-    // both at the chosen instant.
+    // both at the chosen instant, and keeps the exchanges' holidays.
     provider->setClock(CycleSettings::clock());
+    provider->market().closeDays(ClosureTable::builtIn().holidays(Market::stocks));
     const QByteArray origin = provider->origin().toUtf8();
     for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
                                  "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})

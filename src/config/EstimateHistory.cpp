@@ -60,7 +60,7 @@ EstimateHistory::EstimateHistory()
 }
 
 void EstimateHistory::note(const QList<FundDetail>& funds, const QStringList& watched,
-                           const QDateTime& now)
+                           const QDateTime& now, const TradingCalendar& calendar)
 {
     bool changed = false;
     const QSet<QString> kept(watched.begin(), watched.end());
@@ -70,7 +70,7 @@ void EstimateHistory::note(const QList<FundDetail>& funds, const QStringList& wa
         if (!kept.contains(fund.quote.code))
             continue;
         QList<EstimateDay> days = m_record.value(fund.quote.code);
-        if (!EstimateLog::note(days, fund, now))
+        if (!EstimateLog::note(days, fund, now, calendar))
             continue;
         changed = true;
         if (days.isEmpty())

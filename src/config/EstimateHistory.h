@@ -44,7 +44,8 @@ public:
     // One successful fund refresh: notes every fetched fund (EstimateLog::note)
     // and forgets the funds no longer watched. A change is written at once
     // when nothing was written in the last writeEverySecs, else later.
-    void note(const QList<FundDetail>& funds, const QStringList& watched, const QDateTime& now);
+    void note(const QList<FundDetail>& funds, const QStringList& watched, const QDateTime& now,
+              const TradingCalendar& calendar);
     // Writes a change not written yet.
     void flush();
 

@@ -2,8 +2,6 @@
 
 #include "Format.h"
 
-#include <QTimeZone>
-
 #include <algorithm>
 #include <cmath>
 
@@ -17,19 +15,6 @@ std::optional<double> EstimateDay::error() const
 namespace EstimateLog {
 
 namespace {
-
-// Shanghai has kept UTC+8 all year since 1991; the fixed offset stands in
-// where the zone database is missing.
-QTimeZone shanghai()
-{
-    static const QTimeZone zone("Asia/Shanghai");
-    return zone.isValid() ? zone : QTimeZone(8 * 3600);
-}
-
-bool isWeekday(QDate date)
-{
-    return date.dayOfWeek() <= 5;
-}
 
 // Two decimals with a sign, never "-0.00".
 QString signedPoints(double x)
@@ -47,35 +32,33 @@ QJsonValue orNull(const std::optional<double>& x)
 
 } // namespace
 
-std::optional<QDate> estimateDay(const QDateTime& now)
+std::optional<QDate> estimateDay(const QDateTime& now, const TradingCalendar& calendar)
 {
     if (!now.isValid())
         return std::nullopt;
-    const QDateTime local = now.toTimeZone(shanghai());
+    const QDateTime local = TradingCalendar::inShanghai(now);
     const QDate date = local.date();
-    if (isWeekday(date)) {
+    if (calendar.isTradingDay(Market::stocks, date)) {
         if (local.time() >= QTime(9, 30))
             return date;
         if (local.time() >= QTime(9, 15))
             return std::nullopt;
     }
-    QDate day = date.addDays(-1);
-    while (!isWeekday(day))
-        day = day.addDays(-1);
-    return day;
+    return calendar.previousTradingDay(Market::stocks, date);
 }
 
-bool navIsCurrent(const FundQuote& quote, const QDateTime& now)
+bool navIsCurrent(const FundQuote& quote, const QDateTime& now, const TradingCalendar& calendar)
 {
     const QDate published = QDate::fromString(quote.navDate, Qt::ISODate);
     if (!published.isValid() || !now.isValid())
         return false;
     // During the auction the changes are already the new day's.
-    const QDate day = estimateDay(now).value_or(now.toTimeZone(shanghai()).date());
+    const QDate day = estimateDay(now, calendar).value_or(TradingCalendar::shanghaiDate(now));
     return published >= day;
 }
 
-bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now)
+bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now,
+          const TradingCalendar& calendar)
 {
     const QDate published = QDate::fromString(fund.quote.navDate, Qt::ISODate);
     if (!published.isValid())
@@ -95,10 +78,10 @@ bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now
             d.publishedChangePct = fund.quote.navChangePct;
     }
 
-    const auto day = estimateDay(now);
+    const auto day = estimateDay(now, calendar);
     if (day && *day > published && fund.estChangePct && fund.estNav) {
         const EstimateDay made{.date = *day,
-                               .madeAt = now.toTimeZone(shanghai()),
+                               .madeAt = TradingCalendar::inShanghai(now),
                                .changePct = *fund.estChangePct,
                                .nav = *fund.estNav,
                                .publishedChangePct = std::nullopt};

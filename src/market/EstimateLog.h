@@ -2,6 +2,7 @@
 
 #include "FundEstimator.h"
 #include "QuoteRecords.h"
+#include "calendar/TradingCalendar.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -18,15 +19,16 @@
 // EstimateHistory; the rules live here as pure functions.
 //
 // Which trading day an estimate belongs to (estimateDay): the day whose
-// changes the quote service reports at that instant, read in Shanghai time.
-// A weekday's day runs from its 09:30 open until 09:15 on the next weekday,
-// when the opening auction starts to show the new day's prices; refreshes in
-// the evening, in the night gold session, on the weekend and before the next
-// auction all belong to the last weekday, and carry its closing changes.
-// Estimates made during the auction (09:15–09:30) belong to no day. Every
-// Monday to Friday counts as a trading day: an estimate made on a weekday
-// holiday is kept under that date until a later published value shows the
-// day had none, and is then dropped.
+// changes the quote service reports at that instant, read in Shanghai time,
+// by the A-share calendar (TradingCalendar). A trading day runs from
+// its 09:30 open until 09:15 on the next trading day, when the opening
+// auction starts to show the new day's prices; refreshes in the evening, in
+// the night gold session, on the weekend, over a holiday and before the next
+// auction all belong to the last trading day, and carry its closing changes.
+// Estimates made during the auction (09:15–09:30) belong to no day. A
+// closure the calendar does not know (past its table, before the quotes
+// showed it) files the morning's estimates under the closed date; the rule
+// below drops them once a later published value shows the day had none.
 //
 // How an estimate meets its published value (note), at every fund refresh
 // with P the fund's published value date (FundQuote::navDate):
@@ -36,7 +38,7 @@
 //   no comparison: that entry is dropped;
 // - open entries dated before P are dropped: the provider only ever shows
 //   its latest value, so theirs was published and replaced while nobody
-//   looked (the program was not running, or the day was a holiday);
+//   looked (the program was not running, or the day turned out closed);
 // - the estimate now on screen is recorded under its day D when D is after
 //   P, replacing an open entry for D: the last estimate of a day wins. When
 //   D's value is already out (D is P or earlier) nothing is recorded, since
@@ -78,17 +80,18 @@ constexpr qsizetype keptDays = 60;
 
 // The trading day an estimate made at `now` belongs to; absent during the
 // opening auction.
-std::optional<QDate> estimateDay(const QDateTime& now);
+std::optional<QDate> estimateDay(const QDateTime& now, const TradingCalendar& calendar);
 
 // Whether `quote`'s published value already belongs to the day whose changes
 // the quote service reports at `now` (estimateDay, or during the opening
 // auction the day being opened): an estimate would then count that day's
 // move twice. False for a value without a readable date.
-bool navIsCurrent(const FundQuote& quote, const QDateTime& now);
+bool navIsCurrent(const FundQuote& quote, const QDateTime& now, const TradingCalendar& calendar);
 
 // Applies one refresh of one fund to its record (oldest day first), as
 // described above. Returns whether the record changed.
-bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now);
+bool note(QList<EstimateDay>& days, const FundDetail& fund, const QDateTime& now,
+          const TradingCalendar& calendar);
 
 // The figures for a fund as refreshed: `changes` is the map its estimate was
 // made from, `days` its record.

@@ -138,10 +138,13 @@ void TestEstimateReplay::pinScenario()
 
 std::unique_ptr<MenuBarController> TestEstimateReplay::start()
 {
+    // The replayed weeks trade every weekday, the Dragon Boat Monday (6-10)
+    // included, on the simulated exchanges and here alike.
     auto c = std::make_unique<MenuBarController>(
         MenuBarController::Options{.now = [this] { return m_now; },
                                    .timeout = std::chrono::milliseconds(3000),
-                                   .startTimers = false});
+                                   .startTimers = false,
+                                   .calendar = TradingCalendar()});
     WatchConfig config = c->configStore().config();
     config.funds = {{kFund, u"白酒"_s}};
     c->configStore().setConfig(config);

@@ -4,6 +4,7 @@
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
 #include "app/PanelHost.h"
+#include "calendar/ClosureTable.h"
 #include "market/Format.h"
 #include "market/FundEstimator.h"
 #include "market/LookupService.h"
@@ -51,6 +52,11 @@ QDateTime shanghai(int day, int h, int m)
     return QDateTime(QDate(2024, 6, day), QTime(h, m), QTimeZone("Asia/Shanghai"));
 }
 
+QDateTime at(int y, int mo, int d, int h, int m)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, m), QTimeZone("Asia/Shanghai"));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(RefreshPart)
@@ -76,6 +82,8 @@ private slots:
     void alertsFireOnceAndNotify();
     void goldNightSessions_data();
     void goldNightSessions();
+    void closedDays_data();
+    void closedDays();
     void placeholdersKeepTheLastGoodFigures_data();
     void placeholdersKeepTheLastGoodFigures();
     void placeholderFiresNoRuleAddedSince();
@@ -101,6 +109,8 @@ void TestMenuBarController::initTestCase()
     qputenv("QUOTARA_FUND_ORIGIN", m_fixture.origin().toUtf8());
     qputenv("QUOTARA_UPDATE_ORIGIN", m_fixture.origin().toUtf8());
     qputenv("QUOTARA_GITHUB_API_ORIGIN", m_fixture.origin().toUtf8());
+    // The simulated exchanges close on the table's holidays, as the real ones do.
+    m_fixture.sim().market().closeDays(ClosureTable::builtIn().holidays(Market::stocks));
 }
 
 void TestMenuBarController::init()
@@ -467,6 +477,12 @@ void TestMenuBarController::countdown_data()
         << shanghai(4, 12, 0) << false << 9 << 8 << false << QString();
     QTest::newRow("evening closed") << shanghai(4, 18, 0) << false << 9 << 0 << true << u"已收盘"_s;
     QTest::newRow("weekend") << shanghai(8, 10, 0) << false << 9 << 0 << true << u"已收盘"_s;
+    QTest::newRow("a holiday") << at(2024, 10, 2, 10, 0) << false << 9 << 0 << true << u"休市"_s;
+    QTest::newRow("a make-up saturday")
+        << at(2024, 10, 12, 10, 0) << false << 9 << 0 << true << u"休市"_s;
+    // Gold has no night before the holiday; the stock market just closed.
+    QTest::newRow("the evening before a holiday")
+        << at(2024, 9, 30, 22, 0) << false << 9 << 0 << true << u"已收盘"_s;
 }
 
 void TestMenuBarController::countdown()
@@ -542,24 +558,45 @@ void TestMenuBarController::alertsFireOnceAndNotify()
 void TestMenuBarController::goldNightSessions_data()
 {
     QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<bool>("open"); // trading, an arrow in the title, the timer refreshes
+    // Trading or delayed: an arrow in the title, and the timer refreshes.
+    QTest::addColumn<MarketStatus>("status");
+    QTest::addColumn<QString>("badge");
 
+    const MarketStatus trading = MarketStatus::trading, delayed = MarketStatus::delayed,
+                       closed = MarketStatus::closed;
     // The chart shows Wednesday's day session; the night's minutes are live.
-    QTest::newRow("wed 22:00") << shanghai(5, 22, 0) << true;
-    QTest::newRow("sat 01:00, friday's night") << shanghai(8, 1, 0) << true;
-    QTest::newRow("sat 02:31") << shanghai(8, 2, 31) << false;
-    QTest::newRow("mon 01:00, no sunday night") << shanghai(10, 1, 0) << false;
+    QTest::newRow("wed 22:00") << shanghai(5, 22, 0) << trading << u"交易中"_s;
+    QTest::newRow("sat 01:00, friday's night") << shanghai(1, 1, 0) << trading << u"交易中"_s;
+    QTest::newRow("sat 02:31") << shanghai(1, 2, 31) << closed << u"已收盘"_s;
+    QTest::newRow("mon 01:00, no sunday night") << shanghai(3, 1, 0) << closed << u"已收盘"_s;
+    // Around the Spring Festival of 2024 (closed 2-09 to 2-17) and the
+    // National Day (10-01 to 10-07), the provider serving the closures.
+    QTest::newRow("sf: the last night session") << at(2024, 2, 7, 22, 0) << trading << u"交易中"_s;
+    QTest::newRow("sf: the evening before") << at(2024, 2, 8, 22, 0) << closed << u"休市"_s;
+    QTest::newRow("nd: a holiday night") << at(2024, 10, 3, 22, 0) << closed << u"休市"_s;
+    // The first morning back opens with the auction; the day's first minute
+    // is yet to come, so the data lag.
+    QTest::newRow("nd: first morning back 08:55")
+        << at(2024, 10, 8, 8, 55) << delayed << u"数据延迟"_s;
+    QTest::newRow("nd: first morning back 09:05")
+        << at(2024, 10, 8, 9, 5) << trading << u"交易中"_s;
+    // Friday's night runs into the make-up Saturday after the National Day.
+    QTest::newRow("make-up sat 01:00") << at(2024, 10, 12, 1, 0) << trading << u"交易中"_s;
+    QTest::newRow("make-up sat 10:00") << at(2024, 10, 12, 10, 0) << closed << u"休市"_s;
 }
 
 void TestMenuBarController::goldNightSessions()
 {
     QFETCH(QDateTime, now);
-    QFETCH(bool, open);
+    QFETCH(MarketStatus, status);
+    QFETCH(QString, badge);
+    const bool open = status != MarketStatus::closed;
     m_now = now;
     auto c = controller();
     refresh(*c);
     QVERIFY(!c->errorMessage());
-    QCOMPARE(c->goldMarketStatus(), open ? MarketStatus::trading : MarketStatus::closed);
+    QCOMPARE(c->goldMarketStatus(), status);
+    QCOMPARE(badgeLabel(c->goldMarketState().status, c->goldMarketState().closure), badge);
     QCOMPARE(c->title().startsWith(u"▲ "_s) || c->title().startsWith(u"▼ "_s), open);
 
     // A stop-loss crossed in the night is seen in the night.
@@ -568,6 +605,92 @@ void TestMenuBarController::goldNightSessions()
     QCOMPARE(c->isRefreshing(), open);
     QTRY_VERIFY(!c->isRefreshing());
     QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s), open ? 1 : 0);
+}
+
+void TestMenuBarController::closedDays_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    // Closed by the simulated exchanges beyond the table's holidays.
+    QTest::addColumn<QList<QDate>>("unlisted");
+    QTest::addColumn<bool>("polls"); // the timer goes on fetching after the first refresh
+    QTest::addColumn<QString>("goldBadge");
+    QTest::addColumn<QString>("stockBadge");
+    QTest::addColumn<QStringList>("notes");
+
+    const QString pastTable = u"休市日历只收录到 2026 年，此后的节假日休市由行情数据判断"_s;
+    const QList<QDate> none;
+    const QList<QDate> closure2027{QDate(2027, 2, 10)};
+    QTest::newRow("a trading morning")
+        << shanghai(4, 10, 0) << none << true << u"交易中"_s << u"交易中"_s << QStringList();
+    QTest::newRow("national day") << at(2024, 10, 2, 10, 0) << none << false << u"休市"_s
+                                  << u"休市"_s << QStringList();
+    QTest::newRow("the evening before it")
+        << at(2024, 9, 30, 21, 30) << none << false << u"休市"_s << u"已收盘"_s << QStringList();
+    QTest::newRow("a make-up saturday")
+        << at(2024, 10, 12, 10, 0) << none << false << u"休市"_s << u"休市"_s << QStringList();
+    // Past the table the quotes tell: no minute of today, well into the
+    // session, closes the market for the day.
+    QTest::newRow("past the table, trading") << at(2027, 2, 9, 10, 0) << none << true << u"交易中"_s
+                                             << u"交易中"_s << QStringList{pastTable};
+    QTest::newRow("past the table, closed")
+        << at(2027, 2, 10, 10, 0) << closure2027 << false << u"休市"_s << u"休市"_s
+        << QStringList{u"A股和沪金今日休市（由行情数据判断，休市日历未收录此日）"_s, pastTable};
+    // Gold is found out from 09:05, the A-shares not before 09:35.
+    QTest::newRow("past the table, 09:32")
+        << at(2027, 2, 10, 9, 32) << closure2027 << true << u"休市"_s << u"交易中"_s
+        << QStringList{u"沪金今日休市（由行情数据判断，休市日历未收录此日）"_s, pastTable};
+}
+
+// The refresh timer asks the calendar: on a closed day the first refresh is
+// the only one, and the countdown and the badges say why.
+void TestMenuBarController::closedDays()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QList<QDate>, unlisted);
+    QFETCH(bool, polls);
+    QFETCH(QStringList, notes);
+    m_now = now;
+    m_fixture.sim().market().closeDays(unlisted);
+    const auto marketRequests = [this] {
+        return requestsTo(u"/api/qt/ulist.np/get"_s) + requestsTo(u"/api/qt/clist/get"_s) +
+               requestsTo(u"/api/qt/stock/trends2/get"_s) +
+               requestsTo(u"/FundMNewApi/FundMNFInfo"_s);
+    };
+
+    MenuBarController c(
+        MenuBarController::Options{.now = [this] { return m_now; },
+                                   .timeout = std::chrono::milliseconds(1500),
+                                   .startTimers = true,
+                                   .refreshInterval = std::chrono::milliseconds(100)});
+    QSignalSpy finished(&c, &MenuBarController::refreshFinished);
+    QTRY_COMPARE(finished.size(), 1);
+    QVERIFY2(!c.errorMessage(), qPrintable(c.errorMessage().value_or(QString())));
+    const int first = marketRequests();
+    QVERIFY(first > 0);
+    if (polls) {
+        QTRY_VERIFY(finished.size() >= 3);
+        QVERIFY(marketRequests() > first);
+    } else {
+        // Ten ticks of the timer go by without a request.
+        QTest::qWait(1000);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(marketRequests(), first);
+    }
+    QTRY_VERIFY(!c.isRefreshing());
+
+    const QJsonObject report = OnceReport::build(c);
+    QTEST(report.value(u"goldBadge"_s).toString(), "goldBadge");
+    QTEST(report.value(u"stockBadge"_s).toString(), "stockBadge");
+    QCOMPARE(report.value(u"calendarValidUntil"_s).toString(), u"2026-12-31"_s);
+    QCOMPARE(c.calendarNotes(), notes);
+    QCOMPARE(report.value(u"calendarNotes"_s).toVariant().toStringList(), notes);
+    // No arrow while the figure's market is shut.
+    const bool arrow = c.title().startsWith(u"▲ "_s) || c.title().startsWith(u"▼ "_s);
+    QCOMPARE(arrow, report.value(u"goldMarketStatus"_s).toString() != u"closed"_s);
+    c.countdownTick();
+    QCOMPARE(c.allMarketsClosed(), !polls);
+    if (!polls)
+        QCOMPARE(c.countdown(), 0);
 }
 
 // Refreshes in a row while the provider answers board BK0475's index and

@@ -1,4 +1,5 @@
 #include "SimFixture.h"
+#include "calendar/ClosureTable.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -18,6 +19,14 @@ using namespace Qt::StringLiterals;
 class TestOnceMode : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // The simulated exchanges close on the table's holidays, and on one
+        // day of 2027 that no table holds yet.
+        QList<QDate> closed = ClosureTable::builtIn().holidays(Market::stocks);
+        closed.append(QDate(2027, 2, 10));
+        m_fixture.sim().market().closeDays(closed);
+    }
     void init()
     {
         m_fixture.sim().clearFaults();
@@ -121,15 +130,39 @@ void TestOnceMode::atChosenInstants_data()
     QTest::addColumn<QString>("goldStatus");
     QTest::addColumn<bool>("arrow");
     QTest::addColumn<bool>("estimates"); // else every fund's value is the day's own
+    QTest::addColumn<QString>("goldBadge");
+    QTest::addColumn<QString>("stockBadge");
 
-    const auto at = [](int day, int h, int m) {
-        return QDateTime(QDate(2024, 6, day), QTime(h, m), QTimeZone("Asia/Shanghai"));
+    const auto at = [](int month, int day, int h, int m) {
+        return QDateTime(QDate(2024, month, day), QTime(h, m), QTimeZone("Asia/Shanghai"));
     };
-    QTest::newRow("tue 10:00") << at(4, 10, 0) << u"trading"_s << true << true;
+    QTest::newRow("tue 10:00") << at(6, 4, 10, 0) << u"trading"_s << true << true << u"交易中"_s
+                               << u"交易中"_s;
     // The values of the day are out at 20:00; the night session is live.
-    QTest::newRow("wed 22:00") << at(5, 22, 0) << u"trading"_s << true << false;
-    QTest::newRow("sat 01:00, friday's night") << at(8, 1, 0) << u"trading"_s << true << false;
-    QTest::newRow("mon 01:00") << at(10, 1, 0) << u"closed"_s << false << false;
+    QTest::newRow("wed 22:00") << at(6, 5, 22, 0) << u"trading"_s << true << false << u"交易中"_s
+                               << u"已收盘"_s;
+    QTest::newRow("sat 01:00, friday's night")
+        << at(6, 1, 1, 0) << u"trading"_s << true << false << u"交易中"_s << u"已收盘"_s;
+    QTest::newRow("mon 01:00") << at(6, 3, 1, 0) << u"closed"_s << false << false << u"已收盘"_s
+                               << u"已收盘"_s;
+    // The National Day of 2024: no night session on the evening before, the
+    // holiday shows the last day's values, the first morning back opens with
+    // the gold auction at 08:55 before its first minute is out.
+    QTest::newRow("the evening before the national day")
+        << at(9, 30, 21, 30) << u"closed"_s << false << false << u"休市"_s << u"已收盘"_s;
+    QTest::newRow("national day") << at(10, 2, 10, 0) << u"closed"_s << false << false << u"休市"_s
+                                  << u"休市"_s;
+    QTest::newRow("first morning back, 08:55")
+        << at(10, 8, 8, 55) << u"delayed"_s << true << false << u"数据延迟"_s << u"已收盘"_s;
+    // The make-up Saturday after it: Friday's night runs into it.
+    QTest::newRow("make-up saturday 01:00")
+        << at(10, 12, 1, 0) << u"trading"_s << true << false << u"交易中"_s << u"休市"_s;
+    QTest::newRow("make-up saturday 10:00")
+        << at(10, 12, 10, 0) << u"closed"_s << false << false << u"休市"_s << u"休市"_s;
+    // Past the table, the quotes show the closure.
+    QTest::newRow("a closure of 2027")
+        << QDateTime(QDate(2027, 2, 10), QTime(10, 0), QTimeZone("Asia/Shanghai")) << u"closed"_s
+        << false << false << u"休市"_s << u"休市"_s;
 }
 
 void TestOnceMode::atChosenInstants()
@@ -142,6 +175,12 @@ void TestOnceMode::atChosenInstants()
     QVERIFY2(result.exitCode == 0, result.err.constData());
     const QJsonObject json = QJsonDocument::fromJson(result.out).object();
     QCOMPARE(json.value(u"goldMarketStatus"_s).toString(), goldStatus);
+    QTEST(json.value(u"goldBadge"_s).toString(), "goldBadge");
+    QTEST(json.value(u"stockBadge"_s).toString(), "stockBadge");
+    QCOMPARE(json.value(u"calendarValidUntil"_s).toString(), u"2026-12-31"_s);
+    // Past the table the output says so, and says which day the quotes closed.
+    const QStringList notes = json.value(u"calendarNotes"_s).toVariant().toStringList();
+    QCOMPARE(notes.size(), now.date().year() > 2026 ? 2 : 0);
     const QString title = json.value(u"title"_s).toString();
     QVERIFY2((title.startsWith(u"▲ "_s) || title.startsWith(u"▼ "_s)) == arrow, qPrintable(title));
     const QJsonArray funds = json.value(u"funds"_s).toArray();

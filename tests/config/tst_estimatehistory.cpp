@@ -107,7 +107,8 @@ void TestEstimateHistory::damagedRecordIsKeptAside()
     QCOMPARE(stored(), damaged);
     QVERIFY(!rawSettings().contains(EstimateHistory::key + u".unreadable"_s));
 
-    history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4)}, {u"161725"_s}, shanghai(4, 10, 0));
+    history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4)}, {u"161725"_s}, shanghai(4, 10, 0),
+                 TradingCalendar::builtIn());
     QCOMPARE(stored(EstimateHistory::key + u".unreadable"_s), damaged);
     const auto fresh = EstimateHistory::decode(stored());
     QVERIFY(fresh);
@@ -125,20 +126,21 @@ void TestEstimateHistory::forgetsFundsNoLongerWatched()
         EstimateHistory history;
         history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.4),
                       fund(u"110011"_s, u"2024-06-03"_s, 1.0, 0.2)},
-                     both, start);
+                     both, start, TradingCalendar::builtIn());
         QCOMPARE(history.record().keys(), both);
         QCOMPARE(EstimateHistory::decode(stored())->keys(), both); // the first change at once
         // 110011 is no longer watched; 161725's quote did not come this time.
-        history.note({}, {u"161725"_s}, start.addSecs(30));
+        history.note({}, {u"161725"_s}, start.addSecs(30), TradingCalendar::builtIn());
         QCOMPARE(history.record().keys(), QStringList{u"161725"_s});
         // Written at most every five minutes...
         QCOMPARE(EstimateHistory::decode(stored())->keys(), both);
         history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.5)}, {u"161725"_s},
-                     start.addSecs(EstimateHistory::writeEverySecs));
+                     start.addSecs(EstimateHistory::writeEverySecs), TradingCalendar::builtIn());
         QCOMPARE(EstimateHistory::decode(stored())->keys(), QStringList{u"161725"_s});
         QCOMPARE(storedChange(), 0.5);
         history.note({fund(u"161725"_s, u"2024-06-03"_s, 1.0, 0.6)}, {u"161725"_s},
-                     start.addSecs(EstimateHistory::writeEverySecs + 30));
+                     start.addSecs(EstimateHistory::writeEverySecs + 30),
+                     TradingCalendar::builtIn());
         QCOMPARE(storedChange(), 0.5);
     }
     // ...and when the history goes.

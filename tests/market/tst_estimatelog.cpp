@@ -20,6 +20,11 @@ QDateTime shanghai(int day, int h, int m)
     return QDateTime(QDate(2024, 6, day), QTime(h, m), QTimeZone("Asia/Shanghai"));
 }
 
+QDateTime at(int y, int mo, int d, int h, int m)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, m), QTimeZone("Asia/Shanghai"));
+}
+
 QDateTime utc(int day, int h, int m)
 {
     return QDateTime(QDate(2024, 6, day), QTime(h, m), QTimeZone::utc());
@@ -90,12 +95,26 @@ void TestEstimateLog::estimateDay_data()
     QTest::newRow("utc clock, shanghai auction") << utc(4, 1, 20) << none;
     QTest::newRow("utc clock, shanghai morning") << utc(4, 2, 0) << june(4);
     QTest::newRow("invalid clock") << QDateTime() << none;
+
+    // Over a closure the changes on show are those of the last trading day,
+    // up to the next trading day's auction.
+    const auto day = [](int y, int mo, int d) { return std::optional<QDate>(QDate(y, mo, d)); };
+    QTest::newRow("the dragon boat monday") << shanghai(10, 10, 0) << june(7);
+    QTest::newRow("除夕, a weekday off") << at(2024, 2, 9, 10, 0) << day(2024, 2, 8);
+    QTest::newRow("a national day morning at 09:20") << at(2024, 10, 2, 9, 20) << day(2024, 9, 30);
+    QTest::newRow("first morning back, before the auction")
+        << at(2024, 10, 8, 9, 0) << day(2024, 9, 30);
+    QTest::newRow("first morning back, the auction") << at(2024, 10, 8, 9, 20) << none;
+    QTest::newRow("first morning back, the open") << at(2024, 10, 8, 9, 30) << day(2024, 10, 8);
+    QTest::newRow("a make-up saturday") << at(2024, 10, 12, 11, 0) << day(2024, 10, 11);
+    // Past the table only weekends are known.
+    QTest::newRow("2027, a wednesday") << at(2027, 2, 10, 10, 0) << day(2027, 2, 10);
 }
 
 void TestEstimateLog::estimateDay()
 {
     QFETCH(QDateTime, now);
-    QTEST(EstimateLog::estimateDay(now), "day");
+    QTEST(EstimateLog::estimateDay(now, TradingCalendar::builtIn()), "day");
 }
 
 void TestEstimateLog::note_data()
@@ -126,6 +145,16 @@ void TestEstimateLog::note_data()
         << Days{open(4, tue1530, 0.8)};
     // A provider that falls back a day does not reopen a settled one. The
     // clock runs in UTC here; the time is kept in Shanghai's.
+    // A holiday shows the day before's closing changes, whose value is out.
+    QTest::newRow("a holiday estimate is the day before's")
+        << Days{} << fund(u"2024-06-07"_s, 0.5, 0.4) << shanghai(10, 10, 0) << Days{};
+    // A closure past the table files the morning's estimate under the closed
+    // day; the next published value shows it had none.
+    QTest::newRow("an unknown closure is dropped later")
+        << Days{settled(open(4, tue1530, 0.8), 0.5),
+                EstimateDay{QDate(2027, 2, 10), at(2027, 2, 10, 9, 40), 0.3, 1.003, std::nullopt}}
+        << fund(u"2027-02-11"_s, 0.2, std::nullopt) << at(2027, 2, 11, 21, 0)
+        << Days{settled(open(4, tue1530, 0.8), 0.5)};
     QTest::newRow("an older published date")
         << Days{settled(open(4, tue1530, 0.8), 0.5)} << fund(u"2024-06-03"_s, 1.0, 0.6)
         << utc(5, 2, 0)
@@ -139,7 +168,7 @@ void TestEstimateLog::note()
     QFETCH(QDateTime, now);
     QFETCH(Days, after);
     Days days = before;
-    const bool changed = EstimateLog::note(days, fund, now);
+    const bool changed = EstimateLog::note(days, fund, now, TradingCalendar::builtIn());
     QCOMPARE(days, after);
     QCOMPARE(changed, before != after);
     for (const EstimateDay& d : days)
@@ -160,7 +189,8 @@ void TestEstimateLog::keepsTheLatestDays()
         while (d.dayOfWeek() > 5);
     }
     const QDate oldest = days.first().date;
-    QVERIFY(EstimateLog::note(days, fund(u"2024-05-31"_s, 0.2, 0.4), shanghai(3, 10, 0)));
+    QVERIFY(EstimateLog::note(days, fund(u"2024-05-31"_s, 0.2, 0.4), shanghai(3, 10, 0),
+                              TradingCalendar::builtIn()));
     QCOMPARE(days.size(), EstimateLog::keptDays);
     QVERIFY(days.first().date > oldest);
     QCOMPARE(days.last().date, QDate(2024, 6, 3));

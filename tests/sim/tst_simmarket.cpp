@@ -14,6 +14,23 @@ QDateTime shanghai(int y, int mo, int d, int h, int mi)
     return QDateTime(QDate(y, mo, d), QTime(h, mi), SimCalendar::shanghai());
 }
 
+SimCalendar closedOn(const QList<QDate>& days)
+{
+    SimCalendar calendar;
+    for (const QDate& d : days)
+        calendar.close(d);
+    return calendar;
+}
+
+// 2024's National Day closure, a weekend inside it.
+QList<QDate> nationalDay()
+{
+    QList<QDate> days;
+    for (QDate d(2024, 10, 1); d <= QDate(2024, 10, 7); d = d.addDays(1))
+        days.append(d);
+    return days;
+}
+
 } // namespace
 
 // 2024-06-04 was a Tuesday; 2024-05-31 a Friday.
@@ -76,28 +93,56 @@ void TestSimMarket::currentTradingDay_data()
     QTest::addColumn<QDateTime>("instant");
     QTest::addColumn<QDate>("day");
     QTest::addColumn<int>("visible");
+    QTest::addColumn<QList<QDate>>("closed");
 
     const int a = int(Session::AShare);
     const int hk = int(Session::HongKong);
     const int gold = int(Session::ShanghaiGold);
     const QDate mon(2024, 6, 3), tue(2024, 6, 4), wed(2024, 6, 5), fri(2024, 6, 7),
         nextMon(2024, 6, 10);
-    QTest::newRow("a-share before the open") << a << shanghai(2024, 6, 4, 9, 29) << mon << 241;
-    QTest::newRow("a-share auction line") << a << shanghai(2024, 6, 4, 9, 30) << tue << 1;
-    QTest::newRow("a-share morning") << a << shanghai(2024, 6, 4, 10, 0) << tue << 31;
-    QTest::newRow("a-share lunch") << a << shanghai(2024, 6, 4, 12, 30) << tue << 121;
-    QTest::newRow("a-share afternoon") << a << shanghai(2024, 6, 4, 13, 1) << tue << 122;
-    QTest::newRow("a-share saturday") << a << shanghai(2024, 6, 8, 10, 0) << fri << 241;
-    QTest::newRow("hong kong close") << hk << shanghai(2024, 6, 4, 16, 0) << tue << 331;
-    QTest::newRow("gold day session") << gold << shanghai(2024, 6, 4, 10, 0) << tue << 390;
-    QTest::newRow("gold before the night") << gold << shanghai(2024, 6, 4, 20, 59) << tue << 555;
+    QTest::newRow("a-share before the open")
+        << a << shanghai(2024, 6, 4, 9, 29) << mon << 241 << QList<QDate>{};
+    QTest::newRow("a-share auction line")
+        << a << shanghai(2024, 6, 4, 9, 30) << tue << 1 << QList<QDate>{};
+    QTest::newRow("a-share morning")
+        << a << shanghai(2024, 6, 4, 10, 0) << tue << 31 << QList<QDate>{};
+    QTest::newRow("a-share lunch")
+        << a << shanghai(2024, 6, 4, 12, 30) << tue << 121 << QList<QDate>{};
+    QTest::newRow("a-share afternoon")
+        << a << shanghai(2024, 6, 4, 13, 1) << tue << 122 << QList<QDate>{};
+    QTest::newRow("a-share saturday")
+        << a << shanghai(2024, 6, 8, 10, 0) << fri << 241 << QList<QDate>{};
+    QTest::newRow("hong kong close")
+        << hk << shanghai(2024, 6, 4, 16, 0) << tue << 331 << QList<QDate>{};
+    QTest::newRow("gold day session")
+        << gold << shanghai(2024, 6, 4, 10, 0) << tue << 390 << QList<QDate>{};
+    QTest::newRow("gold before the night")
+        << gold << shanghai(2024, 6, 4, 20, 59) << tue << 555 << QList<QDate>{};
     QTest::newRow("gold night belongs to tomorrow")
-        << gold << shanghai(2024, 6, 4, 21, 5) << wed << 5;
+        << gold << shanghai(2024, 6, 4, 21, 5) << wed << 5 << QList<QDate>{};
     QTest::newRow("gold friday night on saturday")
-        << gold << shanghai(2024, 6, 8, 1, 0) << nextMon << 240;
-    QTest::newRow("gold sunday") << gold << shanghai(2024, 6, 9, 12, 0) << nextMon << 330;
+        << gold << shanghai(2024, 6, 8, 1, 0) << nextMon << 240 << QList<QDate>{};
+    QTest::newRow("gold sunday") << gold << shanghai(2024, 6, 9, 12, 0) << nextMon << 330
+                                 << QList<QDate>{};
     QTest::newRow("gold from a utc clock")
-        << gold << QDateTime(tue, QTime(2, 0), QTimeZone::utc()) << tue << 390;
+        << gold << QDateTime(tue, QTime(2, 0), QTimeZone::utc()) << tue << 390 << QList<QDate>{};
+
+    // A closed day shows the trading day before it; gold holds no night
+    // session before a closure, so the day after one starts at 09:01.
+    const QDate lastBefore(2024, 9, 30), firstBack(2024, 10, 8);
+    QTest::newRow("a-share on a closed day")
+        << a << shanghai(2024, 10, 2, 10, 0) << lastBefore << 241 << nationalDay();
+    QTest::newRow("gold on the evening before")
+        << gold << shanghai(2024, 9, 30, 22, 0) << lastBefore << 555 << nationalDay();
+    QTest::newRow("gold on the closure's last evening")
+        << gold << shanghai(2024, 10, 7, 22, 0) << lastBefore << 555 << nationalDay();
+    QTest::newRow("gold first morning back, 08:59")
+        << gold << shanghai(2024, 10, 8, 8, 59) << lastBefore << 555 << nationalDay();
+    QTest::newRow("gold first morning back, 09:05")
+        << gold << shanghai(2024, 10, 8, 9, 5) << firstBack << 5 << nationalDay();
+    QTest::newRow("a closure beginning on a saturday")
+        << gold << shanghai(2024, 6, 7, 22, 0) << fri << 555
+        << QList<QDate>{QDate(2024, 6, 8), QDate(2024, 6, 9), QDate(2024, 6, 10)};
 }
 
 void TestSimMarket::currentTradingDay()
@@ -106,9 +151,11 @@ void TestSimMarket::currentTradingDay()
     QFETCH(QDateTime, instant);
     QFETCH(QDate, day);
     QFETCH(int, visible);
+    QFETCH(QList<QDate>, closed);
     const auto s = Session(session);
-    QCOMPARE(SimCalendar::currentTradingDay(s, instant), day);
-    QCOMPARE(SimCalendar::visibleLines(s, day, instant), visible);
+    const SimCalendar calendar = closedOn(closed);
+    QCOMPARE(calendar.currentTradingDay(s, instant), day);
+    QCOMPARE(calendar.visibleLines(s, day, instant), visible);
 }
 
 void TestSimMarket::stamps_data()
@@ -117,22 +164,40 @@ void TestSimMarket::stamps_data()
     QTest::addColumn<QDate>("day");
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("stamp");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QList<QDate>>("closed");
 
     const int a = int(Session::AShare);
     const int gold = int(Session::ShanghaiGold);
     const QDate mon(2024, 6, 3), tue(2024, 6, 4);
-    QTest::newRow("a-share auction") << a << tue << 0 << u"2024-06-04 09:30"_s;
-    QTest::newRow("a-share first minute") << a << tue << 1 << u"2024-06-04 09:31"_s;
-    QTest::newRow("a-share noon") << a << tue << 120 << u"2024-06-04 11:30"_s;
-    QTest::newRow("a-share afternoon") << a << tue << 121 << u"2024-06-04 13:01"_s;
-    QTest::newRow("a-share close") << a << tue << 240 << u"2024-06-04 15:00"_s;
-    QTest::newRow("monday night opens friday") << gold << mon << 0 << u"2024-05-31 21:01"_s;
-    QTest::newRow("friday night midnight") << gold << mon << 179 << u"2024-06-01 00:00"_s;
-    QTest::newRow("friday night end") << gold << mon << 329 << u"2024-06-01 02:30"_s;
-    QTest::newRow("monday day session") << gold << mon << 330 << u"2024-06-03 09:01"_s;
-    QTest::newRow("tuesday night opens monday") << gold << tue << 0 << u"2024-06-03 21:01"_s;
-    QTest::newRow("tuesday small hours") << gold << tue << 329 << u"2024-06-04 02:30"_s;
-    QTest::newRow("tuesday close") << gold << tue << 554 << u"2024-06-04 15:00"_s;
+    QTest::newRow("a-share auction")
+        << a << tue << 0 << u"2024-06-04 09:30"_s << 241 << QList<QDate>{};
+    QTest::newRow("a-share first minute")
+        << a << tue << 1 << u"2024-06-04 09:31"_s << 241 << QList<QDate>{};
+    QTest::newRow("a-share noon") << a << tue << 120 << u"2024-06-04 11:30"_s << 241
+                                  << QList<QDate>{};
+    QTest::newRow("a-share afternoon")
+        << a << tue << 121 << u"2024-06-04 13:01"_s << 241 << QList<QDate>{};
+    QTest::newRow("a-share close")
+        << a << tue << 240 << u"2024-06-04 15:00"_s << 241 << QList<QDate>{};
+    QTest::newRow("monday night opens friday")
+        << gold << mon << 0 << u"2024-05-31 21:01"_s << 555 << QList<QDate>{};
+    QTest::newRow("friday night midnight")
+        << gold << mon << 179 << u"2024-06-01 00:00"_s << 555 << QList<QDate>{};
+    QTest::newRow("friday night end")
+        << gold << mon << 329 << u"2024-06-01 02:30"_s << 555 << QList<QDate>{};
+    QTest::newRow("monday day session")
+        << gold << mon << 330 << u"2024-06-03 09:01"_s << 555 << QList<QDate>{};
+    QTest::newRow("tuesday night opens monday")
+        << gold << tue << 0 << u"2024-06-03 21:01"_s << 555 << QList<QDate>{};
+    QTest::newRow("tuesday small hours")
+        << gold << tue << 329 << u"2024-06-04 02:30"_s << 555 << QList<QDate>{};
+    QTest::newRow("tuesday close")
+        << gold << tue << 554 << u"2024-06-04 15:00"_s << 555 << QList<QDate>{};
+    QTest::newRow("after a closure the day opens at 09:01")
+        << gold << QDate(2024, 10, 8) << 0 << u"2024-10-08 09:01"_s << 225 << nationalDay();
+    QTest::newRow("the night is back the day after")
+        << gold << QDate(2024, 10, 9) << 0 << u"2024-10-08 21:01"_s << 555 << nationalDay();
 }
 
 void TestSimMarket::stamps()
@@ -141,8 +206,10 @@ void TestSimMarket::stamps()
     QFETCH(QDate, day);
     QFETCH(int, index);
     QFETCH(QString, stamp);
-    const QList<qint64> all = SimCalendar::stamps(Session(session), day);
-    QCOMPARE(all.size(), session == int(Session::AShare) ? 241 : 555);
+    QFETCH(int, lines);
+    QFETCH(QList<QDate>, closed);
+    const QList<qint64> all = closedOn(closed).stamps(Session(session), day);
+    QCOMPARE(all.size(), lines);
     QVERIFY(std::is_sorted(all.cbegin(), all.cend()));
     QCOMPARE(SimCalendar::formatKey(all.at(index)), stamp);
 }
@@ -186,7 +253,7 @@ void TestSimMarket::pricesStayInsideLimits()
     const SimMarket market(11);
     const SimCatalog& c = market.catalog();
     QDate day(2024, 5, 6);
-    for (int n = 0; n < 12; ++n, day = SimCalendar::nextTradingDay(day)) {
+    for (int n = 0; n < 12; ++n, day = market.calendar().nextTradingDay(day)) {
         for (int i = 0; i < c.instruments().size(); ++i) {
             const auto& info = c.instruments().at(i);
             if (info.kind != SimCatalog::Kind::Stock || info.market > 1)
@@ -223,11 +290,13 @@ void TestSimMarket::turnoverRange()
 
 void TestSimMarket::fundChangeFollowsHoldings()
 {
-    const SimMarket market(9);
+    // Across a closure too: a day's change is that day's, not two days'.
+    SimMarket market(9);
+    market.closeDays({QDate(2024, 4, 4), QDate(2024, 4, 5)});
     for (const auto& fund : market.catalog().funds()) {
-        QDate day(2024, 3, 1);
-        for (int n = 0; n < 15; ++n, day = SimCalendar::nextTradingDay(day)) {
-            const double before = market.nav(fund, SimCalendar::previousTradingDay(day));
+        QDate day(2024, 3, 25);
+        for (int n = 0; n < 15; ++n, day = market.calendar().nextTradingDay(day)) {
+            const double before = market.nav(fund, market.calendar().previousTradingDay(day));
             const double change = (market.nav(fund, day) / before - 1.0) * 100.0;
             // Net values carry 4 decimals: allow their rounding beside the noise.
             const double slack = 0.12 + 0.0001 / before * 100.0;
@@ -247,7 +316,7 @@ void TestSimMarket::navStaysInRange()
     const SimMarket market(2);
     for (const auto& fund : market.catalog().funds()) {
         for (QDate day(2021, 1, 4); day < QDate(2028, 1, 1); day = day.addDays(61)) {
-            const double nav = market.nav(fund, SimCalendar::tradingDayOnOrBefore(day));
+            const double nav = market.nav(fund, market.calendar().tradingDayOnOrBefore(day));
             QVERIFY2(nav >= 0.5 && nav <= 5.0, qPrintable(fund.code + u' ' + day.toString()));
         }
     }
@@ -269,8 +338,8 @@ void TestSimMarket::publishedNavDate()
 {
     QFETCH(QDateTime, instant);
     QFETCH(QDate, date);
-    QCOMPARE(SimMarket::publishedNavDate(instant), date);
     const SimMarket market(1);
+    QCOMPARE(market.publishedNavDate(instant), date);
     const auto nav = market.publishedNav(*market.catalog().fund(u"161725"_s), instant);
     QCOMPARE(nav.date, date);
     QVERIFY(nav.changePercent.has_value());
@@ -324,7 +393,7 @@ void TestSimMarket::navRelease()
     QCOMPARE(market.publishedNav(fund, instant).date, date);
     // The other funds keep the default rule.
     const SimCatalog::Fund& other = *market.catalog().fund(u"161725"_s);
-    QCOMPARE(market.publishedNavDate(other, instant), SimMarket::publishedNavDate(instant));
+    QCOMPARE(market.publishedNavDate(other, instant), market.publishedNavDate(instant));
 }
 
 void TestSimMarket::pinnedFiguresFlowThrough()
@@ -347,7 +416,7 @@ void TestSimMarket::pinnedFiguresFlowThrough()
     QCOMPARE(quote.changePercent(), 2.5); // (102.50 / 100.00 - 1) × 100
     // The day's minutes run to the pinned close.
     QCOMPARE(market.day(stock, mon).bars.constLast().close, 102.5);
-    QCOMPARE(market.day(stock, SimCalendar::nextTradingDay(mon)).preClose, 102.5);
+    QCOMPARE(market.day(stock, market.calendar().nextTradingDay(mon)).preClose, 102.5);
     // A board without the stock is not disturbed.
     QCOMPARE(market.close(board.instrument, mon), boardBefore);
 

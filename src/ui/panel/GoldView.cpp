@@ -41,7 +41,8 @@ void GoldView::refresh()
     m_chartCard->setVisible(gold && m_controller.goldTrendData());
     if (!gold)
         return;
-    m_header->setMarketStatus(m_controller.goldMarketStatus());
+    const MarketState state = m_controller.goldMarketState();
+    m_header->setMarketStatus(state.status, state.closure);
     m_header->setPrice(QStringLiteral("¥") + Format::price(gold->priceCNY));
     m_header->setChangePct(gold->changePct);
     m_header->setSecondary(std::nullopt);

@@ -242,9 +242,11 @@ void MainPanelView::refresh()
     if (current >= 0 && m_picker->currentIndex() != current)
         m_picker->setCurrentIndex(current);
 
-    // What failed for this tab, then any alert no notification could show:
-    // the user must learn of the crossing somewhere.
+    // What failed for this tab, a closure the calendar did not know, then
+    // any alert no notification could show: the user must learn of the
+    // crossing somewhere.
     QStringList messages = m_showSettings ? QStringList() : m_controller.messagesFor(m_tab);
+    messages << m_controller.calendarNotes();
     messages << m_controller.undeliveredAlerts();
     m_errorLine->setVisible(!messages.isEmpty());
     m_errorText->setText(messages.join(u'\n'));

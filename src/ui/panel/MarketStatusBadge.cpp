@@ -14,11 +14,14 @@ MarketStatusBadge::MarketStatusBadge(MarketStatus status, QWidget* parent)
     setAccessibleName(text());
 }
 
-void MarketStatusBadge::setStatus(MarketStatus status)
+void MarketStatusBadge::setStatus(MarketStatus status, Closure closure)
 {
-    if (status == m_status)
+    if (status != MarketStatus::closed)
+        closure = Closure::none;
+    if (status == m_status && closure == m_closure)
         return;
     m_status = status;
+    m_closure = closure;
     setAccessibleName(text());
     // The words differ in length ("午休" against "数据延迟").
     updateGeometry();

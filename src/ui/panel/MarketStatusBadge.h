@@ -5,7 +5,8 @@
 #include <QWidget>
 
 // A small pill with the state of a market in words: gold while trading,
-// amber when the data lags, grey in the lunch break and after the close.
+// amber when the data lags, grey in the lunch break, after the close and on
+// a day without trading.
 class MarketStatusBadge : public QWidget {
     Q_OBJECT
 public:
@@ -18,9 +19,10 @@ public:
                                QWidget* parent = nullptr);
 
     MarketStatus status() const { return m_status; }
-    void setStatus(MarketStatus status);
+    // The closure says whether a closed market is closed for the day ("休市").
+    void setStatus(MarketStatus status, Closure closure = Closure::none);
 
-    QString text() const { return badgeLabel(m_status); }
+    QString text() const { return badgeLabel(m_status, m_closure); }
     QColor textColor() const;
     QColor backgroundColor() const;
 
@@ -35,4 +37,5 @@ private:
     QFont badgeFont() const;
 
     MarketStatus m_status;
+    Closure m_closure = Closure::none;
 };

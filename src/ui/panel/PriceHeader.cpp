@@ -84,10 +84,10 @@ void PriceHeader::setTitle(const QString& title)
     m_title->setText(title);
 }
 
-void PriceHeader::setMarketStatus(std::optional<MarketStatus> status)
+void PriceHeader::setMarketStatus(std::optional<MarketStatus> status, Closure closure)
 {
     if (status)
-        m_badge->setStatus(*status);
+        m_badge->setStatus(*status, closure);
     m_badge->setVisible(status.has_value());
 }
 

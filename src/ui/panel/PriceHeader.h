@@ -30,7 +30,7 @@ public:
 
     void setTitle(const QString& title);
     // The badge beside the title; none for std::nullopt.
-    void setMarketStatus(std::optional<MarketStatus> status);
+    void setMarketStatus(std::optional<MarketStatus> status, Closure closure = Closure::none);
     // Already formatted, currency sign and all.
     void setPrice(const QString& price);
     // In percent; also decides the colour of price and change. Absent (the

@@ -49,7 +49,8 @@ void SectorView::refresh()
     m_indexCard->setVisible(sector.has_value());
     if (sector) {
         m_header->setTitle(sector->name + QStringLiteral(" 板块指数"));
-        m_header->setMarketStatus(m_controller.stockMarketStatus());
+        const MarketState state = m_controller.stockMarketState();
+        m_header->setMarketStatus(state.status, state.closure);
         m_header->setPrice(Format::price(sector->index));
         m_header->setChangePct(sector->changePct);
         m_header->setSecondary(std::nullopt);

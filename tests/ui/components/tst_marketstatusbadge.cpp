@@ -17,6 +17,7 @@ private slots:
 void TestMarketStatusBadge::perStatus_data()
 {
     QTest::addColumn<MarketStatus>("status");
+    QTest::addColumn<Closure>("closure");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QColor>("ink");
     QTest::addColumn<QColor>("fill");
@@ -27,17 +28,28 @@ void TestMarketStatusBadge::perStatus_data()
     const QColor panel = Palette::panelBackground();
     const QColor grey =
         PaintProbe::over(Palette::withOpacity(Palette::secondaryText(), 0.55), panel);
-    QTest::newRow("trading") << MarketStatus::trading << u"交易中"_s << Palette::brandGold()
+    const Closure none = Closure::none;
+    QTest::newRow("trading") << MarketStatus::trading << none << u"交易中"_s << Palette::brandGold()
                              << tint(Palette::brandGold());
-    QTest::newRow("delayed") << MarketStatus::delayed << u"数据延迟"_s << Palette::amber()
+    QTest::newRow("delayed") << MarketStatus::delayed << none << u"数据延迟"_s << Palette::amber()
                              << tint(Palette::amber());
-    QTest::newRow("break") << MarketStatus::break_ << u"午休"_s << grey << panel;
-    QTest::newRow("closed") << MarketStatus::closed << u"已收盘"_s << grey << panel;
+    QTest::newRow("break") << MarketStatus::break_ << none << u"午休"_s << grey << panel;
+    QTest::newRow("closed") << MarketStatus::closed << Closure::hours << u"已收盘"_s << grey
+                            << panel;
+    QTest::newRow("weekend") << MarketStatus::closed << Closure::weekend << u"已收盘"_s << grey
+                             << panel;
+    QTest::newRow("holiday") << MarketStatus::closed << Closure::holiday << u"休市"_s << grey
+                             << panel;
+    QTest::newRow("make-up day") << MarketStatus::closed << Closure::makeUpDay << u"休市"_s << grey
+                                 << panel;
+    QTest::newRow("found closed") << MarketStatus::closed << Closure::detected << u"休市"_s << grey
+                                  << panel;
 }
 
 void TestMarketStatusBadge::perStatus()
 {
     QFETCH(MarketStatus, status);
+    QFETCH(Closure, closure);
     QFETCH(QString, text);
     QFETCH(QColor, ink);
     QFETCH(QColor, fill);
@@ -46,8 +58,9 @@ void TestMarketStatusBadge::perStatus()
     MarketStatusBadge badge(status == MarketStatus::trading ? MarketStatus::closed
                                                             : MarketStatus::trading);
     const QSize before = badge.sizeHint();
-    badge.setStatus(status);
+    badge.setStatus(status, closure);
     QCOMPARE(badge.text(), text);
+    QCOMPARE(badge.accessibleName(), text);
     // The words differ in length, and so must the pill.
     QCOMPARE(badge.sizeHint().width() == before.width(), text.size() == 3);
     badge.resize(badge.sizeHint());
