@@ -2,11 +2,13 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 // The initial of every Han character in the catalogue's names. A character
-// with several readings takes the one it has in those names: 长 of 长江 and
-// 长电 (C), 行 of 行业 and 银行 (H), 重 of 重庆 (C).
+// with several readings takes the one it has in most of those names: 长 of
+// 长江 and 长电 (C), 行 of 行业 and 银行 (H), 重 of 重庆 (C).
 const std::pair<char, const char16_t*> kInitials[] = {
     {'A', u"安澳爱阿"},
     {'B', u"保办北半博巴比白百邦部铂"},
@@ -32,6 +34,11 @@ const std::pair<char, const char16_t*> kInitials[] = {
     {'Z', u"中主债兆制卓子展州庄招指智榨正浙直紫证诊质造"},
 };
 
+// Words in which a character reads otherwise: 长 of 成长 is zhang.
+const std::pair<const char16_t*, const char*> kWords[] = {
+    {u"成长", "CZ"},
+};
+
 const QHash<QChar, QChar>& table()
 {
     static const QHash<QChar, QChar> byCharacter = [] {
@@ -52,7 +59,16 @@ namespace SimPinyin {
 QString initials(const QString& text)
 {
     QString out;
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto word = std::find_if(std::begin(kWords), std::end(kWords), [&](const auto& w) {
+            return QStringView(text).sliced(i).startsWith(QStringView(w.first));
+        });
+        if (word != std::end(kWords)) {
+            out.append(QLatin1String(word->second));
+            i += QStringView(word->first).size() - 1;
+            continue;
+        }
+        const QChar c = text.at(i);
         if (c.unicode() < 0x80 && c.isLetterOrNumber())
             out.append(c.toUpper());
         else if (const auto it = table().constFind(c); it != table().cend())
