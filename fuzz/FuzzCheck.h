@@ -2,9 +2,11 @@
 
 #include "market/FetchError.h"
 #include "market/JsonRead.h"
+#include "market/SearchParser.h"
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QSet>
 
 #include <cstdint>
 #include <cstdio>
@@ -39,5 +41,22 @@ inline std::optional<QJsonObject> answerObject(const uint8_t* data, size_t size)
         return std::nullopt;
     } catch (const FetchError&) {
         return std::nullopt;
+    }
+}
+
+// What the add form relies on in a search's hits, whatever the answer: at
+// most SearchParser::maxHits, each with a code and a name without blanks
+// around them, no code twice, and a kind to show.
+inline void requireListable(const QList<SearchHit>& hits)
+{
+    require(hits.size() <= SearchParser::maxHits, "at most maxHits hits");
+    QSet<QString> codes;
+    for (const SearchHit& hit : hits) {
+        require(!hit.code.isEmpty() && !hit.name.isEmpty() && !hit.kind.isEmpty(),
+                "a hit has a code, a name and a kind");
+        require(hit.code == hit.code.trimmed() && hit.name == hit.name.trimmed(),
+                "no blanks around a hit's code or name");
+        require(!codes.contains(hit.code), "no code twice");
+        codes.insert(hit.code);
     }
 }

@@ -1,5 +1,5 @@
 // The quote host's list answers (gold, boards, a board's stocks, holdings'
-// changes, look-ups), from the body's bytes on.
+// changes, look-ups) and the code search's answer, from the body's bytes on.
 #include "FuzzCheck.h"
 #include "market/EastMoneyParser.h"
 #include "market/JsonRead.h"
@@ -55,6 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             JsonRead::text(row, "f12");
         }
+    }
+
+    const QList<SearchHit> boards = SearchParser::boards(json);
+    requireListable(boards);
+    for (const SearchHit& board : boards) {
+        require(board.code == board.code.toUpper(), "a board's code is in upper case");
+        require(QStringList{QStringLiteral("行业"), QStringLiteral("概念"), QStringLiteral("地域"),
+                            QStringLiteral("板块")}
+                    .contains(board.kind),
+                "a board's kind is one of the four");
     }
     return 0;
 }

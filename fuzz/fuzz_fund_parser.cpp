@@ -1,5 +1,6 @@
-// The fund host's answers (published values, top holdings) and the estimate
-// made from the holdings, from the body's bytes on.
+// The fund host's answers (published values, top holdings), the estimate
+// made from the holdings and the fund search's answer, from the body's bytes
+// on.
 #include "FuzzCheck.h"
 #include "market/FundEstimator.h"
 #include "market/FundParser.h"
@@ -34,6 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(h.code.endsWith(code), "a quote code is the end of the holding's code");
         changes.insert(code, h.weight);
     }
+
+    requireListable(SearchParser::funds(json));
 
     const auto estimate = FundEstimator::estimateChangePct(holdings, changes);
     require(!estimate || !holdings.isEmpty(), "no estimate without holdings");

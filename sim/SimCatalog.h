@@ -19,6 +19,7 @@ public:
         int market = 0; // 0 Shenzhen, 1 Shanghai, 90 board, 113 SHFE, 116 Hong Kong
         QString code;
         QString name;
+        QString pinyin;        // the name's pinyin initials, as the search services index it
         QString industry;      // name of the stock's first board, or a sector for others
         QString industryCode;  // that board's code
         double basePrice = 0;  // stocks and futures: the level prices wander around
@@ -37,6 +38,7 @@ public:
     // move is the weighted average of its constituents' moves.
     struct Board {
         int instrument = -1;
+        QString type; // what the code search calls it: 行业, 概念 or just 板块
         double level = 0;
         QList<Member> members;
     };
@@ -49,6 +51,7 @@ public:
     struct Fund {
         QString code;
         QString name;
+        QString pinyin; // the name's pinyin initials
         QString type;
         double baseNav = 1;            // net value on the model's anchor day
         double accumulatedGap = 0;     // accumulated value minus net value (past dividends)

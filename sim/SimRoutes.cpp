@@ -136,6 +136,56 @@ QString exchangeOf(const SimCatalog::Instrument& stock)
     return stock.market == 1 ? u"1"_s : u"2"_s;
 }
 
+// How well a search key matches an entry, lower first; empty for no match.
+std::optional<int> searchRank(const QString& key, const QString& code, const QString& name,
+                              const QString& pinyin)
+{
+    if (key.isEmpty())
+        return std::nullopt;
+    const QString upper = key.toUpper();
+    if (code.compare(key, Qt::CaseInsensitive) == 0)
+        return 0;
+    if (code.startsWith(key, Qt::CaseInsensitive))
+        return 1;
+    if (name.startsWith(key, Qt::CaseInsensitive))
+        return 2;
+    if (pinyin.startsWith(upper))
+        return 3;
+    if (name.contains(key, Qt::CaseInsensitive))
+        return 4;
+    if (pinyin.contains(upper))
+        return 5;
+    if (code.contains(key, Qt::CaseInsensitive))
+        return 6;
+    return std::nullopt;
+}
+
+struct SearchEntry {
+    int rank = 0;
+    int order = 0; // catalogue order, within a rank
+    QJsonObject row;
+};
+
+// The rows of the best matches first, `from` of them skipped, at most `count`.
+QJsonArray bestFirst(QList<SearchEntry> entries, qsizetype from, qsizetype count)
+{
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.order < b.order;
+    });
+    QJsonArray rows;
+    for (qsizetype i = from; i < entries.size() && rows.size() < count; ++i)
+        rows.append(entries.at(i).row);
+    return rows;
+}
+
+// What the search services call a listed stock.
+QString stockTypeName(const SimCatalog::Instrument& stock)
+{
+    if (stock.market == 116)
+        return u"港股"_s;
+    return stock.market == 1 ? u"沪A"_s : u"深A"_s;
+}
+
 QString versionString()
 {
 #ifdef QUOTARA_VERSION
@@ -166,6 +216,10 @@ std::optional<SimRoutes::Answer> SimRoutes::answer(const RecordedRequest& reques
         return fundInfo(request, now);
     if (path == u"/FundMNewApi/FundMNInverstPosition")
         return fundPositions(request, now);
+    if (path == u"/FundSearch/api/FundSearchAPI.ashx")
+        return fundSearch(request, now);
+    if (path == u"/codetable/search/web")
+        return codeSearch(request);
     if (path == u"/works/downloads/version.json")
         return Answer{200, m_versionRecord};
     if (path == u"/repos/kestrin-orlenby/quotara/releases/latest")
@@ -474,6 +528,121 @@ SimRoutes::Answer SimRoutes::fundPositions(const RecordedRequest& request,
         {u"Expansion"_s, SimMarket::holdingsReportDate(now).toString(Qt::ISODate)},
         {u"Success"_s, true},
     };
+    return Answer{200, toJson(body)};
+}
+
+SimRoutes::Answer SimRoutes::fundSearch(const RecordedRequest& request, const QDateTime& now) const
+{
+    const QString key = request.queryItem(u"key"_s).trimmed();
+    const SimCatalog& catalog = m_market.catalog();
+    QList<SearchEntry> entries;
+    int order = 0;
+    for (const SimCatalog::Fund& fund : catalog.funds()) {
+        const auto rank = searchRank(key, fund.code, fund.name, fund.pinyin);
+        if (!rank) {
+            ++order;
+            continue;
+        }
+        const SimMarket::Nav nav = m_market.publishedNav(fund, now);
+        const QJsonValue value =
+            order % 2 ? QJsonValue(fixed(nav.value, 4)) : QJsonValue(nav.value);
+        const QJsonObject base{
+            {u"_id"_s, fund.code},
+            {u"FCODE"_s, fund.code},
+            {u"SHORTNAME"_s, fund.name},
+            {u"FTYPE"_s, fund.type},
+            {u"DWJZ"_s, value},
+            {u"FSRQ"_s, fund.launchedRecently ? u""_s : nav.date.toString(Qt::ISODate)},
+            {u"ISBUY"_s, u"1"_s},
+        };
+        entries.append({*rank, order++,
+                        QJsonObject{{u"_id"_s, fund.code},
+                                    {u"CODE"_s, fund.code},
+                                    {u"NAME"_s, fund.name},
+                                    {u"JP"_s, fund.pinyin},
+                                    {u"CATEGORY"_s, 700},
+                                    {u"CATEGORYDESC"_s, u"基金"_s},
+                                    {u"STOCKMARKET"_s, u""_s},
+                                    {u"BACKCODE"_s, u""_s},
+                                    {u"MatchCount"_s, 1},
+                                    {u"FundBaseInfo"_s, base},
+                                    {u"StockHolder"_s, u""_s},
+                                    {u"ZTJJInfo"_s, QJsonArray()},
+                                    {u"SEARCHWEIGHT"_s, 0.0},
+                                    {u"NEWTEXCH"_s, u""_s}}});
+    }
+    for (const SimCatalog::Instrument& stock : catalog.instruments()) {
+        if (stock.kind != SimCatalog::Kind::Stock)
+            continue;
+        const auto rank = searchRank(key, stock.code, stock.name, stock.pinyin);
+        if (!rank)
+            continue;
+        entries.append({*rank, order++,
+                        QJsonObject{{u"_id"_s, stock.code},
+                                    {u"CODE"_s, stock.code},
+                                    {u"NAME"_s, stock.name},
+                                    {u"JP"_s, stock.pinyin},
+                                    {u"CATEGORY"_s, stock.market == 116 ? 13 : 10},
+                                    {u"CATEGORYDESC"_s, stockTypeName(stock)},
+                                    {u"STOCKMARKET"_s, QString::number(stock.market)},
+                                    {u"MatchCount"_s, 1},
+                                    {u"FundBaseInfo"_s, QJsonValue::Null},
+                                    {u"SEARCHWEIGHT"_s, 0.0}}});
+    }
+    static const QRegularExpression kDigits(u"^\\d+$"_s);
+    const QJsonArray rows = bestFirst(entries, 0, 20);
+    const QJsonValue datas = !rows.isEmpty()                 ? QJsonValue(rows)
+                             : kDigits.match(key).hasMatch() ? QJsonValue(QJsonArray())
+                                                             : QJsonValue(QJsonValue::Null);
+    const QJsonObject body{{u"ErrCode"_s, 0}, {u"ErrMsg"_s, QJsonValue::Null}, {u"Datas"_s, datas}};
+    return Answer{200, toJson(body)};
+}
+
+SimRoutes::Answer SimRoutes::codeSearch(const RecordedRequest& request) const
+{
+    const QString key = request.queryItem(u"keyword"_s).trimmed();
+    const int size = std::clamp(intItem(request, u"pageSize"_s, 10), 1, 50);
+    const int page = std::max(1, intItem(request, u"pageIndex"_s, 1));
+    const SimCatalog& catalog = m_market.catalog();
+    struct Listing {
+        QString code, name, pinyin, type;
+        int market = 0;
+    };
+    QList<Listing> listings;
+    for (qsizetype i = 0; i < catalog.instruments().size(); ++i) {
+        const SimCatalog::Instrument& it = catalog.instruments().at(i);
+        QString type = u"期货"_s;
+        if (it.kind == SimCatalog::Kind::Board)
+            type = catalog.boardOf(int(i))->type;
+        else if (it.kind == SimCatalog::Kind::Stock)
+            type = stockTypeName(it);
+        listings.append(
+            {it.code, it.name, it.market == 116 ? QString() : it.pinyin, type, it.market});
+    }
+    for (const SimCatalog::Fund& fund : catalog.funds())
+        listings.append({fund.code, fund.name, fund.pinyin, u"基金"_s, 150});
+
+    QList<SearchEntry> entries;
+    for (qsizetype i = 0; i < listings.size(); ++i) {
+        const Listing& l = listings.at(i);
+        const auto rank = searchRank(key, l.code, l.name, l.pinyin);
+        if (!rank)
+            continue;
+        QJsonObject row{{u"code"_s, l.code},
+                        {u"shortName"_s, l.name},
+                        {u"securityTypeName"_s, l.type},
+                        {u"innerCode"_s, QString::number(10000 + i)}};
+        if (!l.pinyin.isEmpty())
+            row.insert(u"pinyin"_s, l.pinyin);
+        // Every other entry's market comes as a text.
+        row.insert(u"market"_s,
+                   i % 2 ? QJsonValue(QString::number(l.market)) : QJsonValue(l.market));
+        entries.append({*rank, int(i), row});
+    }
+    const QJsonArray rows = bestFirst(entries, qsizetype(page - 1) * size, size);
+    const QJsonObject body{{u"code"_s, u"0"_s},
+                           {u"msg"_s, u"成功"_s},
+                           {u"result"_s, rows.isEmpty() ? QJsonValue(QJsonValue::Null) : rows}};
     return Answer{200, toJson(body)};
 }
 

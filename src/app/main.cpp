@@ -15,6 +15,7 @@
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/MainPanelView.h"
+#include "ui/panel/SearchResultList.h"
 #include "ui/panel/SettingsView.h"
 #include "ui/panel/WatchAddForm.h"
 #include "update/UpdateChecker.h"
@@ -58,8 +59,8 @@ const char* const kUsage =
     "             --screenshot\n"
     "  --screenshot DIR\n"
     "             refresh once, render the panel at twice the size to DIR:\n"
-    "             gold.png, sector.png, fund.png, settings.png, rules.png\n"
-    "             and rule-sheet.png, and exit\n"
+    "             gold.png, sector.png, fund.png, settings.png,\n"
+    "             settings-search.png, rules.png and rule-sheet.png, and exit\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -96,8 +97,9 @@ std::unique_ptr<SimProvider> startDemoProvider()
     provider->setClock(CycleSettings::clock());
     provider->market().closeDays(ClosureTable::builtIn().holidays(Market::stocks));
     const QByteArray origin = provider->origin().toUtf8();
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+    for (const char* variable :
+         {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN", "QUOTARA_UPDATE_ORIGIN",
+          "QUOTARA_GITHUB_API_ORIGIN", "QUOTARA_FUND_SEARCH_ORIGIN", "QUOTARA_CODE_SEARCH_ORIGIN"})
         qputenv(variable, origin);
     return provider;
 }
@@ -155,17 +157,22 @@ bool savePanel(MainPanelView& view, const QString& dir, const char* name)
     return false;
 }
 
-// The settings are shown three ways: the top of the page with a board code
-// looked up in the add form, the rule list, and the sheet that adds a rule.
+// The settings are shown four ways: the board add form searching by pinyin
+// initials with its results, the same form with a board code looked up, the
+// rule list, and the sheet that adds a rule.
 void prepareSettingsShot(MainPanelView& view, int step)
 {
     SettingsView* settings = view.settingsView();
+    WatchAddForm* form = settings->sectorForm();
     if (step == 0) {
         view.setShowSettings(true);
         settings->setAddSectorShown(true);
-        settings->sectorForm()->field()->setText(QStringLiteral("bk0800"));
-        settings->sectorForm()->lookup();
+        form->field()->setText(QStringLiteral("bdt"));
+        form->lookup();
     } else if (step == 1) {
+        form->field()->setText(QStringLiteral("bk0800"));
+        form->lookup();
+    } else if (step == 2) {
         settings->setAddSectorShown(false);
         settings->ensureVisible(settings->ruleList());
     } else {
@@ -227,11 +234,15 @@ QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& 
         co_await QCoro::sleepFor(std::chrono::milliseconds(50));
         written = savePanel(view, dir, shot.second) && written;
     }
-    const char* const settingsShots[] = {"settings.png", "rules.png", "rule-sheet.png"};
-    for (int step = 0; step < 3; ++step) {
+    const char* const settingsShots[] = {"settings-search.png", "settings.png", "rules.png",
+                                         "rule-sheet.png"};
+    for (int step = 0; step < 4; ++step) {
         prepareSettingsShot(view, step);
-        // The look-up goes to the provider and back.
-        co_await QCoro::sleepFor(std::chrono::milliseconds(step == 0 ? 400 : 50));
+        // The look-up and the search go to the provider and back.
+        co_await QCoro::sleepFor(std::chrono::milliseconds(step < 2 ? 400 : 50));
+        // The user has come down the results to a board not yet watched.
+        if (step == 0)
+            view.settingsView()->sectorForm()->resultList()->moveSelection(1);
         written = savePanel(view, dir, settingsShots[step]) && written;
     }
     exitCode = written ? 0 : 1;

@@ -5,6 +5,8 @@
 #include "JsonRead.h"
 #include "Origins.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 // Spaces and tabs (any Unicode space separator), not line breaks.
@@ -49,6 +51,18 @@ QString LookupService::normalizeSectorCode(const QString& typed)
 QString LookupService::normalizeFundCode(const QString& typed)
 {
     return trimBlanks(typed);
+}
+
+bool LookupService::isCompleteSectorCode(const QString& code)
+{
+    static const QRegularExpression kCode(QStringLiteral("^BK[0-9]{4}$"));
+    return kCode.match(code).hasMatch();
+}
+
+bool LookupService::isCompleteFundCode(const QString& code)
+{
+    static const QRegularExpression kCode(QStringLiteral("^[0-9]{6}$"));
+    return kCode.match(code).hasMatch();
 }
 
 QCoro::Task<std::optional<QString>> LookupService::sectorName(QString code)

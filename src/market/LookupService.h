@@ -37,6 +37,10 @@ public:
     static QString normalizeSectorCode(const QString& typed);
     // A fund code as typed, trimmed of blanks.
     static QString normalizeFundCode(const QString& typed);
+    // Whether a normalised text is a whole code ("BK" and four digits; six
+    // digits), which is looked up as it stands rather than searched for.
+    static bool isCompleteSectorCode(const QString& code);
+    static bool isCompleteFundCode(const QString& code);
 
 private:
     static QString defaultQuoteOrigin();

@@ -64,6 +64,18 @@ QString githubApi()
     return fromEnvironment("QUOTARA_GITHUB_API_ORIGIN", QStringLiteral("https://api.github.com"));
 }
 
+QString fundSearch()
+{
+    return fromEnvironment("QUOTARA_FUND_SEARCH_ORIGIN",
+                           QStringLiteral("https://fundsuggest.eastmoney.com"));
+}
+
+QString codeSearch()
+{
+    return fromEnvironment("QUOTARA_CODE_SEARCH_ORIGIN",
+                           QStringLiteral("https://search-codetable.eastmoney.com"));
+}
+
 QString donationPage()
 {
     const QString fallback = QStringLiteral("https://orlenby.com/works/donate");

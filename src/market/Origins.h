@@ -9,10 +9,12 @@
 // user's machine and to the simulated provider in tests and demos.
 namespace Origins {
 
-QString quote();     // QUOTARA_QUOTE_ORIGIN, delayed-quote host
-QString fund();      // QUOTARA_FUND_ORIGIN, fund API host for mobile clients
-QString update();    // QUOTARA_UPDATE_ORIGIN, maker's web site (version record)
-QString githubApi(); // QUOTARA_GITHUB_API_ORIGIN, GitHub REST API
+QString quote();      // QUOTARA_QUOTE_ORIGIN, delayed-quote host
+QString fund();       // QUOTARA_FUND_ORIGIN, fund API host for mobile clients
+QString update();     // QUOTARA_UPDATE_ORIGIN, maker's web site (version record)
+QString githubApi();  // QUOTARA_GITHUB_API_ORIGIN, GitHub REST API
+QString fundSearch(); // QUOTARA_FUND_SEARCH_ORIGIN, fund search (names, pinyin, codes)
+QString codeSearch(); // QUOTARA_CODE_SEARCH_ORIGIN, code search (boards among the rest)
 
 // The maker's donation page, opened by the settings' coffee link:
 // QUOTARA_DONATION_URL when it holds an http(s) address, else a page on the

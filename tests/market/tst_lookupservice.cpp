@@ -35,11 +35,22 @@ void TestLookupService::normalize_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("board");
     QTest::addColumn<QString>("fund");
-    QTest::newRow("lower case with blanks") << u"  bk0475\t"_s << u"BK0475"_s << u"bk0475"_s;
-    QTest::newRow("full-width space") << u"\u3000161725 "_s << u"161725"_s << u"161725"_s;
-    QTest::newRow("inner blank kept") << u"bk 0475"_s << u"BK 0475"_s << u"bk 0475"_s;
-    QTest::newRow("only blanks") << u" \t "_s << QString() << QString();
-    QTest::newRow("empty") << QString() << QString() << QString();
+    // A whole code is looked up; anything else is searched for.
+    QTest::addColumn<bool>("wholeBoard");
+    QTest::addColumn<bool>("wholeFund");
+    QTest::newRow("lower case with blanks")
+        << u"  bk0475\t"_s << u"BK0475"_s << u"bk0475"_s << true << false;
+    QTest::newRow("full-width space")
+        << u"\u3000161725 "_s << u"161725"_s << u"161725"_s << false << true;
+    QTest::newRow("inner blank kept")
+        << u"bk 0475"_s << u"BK 0475"_s << u"bk 0475"_s << false << false;
+    QTest::newRow("part of a code") << u"bk047"_s << u"BK047"_s << u"bk047"_s << false << false;
+    QTest::newRow("a digit too many")
+        << u"1617250"_s << u"1617250"_s << u"1617250"_s << false << false;
+    QTest::newRow("full-width digits")
+        << u"１６１７２５"_s << u"１６１７２５"_s << u"１６１７２５"_s << false << false;
+    QTest::newRow("only blanks") << u" \t "_s << QString() << QString() << false << false;
+    QTest::newRow("empty") << QString() << QString() << QString() << false << false;
 }
 
 void TestLookupService::normalize()
@@ -47,6 +58,9 @@ void TestLookupService::normalize()
     QFETCH(QString, typed);
     QTEST(LookupService::normalizeSectorCode(typed), "board");
     QTEST(LookupService::normalizeFundCode(typed), "fund");
+    QTEST(LookupService::isCompleteSectorCode(LookupService::normalizeSectorCode(typed)),
+          "wholeBoard");
+    QTEST(LookupService::isCompleteFundCode(LookupService::normalizeFundCode(typed)), "wholeFund");
 }
 
 void TestLookupService::sectorName_data()

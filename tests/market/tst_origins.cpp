@@ -57,6 +57,10 @@ void TestOrigins::overrides_data()
     QTest::newRow("update") << QByteArray("QUOTARA_UPDATE_ORIGIN") << u"https://orlenby.com"_s;
     QTest::newRow("github") << QByteArray("QUOTARA_GITHUB_API_ORIGIN")
                             << u"https://api.github.com"_s;
+    QTest::newRow("fund search") << QByteArray("QUOTARA_FUND_SEARCH_ORIGIN")
+                                 << u"https://fundsuggest.eastmoney.com"_s;
+    QTest::newRow("code search") << QByteArray("QUOTARA_CODE_SEARCH_ORIGIN")
+                                 << u"https://search-codetable.eastmoney.com"_s;
 }
 
 void TestOrigins::overrides()
@@ -70,6 +74,10 @@ void TestOrigins::overrides()
             return Origins::fund();
         if (variable == "QUOTARA_UPDATE_ORIGIN")
             return Origins::update();
+        if (variable == "QUOTARA_FUND_SEARCH_ORIGIN")
+            return Origins::fundSearch();
+        if (variable == "QUOTARA_CODE_SEARCH_ORIGIN")
+            return Origins::codeSearch();
         return Origins::githubApi();
     };
     qunsetenv(variable.constData());
@@ -88,9 +96,8 @@ void TestOrigins::donationPage_data()
     QTest::addColumn<QString>("page");
     const QString builtIn = u"https://orlenby.com/works/donate"_s;
     QTest::newRow("unset") << QByteArray() << builtIn;
-    QTest::newRow("web page with a path")
-        << QByteArray(" https://example.org/support?via=app ")
-        << u"https://example.org/support?via=app"_s;
+    QTest::newRow("web page with a path") << QByteArray(" https://example.org/support?via=app ")
+                                          << u"https://example.org/support?via=app"_s;
     QTest::newRow("not a web address") << QByteArray("file:///etc/passwd") << builtIn;
     QTest::newRow("no host") << QByteArray("https://") << builtIn;
     QTest::newRow("javascript") << QByteArray("javascript:alert(1)") << builtIn;

@@ -26,6 +26,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString goldSource = QStringLiteral("gold");
@@ -106,7 +108,9 @@ void clearLayout(QVBoxLayout* layout)
 SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseconds lookupTimeout,
                            QWidget* parent)
     : QWidget(parent), m_controller(controller),
-      m_lookup(Origins::quote(), Origins::fund(), lookupTimeout)
+      m_lookup(Origins::quote(), Origins::fund(), lookupTimeout),
+      m_sectorSearch(Origins::codeSearch(), lookupTimeout),
+      m_fundSearch(Origins::fundSearch(), lookupTimeout)
 {
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
@@ -128,6 +132,8 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     // Watched boards and funds.
     auto lookupSector = [this](QString code) { return m_lookup.sectorName(std::move(code)); };
     auto lookupFund = [this](QString code) { return m_lookup.fundName(std::move(code)); };
+    auto searchSector = [this](QString text) { return m_sectorSearch.search(std::move(text)); };
+    auto searchFund = [this](QString text) { return m_fundSearch.search(std::move(text)); };
     m_sectorButton = new IconButton(QStringLiteral("plus"), QStringLiteral("添加板块"));
     connect(m_sectorButton, &IconButton::clicked, this,
             [this] { setAddSectorShown(!isAddSectorShown()); });
@@ -137,8 +143,10 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     auto* sectorFormColumn = new QVBoxLayout(m_sectorFormBox);
     sectorFormColumn->setContentsMargins(0, 0, 0, 0);
     sectorFormColumn->setSpacing(0);
-    m_sectorForm = new WatchAddForm(WatchAddForm::Kind::sector, lookupSector);
+    m_sectorForm = new WatchAddForm(WatchAddForm::Kind::sector, lookupSector, searchSector);
     connect(m_sectorForm, &WatchAddForm::addRequested, this, &SettingsView::addSector);
+    connect(m_sectorForm, &WatchAddForm::hitChosen, this,
+            [this](const SearchHit& hit) { addEntry(m_sectorForm, hit.code, hit.name); });
     sectorFormColumn->addWidget(m_sectorForm);
     sectorFormColumn->addWidget(PanelStyle::divider(0.4));
     m_sectorFormBox->hide();
@@ -157,8 +165,10 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     auto* fundFormColumn = new QVBoxLayout(m_fundFormBox);
     fundFormColumn->setContentsMargins(0, 0, 0, 0);
     fundFormColumn->setSpacing(0);
-    m_fundForm = new WatchAddForm(WatchAddForm::Kind::fund, lookupFund);
+    m_fundForm = new WatchAddForm(WatchAddForm::Kind::fund, lookupFund, searchFund);
     connect(m_fundForm, &WatchAddForm::addRequested, this, &SettingsView::addFund);
+    connect(m_fundForm, &WatchAddForm::hitChosen, this,
+            [this](const SearchHit& hit) { addEntry(m_fundForm, hit.code, hit.name); });
     fundFormColumn->addWidget(m_fundForm);
     fundFormColumn->addWidget(PanelStyle::divider(0.4));
     m_fundFormBox->hide();
@@ -301,37 +311,39 @@ void SettingsView::setAddFundShown(bool shown)
 
 void SettingsView::addSector()
 {
-    const QString code = m_sectorForm->normalizedCode();
-    if (code.isEmpty())
-        return;
-    for (const SectorConfig& s : m_controller.configStore().config().sectors) {
-        if (s.code == code) {
-            setMessage(QStringLiteral("该板块已添加"), m_sectorForm);
-            return;
-        }
-    }
-    const QString name = m_sectorForm->nameForAdd();
-    m_controller.configStore().addSector(SectorConfig{code, name});
-    setMessage(std::nullopt);
-    setAddSectorShown(false); // clears the form
-    m_controller.refresh();
+    addEntry(m_sectorForm, m_sectorForm->normalizedCode(), m_sectorForm->nameForAdd());
 }
 
 void SettingsView::addFund()
 {
-    const QString code = m_fundForm->normalizedCode();
+    addEntry(m_fundForm, m_fundForm->normalizedCode(), m_fundForm->nameForAdd());
+}
+
+void SettingsView::addEntry(WatchAddForm* form, const QString& code, const QString& name)
+{
     if (code.isEmpty())
         return;
-    for (const FundConfig& f : m_controller.configStore().config().funds) {
-        if (f.code == code) {
-            setMessage(QStringLiteral("该基金已添加"), m_fundForm);
-            return;
-        }
+    ConfigStore& store = m_controller.configStore();
+    const bool board = form == m_sectorForm;
+    const bool watched =
+        board ? std::ranges::any_of(store.config().sectors,
+                                    [&](const SectorConfig& s) { return s.code == code; })
+              : std::ranges::any_of(store.config().funds,
+                                    [&](const FundConfig& f) { return f.code == code; });
+    if (watched) {
+        setMessage(board ? QStringLiteral("该板块已添加") : QStringLiteral("该基金已添加"), form);
+        return;
     }
-    const QString name = m_fundForm->nameForAdd();
-    m_controller.configStore().addFund(FundConfig{code, name});
+    if (board)
+        store.addSector(SectorConfig{code, name});
+    else
+        store.addFund(FundConfig{code, name});
     setMessage(std::nullopt);
-    setAddFundShown(false);
+    // Closing the form clears it.
+    if (board)
+        setAddSectorShown(false);
+    else
+        setAddFundShown(false);
     m_controller.refresh();
 }
 
@@ -434,6 +446,15 @@ void SettingsView::rebuildWatchRows()
          &SettingsView::removeSector);
     fill(m_fundRows, config.funds, QStringLiteral("暂无基金，点击 + 添加"),
          &SettingsView::removeFund);
+
+    auto codes = [](const auto& items) {
+        QSet<QString> set;
+        for (const auto& item : items)
+            set.insert(item.code);
+        return set;
+    };
+    m_sectorForm->setWatchedCodes(codes(config.sectors));
+    m_fundForm->setWatchedCodes(codes(config.funds));
 }
 
 void SettingsView::refreshSourceMenu()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "market/FundSearchService.h"
 #include "market/LookupService.h"
+#include "market/SectorSearchService.h"
 
 #include <QWidget>
 
@@ -19,14 +21,15 @@ class QVBoxLayout;
 class WatchAddForm;
 
 // The settings page that replaces the tabs while the user is in settings:
-// the watched boards and funds (each code looked up on-line before it is
-// added), what the tray figure shows, the alert rules, and the version with
-// the update controls. Every change goes straight to the stores; there is no
-// save button.
+// the watched boards and funds (found by name, pinyin initials or code, or a
+// whole code looked up on-line, before they are added), what the tray figure shows, the alert
+// rules, and the version with the update controls. Every change goes straight to the stores; there
+// is no save button.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    // `lookupTimeout` bounds each on-line look-up of a typed code.
+    // `lookupTimeout` bounds each on-line look-up of a typed code and each
+    // search.
     explicit SettingsView(MenuBarController& controller,
                           std::chrono::milliseconds lookupTimeout = NetworkClient::defaultTimeout,
                           QWidget* parent = nullptr);
@@ -49,6 +52,7 @@ public:
     IconButton* addFundButton() const { return m_fundButton; }
     WatchAddForm* sectorForm() const { return m_sectorForm; }
     WatchAddForm* fundForm() const { return m_fundForm; }
+    // Add the typed code, under the name its look-up found.
     void addSector();
     void addFund();
     void removeSector(const QString& code);
@@ -87,11 +91,16 @@ private:
     void refreshSourceMenu();
     void refreshAbout();
     void setMessage(std::optional<QString> message, WatchAddForm* near = nullptr);
+    // Adds an entry through `form` (the sector or the fund form), unless it
+    // is watched already.
+    void addEntry(WatchAddForm* form, const QString& code, const QString& name);
     void pressUpdateButton();
     QWidget* sheetHost() const;
 
     MenuBarController& m_controller;
     LookupService m_lookup;
+    SectorSearchService m_sectorSearch;
+    FundSearchService m_fundSearch;
     QWidget* m_sheetHost = nullptr;
 
     QScrollArea* m_scroll = nullptr;

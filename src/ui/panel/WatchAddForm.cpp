@@ -5,8 +5,11 @@
 #include "Palette.h"
 #include "PanelStyle.h"
 #include "SearchButton.h"
+#include "SearchResultList.h"
+#include "market/SearchFlight.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -64,19 +67,25 @@ QHBoxLayout* rowLayout(QWidget* row, int spacing)
 
 } // namespace
 
-WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_lookupFn(std::move(lookup))
+WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, Search search, QWidget* parent)
+    : QWidget(parent), m_kind(kind), m_lookupFn(std::move(lookup)), m_searchFn(std::move(search))
 {
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(pauseMs);
+    connect(&m_pause, &QTimer::timeout, this, &WatchAddForm::lookup);
+
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(14, 10, 14, 10);
     column->setSpacing(8);
 
     auto* entry = new QHBoxLayout;
     entry->setSpacing(8);
-    m_field = new FormTextField(kind == Kind::sector ? QStringLiteral("板块代码 (BK0475)")
-                                                     : QStringLiteral("基金代码 (161725)"));
+    m_field =
+        new FormTextField(kind == Kind::sector ? QStringLiteral("板块名称、拼音首字母或代码")
+                                               : QStringLiteral("基金名称、拼音首字母或代码"));
     connect(m_field, &QLineEdit::textChanged, this, &WatchAddForm::edited);
-    connect(m_field, &QLineEdit::returnPressed, this, &WatchAddForm::lookup);
+    connect(m_field, &QLineEdit::returnPressed, this, &WatchAddForm::returnPressed);
+    m_field->installEventFilter(this);
     entry->addWidget(m_field, 1);
     m_search = new SearchButton;
     connect(m_search, &SearchButton::clicked, this, &WatchAddForm::lookup);
@@ -90,7 +99,8 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, QWidget* parent)
     m_loadingRow = new QWidget;
     auto* loading = rowLayout(m_loadingRow, 4);
     loading->addWidget(new BusyArc);
-    loading->addWidget(PanelStyle::label(QStringLiteral("查询中…"), 11, Palette::secondaryText()));
+    m_loadingText = PanelStyle::label(QString(), 11, Palette::secondaryText());
+    loading->addWidget(m_loadingText);
     loading->addStretch(1);
     m_row->addWidget(m_loadingRow);
 
@@ -121,6 +131,20 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, QWidget* parent)
     notFound->addWidget(m_addAnyway);
     notFound->addStretch(1);
     m_row->addWidget(m_notFoundRow);
+
+    m_results = new SearchResultList;
+    connect(m_results, &SearchResultList::chosen, this, &WatchAddForm::hitChosen);
+    m_row->addWidget(m_results);
+
+    // No results, or the search failed.
+    m_noteRow = new QWidget;
+    auto* note = rowLayout(m_noteRow, 4);
+    m_noteSymbol = new QLabel;
+    note->addWidget(m_noteSymbol);
+    m_noteText = PanelStyle::label(QString(), 11, Palette::secondaryText());
+    note->addWidget(m_noteText);
+    note->addStretch(1);
+    m_row->addWidget(m_noteRow);
 
     column->addWidget(m_row);
 
@@ -155,13 +179,17 @@ QString WatchAddForm::nameForAdd() const
 
 QString WatchAddForm::lookupRowText() const
 {
+    if (m_searchState == SearchState::searching && m_row->currentWidget() == m_loadingRow)
+        return m_loadingText->text();
+    if (m_searchState == SearchState::noResults || m_searchState == SearchState::failed)
+        return m_noteText->text();
     switch (m_state.kind) {
     case LookupState::Kind::found:
         return m_foundName->text();
     case LookupState::Kind::notFound:
         return m_notFoundText->text();
     case LookupState::Kind::loading:
-        return QStringLiteral("查询中…");
+        return m_loadingText->text();
     case LookupState::Kind::idle:
         break;
     }
@@ -170,18 +198,47 @@ QString WatchAddForm::lookupRowText() const
 
 void WatchAddForm::lookup()
 {
+    m_pause.stop();
     const QString code = normalizedCode();
-    if (code.isEmpty()) {
-        ++m_generation;
-        setState(LookupState::idle());
+    if (isWholeCode()) {
+        // Return pressed again while the same look-up runs: nothing new to ask.
+        if (m_state.kind == LookupState::Kind::loading && code == m_lastSearched)
+            return;
+        m_lastSearched = code;
+        m_results->setHits({});
+        setSearchState(SearchState::idle);
+        setState(LookupState::loading());
+        runLookup(code, ++m_generation);
         return;
     }
-    // Return pressed again while the same look-up runs: nothing new to ask.
-    if (m_state.kind == LookupState::Kind::loading && code == m_lastSearched)
+    // Searched as typed: the services match either case, and a fund's name
+    // is not to be upper-cased.
+    const QString text = LookupService::normalizeFundCode(m_field->text());
+    if (!SearchFlight::isWorthSending(text)) {
+        ++m_generation;
+        m_lastSearched.clear();
+        m_results->setHits({});
+        setState(LookupState::idle());
+        setSearchState(SearchState::idle);
         return;
-    m_lastSearched = code;
-    setState(LookupState::loading());
-    runLookup(code, ++m_generation);
+    }
+    // Its answer is on its way or already shown; after a failure the same
+    // text is asked again.
+    const bool answered =
+        m_searchState != SearchState::idle && m_searchState != SearchState::failed;
+    if (answered && text == m_lastSearched)
+        return;
+    m_lastSearched = text;
+    setState(LookupState::idle());
+    setSearchState(SearchState::searching);
+    runSearch(text, ++m_generation);
+}
+
+bool WatchAddForm::isWholeCode() const
+{
+    const QString code = normalizedCode();
+    return m_kind == Kind::sector ? LookupService::isCompleteSectorCode(code)
+                                  : LookupService::isCompleteFundCode(code);
 }
 
 QCoro::Task<void> WatchAddForm::runLookup(QString code, quint64 generation)
@@ -196,17 +253,81 @@ QCoro::Task<void> WatchAddForm::runLookup(QString code, quint64 generation)
     self->setState(name ? LookupState::found(*name) : LookupState::notFound());
 }
 
+QCoro::Task<void> WatchAddForm::runSearch(QString text, quint64 generation)
+{
+    QPointer<WatchAddForm> self(this);
+    const Search search = m_searchFn;
+    SearchOutcome outcome = SearchOutcome::failed();
+    if (search)
+        outcome = co_await search(text);
+    if (!self || self->m_generation != generation)
+        co_return;
+    self->m_results->setHits(outcome.hits);
+    switch (outcome.kind) {
+    case SearchOutcome::Kind::hits:
+        self->setSearchState(outcome.hits.isEmpty() ? SearchState::noResults
+                                                    : SearchState::results);
+        break;
+    case SearchOutcome::Kind::failed:
+        self->setSearchState(SearchState::failed);
+        break;
+    case SearchOutcome::Kind::dropped:
+        // Nothing newer started here, so nothing else will answer; the
+        // search button offers the text again.
+        self->m_lastSearched.clear();
+        self->setSearchState(SearchState::idle);
+        break;
+    }
+}
+
+void WatchAddForm::returnPressed()
+{
+    if (m_searchState == SearchState::results && m_results->currentRow() >= 0) {
+        m_results->chooseCurrent();
+        return;
+    }
+    lookup();
+}
+
+bool WatchAddForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // Up and Down walk the results while the keyboard stays in the field.
+    if (watched == m_field && event->type() == QEvent::KeyPress &&
+        m_searchState == SearchState::results) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            m_results->moveSelection(key == Qt::Key_Down ? 1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void WatchAddForm::edited()
 {
     setMessage(QString());
-    // A result belongs to the code it was asked for: once the code is
-    // edited, the row goes (and an answer still on its way is dropped), so
-    // "+" can never add the new code under the old one's name.
-    if (m_state.kind != LookupState::Kind::idle && normalizedCode() != m_lastSearched) {
+    const QString text = LookupService::normalizeFundCode(m_field->text());
+    if (text.toUpper() != m_lastSearched.toUpper()) {
+        // What was found belongs to the text it was asked for: once the text
+        // is edited, an answer still on its way is dropped, and a look-up's
+        // row goes, so "+" can never add the new code under the old one's
+        // name. Results already listed stay until the next ones come (each
+        // entry carries its own code), unless the new text is not searched.
         ++m_generation;
         m_lastSearched.clear();
         setState(LookupState::idle());
-        return;
+        const bool searched = !isWholeCode() && SearchFlight::isWorthSending(text);
+        if (searched && m_results->count() > 0) {
+            m_results->clearSelection();
+            setSearchState(SearchState::results);
+        } else {
+            m_results->setHits({});
+            setSearchState(SearchState::idle);
+        }
+        if (searched || isWholeCode())
+            m_pause.start();
+        else
+            m_pause.stop();
     }
     updateControls();
 }
@@ -227,39 +348,91 @@ void WatchAddForm::clear()
     setMessage(QString());
     ++m_generation;
     m_field->clear();
+    m_pause.stop();
     m_lastSearched.clear();
+    m_results->setHits({});
     setState(LookupState::idle());
+    setSearchState(SearchState::idle);
+}
+
+void WatchAddForm::setWatchedCodes(const QSet<QString>& codes)
+{
+    m_results->setWatchedCodes(codes);
 }
 
 void WatchAddForm::setState(LookupState state)
 {
     m_state = std::move(state);
-    switch (m_state.kind) {
-    case LookupState::Kind::idle:
-        m_row->setCurrentWidget(m_idleRow);
-        break;
-    case LookupState::Kind::loading:
-        m_row->setCurrentWidget(m_loadingRow);
-        break;
-    case LookupState::Kind::found:
+    if (m_state.kind == LookupState::Kind::found)
         m_foundName->setText(m_state.name);
-        m_row->setCurrentWidget(m_foundRow);
+    showRow();
+}
+
+void WatchAddForm::setSearchState(SearchState state)
+{
+    m_searchState = state;
+    const bool failed = state == SearchState::failed;
+    if (failed || state == SearchState::noResults) {
+        m_noteSymbol->setPixmap(failed ? Icons::pixmap(QStringLiteral("wifi.exclamationmark"),
+                                                       QColor(255, 149, 0), 10, devicePixelRatioF())
+                                       : Icons::pixmap(QStringLiteral("magnifyingglass"),
+                                                       Palette::secondaryText(), 10,
+                                                       devicePixelRatioF()));
+        m_noteText->setText(failed ? QStringLiteral("搜索失败，请检查网络")
+                                   : QStringLiteral("未找到匹配的") + noun());
+    }
+    showRow();
+}
+
+void WatchAddForm::showRow()
+{
+    QWidget* row = m_idleRow;
+    switch (m_searchState) {
+    case SearchState::searching:
+        // The results of the text before stay in view while the button turns.
+        m_loadingText->setText(QStringLiteral("搜索中…"));
+        row = m_results->count() > 0 ? static_cast<QWidget*>(m_results) : m_loadingRow;
         break;
-    case LookupState::Kind::notFound:
-        m_row->setCurrentWidget(m_notFoundRow);
+    case SearchState::results:
+        row = m_results;
+        break;
+    case SearchState::noResults:
+    case SearchState::failed:
+        row = m_noteRow;
+        break;
+    case SearchState::idle:
+        switch (m_state.kind) {
+        case LookupState::Kind::idle:
+            break;
+        case LookupState::Kind::loading:
+            m_loadingText->setText(QStringLiteral("查询中…"));
+            row = m_loadingRow;
+            break;
+        case LookupState::Kind::found:
+            row = m_foundRow;
+            break;
+        case LookupState::Kind::notFound:
+            row = m_notFoundRow;
+            break;
+        }
         break;
     }
-    // An idle row takes no room.
-    m_row->setVisible(m_state.kind != LookupState::Kind::idle);
+    m_row->setCurrentWidget(row);
+    // An idle row takes no room; the others only what they need, not what
+    // the longest list of results would.
+    m_row->setVisible(row != m_idleRow);
+    if (row != m_idleRow)
+        m_row->setFixedHeight(row->sizeHint().height());
     updateControls();
 }
 
 void WatchAddForm::updateControls()
 {
     const QString code = normalizedCode();
-    const bool loading = m_state.kind == LookupState::Kind::loading;
-    m_search->setEnabled(!code.isEmpty() && !loading);
-    m_search->setHighlighted(!code.isEmpty() && !loading &&
+    const bool busy =
+        m_state.kind == LookupState::Kind::loading || m_searchState == SearchState::searching;
+    m_search->setEnabled(!code.isEmpty() && !busy);
+    m_search->setHighlighted(!code.isEmpty() && !busy &&
                              code.toUpper() != m_lastSearched.toUpper());
-    m_search->setSpinning(loading);
+    m_search->setSpinning(busy);
 }

@@ -7,11 +7,13 @@
 #include "ui/panel/IconButton.h"
 #include "ui/panel/MainPanelView.h"
 #include "ui/panel/SearchButton.h"
+#include "ui/panel/SearchResultList.h"
 #include "ui/panel/SettingsView.h"
 #include "ui/panel/WatchAddForm.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -22,6 +24,38 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(WatchAddForm::Kind)
+Q_DECLARE_METATYPE(WatchAddForm::SearchState)
+
+namespace {
+
+const QString kFundSearch = u"/FundSearch/api/FundSearchAPI.ashx"_s;
+const QString kCodeSearch = u"/codetable/search/web"_s;
+
+// The result rows as shown: "name|code|kind", "|已添加" after a watched one.
+QStringList resultRows(const WatchAddForm* form)
+{
+    QStringList rows;
+    for (int i = 0; i < form->resultList()->count(); ++i)
+        rows.append(form->resultList()->rowText(i));
+    return rows;
+}
+
+// Types `text` into `field` key by key; Chinese arrives as an input method
+// commits it.
+void type(QLineEdit* field, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(field, c.toLatin1());
+            continue;
+        }
+        QInputMethodEvent commit;
+        commit.setCommitString(c);
+        QApplication::sendEvent(field, &commit);
+    }
+}
+
+} // namespace
 
 class TestSettingsView : public QObject {
     Q_OBJECT
@@ -33,6 +67,14 @@ private slots:
     void emptyCodeSendsNothing();
     void searchButtonFollowsTheText();
     void slowAnswerNeverNamesAnotherCode();
+    void search_data();
+    void search();
+    void wholeCodeIsLookedUpAfterThePause_data();
+    void wholeCodeIsLookedUpAfterThePause();
+    void olderTextsAnswerIsDropped();
+    void keysChooseAnEntry_data();
+    void keysChooseAnEntry();
+    void clickChoosesAnEntry();
     void add_data();
     void add();
     void remove_data();
@@ -54,6 +96,26 @@ private:
     {
         return kind == WatchAddForm::Kind::sector ? view.sectorForm() : view.fundForm();
     }
+    // Types `text` key by key, as the user would, and waits for what the
+    // pause after it brings.
+    void typeAndWait(WatchAddForm* form, const QString& text)
+    {
+        form->field()->setFocus();
+        type(form->field(), text);
+        QTRY_VERIFY(form->searchState() == WatchAddForm::SearchState::results ||
+                    form->searchState() == WatchAddForm::SearchState::noResults ||
+                    form->searchState() == WatchAddForm::SearchState::failed);
+    }
+    QWidget* openForm(SettingsView& view, WatchAddForm::Kind kind)
+    {
+        view.resize(400, 700);
+        view.show();
+        if (kind == WatchAddForm::Kind::sector)
+            view.setAddSectorShown(true);
+        else
+            view.setAddFundShown(true);
+        return form(view, kind);
+    }
     // Types `text` and presses Return, as the user would, then waits for
     // the look-up to answer.
     void search(WatchAddForm* form, const QString& text)
@@ -69,8 +131,9 @@ private:
 void TestSettingsView::initTestCase()
 {
     const QByteArray origin = m_fixture.origin().toUtf8();
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
+    for (const char* variable :
+         {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN", "QUOTARA_UPDATE_ORIGIN",
+          "QUOTARA_GITHUB_API_ORIGIN", "QUOTARA_FUND_SEARCH_ORIGIN", "QUOTARA_CODE_SEARCH_ORIGIN"})
         qputenv(variable, origin);
 }
 
@@ -99,9 +162,8 @@ void TestSettingsView::lookup_data()
         << u"未找到该板块，请检查代码"_s;
     QTest::newRow("fund, kept as typed")
         << fund << u" 320007"_s << Fault::delay(0) << u"Fcodes=320007&"_s << u"诺安成长混合A"_s;
-    QTest::newRow("fund code is not upper-cased")
-        << fund << u"abc123"_s << Fault::delay(0) << u"Fcodes=abc123&"_s
-        << u"未找到该基金，请检查代码"_s;
+    QTest::newRow("unknown fund") << fund << u"000000"_s << Fault::delay(0) << u"Fcodes=000000&"_s
+                                  << u"未找到该基金，请检查代码"_s;
     QTest::newRow("fund provider fails") << fund << u"161725"_s << Fault::status(500)
                                          << u"Fcodes=161725&"_s << u"未找到该基金，请检查代码"_s;
 }
@@ -194,6 +256,247 @@ void TestSettingsView::slowAnswerNeverNamesAnotherCode()
     QCOMPARE(f->nameForAdd(), u"BK1128"_s);
     QCOMPARE(f->lookupState().kind, LookupState::Kind::idle);
     QVERIFY(!f->addButton()->isVisible());
+}
+
+void TestSettingsView::search_data()
+{
+    QTest::addColumn<WatchAddForm::Kind>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Fault>("fault");  // on the search route
+    QTest::addColumn<QString>("sent"); // the text searched for; null: nothing is sent
+    QTest::addColumn<WatchAddForm::SearchState>("state");
+    QTest::addColumn<QString>("note"); // under the field, when no results are listed
+    QTest::addColumn<QStringList>("rows");
+    const auto board = WatchAddForm::Kind::sector;
+    const auto fund = WatchAddForm::Kind::fund;
+    const auto results = WatchAddForm::SearchState::results;
+    const auto noResults = WatchAddForm::SearchState::noResults;
+    const auto failed = WatchAddForm::SearchState::failed;
+    // Late enough to see the search under way.
+    const Fault late = Fault::delay(150);
+    QTest::newRow("boards by pinyin initials, one watched")
+        << board << u"bdt"_s << late << u"bdt"_s << results << QString()
+        << QStringList{u"半导体|BK0475|行业|已添加"_s, u"半导体概念|BK1036|概念"_s};
+    QTest::newRow("board by name") << board << u"酿酒"_s << late << u"酿酒"_s << results
+                                   << QString() << QStringList{u"酿酒行业|BK0477|行业"_s};
+    QTest::newRow("fund by pinyin initials")
+        << fund << u"nacz"_s << late << u"nacz"_s << results << QString()
+        << QStringList{u"诺安成长混合A|320007|混合型-偏股"_s};
+    QTest::newRow("fund by one Han character, watched")
+        << fund << u"酒"_s << late << u"酒"_s << results << QString()
+        << QStringList{u"招商中证白酒指数(LOF)A|161725|指数型-股票|已添加"_s};
+    QTest::newRow("no board") << board << u"zzzz"_s << late << u"zzzz"_s << noResults
+                              << u"未找到匹配的板块"_s << QStringList();
+    QTest::newRow("only stocks match, no fund")
+        << fund << u"茅台"_s << late << u"茅台"_s << noResults << u"未找到匹配的基金"_s
+        << QStringList();
+    QTest::newRow("not a whole code: searched as typed")
+        << fund << u"abc123"_s << late << u"abc123"_s << noResults << u"未找到匹配的基金"_s
+        << QStringList();
+    QTest::newRow("board search fails") << board << u"bdt"_s << Fault::status(500) << u"bdt"_s
+                                        << failed << u"搜索失败，请检查网络"_s << QStringList();
+    QTest::newRow("fund search times out") << fund << u"yfd"_s << Fault::stall() << u"yfd"_s
+                                           << failed << u"搜索失败，请检查网络"_s << QStringList();
+    QTest::newRow("one Latin letter")
+        << board << u"b"_s << late << QString() << WatchAddForm::SearchState::idle << QString()
+        << QStringList();
+}
+
+void TestSettingsView::search()
+{
+    QFETCH(WatchAddForm::Kind, kind);
+    QFETCH(QString, typed);
+    QFETCH(Fault, fault);
+    QFETCH(QString, sent);
+    QFETCH(WatchAddForm::SearchState, state);
+    QFETCH(QStringList, rows);
+    const QString path = kind == WatchAddForm::Kind::sector ? kCodeSearch : kFundSearch;
+    m_fixture.sim().addFault(path, fault);
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    WatchAddForm* f = form(view, kind);
+
+    // Nothing goes out while the user types, one request once typing pauses.
+    type(f->field(), typed);
+    QCOMPARE(m_fixture.sim().requests().size(), 0);
+    if (sent.isNull()) {
+        QTest::qWait(WatchAddForm::pauseMs + 200);
+        QCOMPARE(f->searchState(), WatchAddForm::SearchState::idle);
+        QCOMPARE(f->lookupRowText(), QString());
+        QCOMPARE(m_fixture.sim().requests().size(), 0);
+        return;
+    }
+    if (fault.kind != Fault::Kind::Status) {
+        QTRY_COMPARE(f->searchState(), WatchAddForm::SearchState::searching);
+        QVERIFY(f->searchButton()->isSpinning());
+        QVERIFY(!f->searchButton()->isEnabled());
+        QCOMPARE(f->lookupRowText(), u"搜索中…"_s);
+    }
+    QTRY_COMPARE(f->searchState(), state);
+    QVERIFY(!f->searchButton()->isSpinning());
+    QTEST(f->lookupRowText(), "note");
+    QCOMPARE(resultRows(f), rows);
+    QCOMPARE(f->resultList()->isVisibleTo(f), !rows.isEmpty());
+    QCOMPARE(f->lookupState().kind, LookupState::Kind::idle);
+
+    const auto requests = m_fixture.sim().requests();
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.first().path, path);
+    QCOMPARE(
+        requests.first().queryItem(kind == WatchAddForm::Kind::sector ? u"keyword"_s : u"key"_s),
+        sent);
+
+    // Return asks again after a failure, and only then.
+    m_fixture.sim().clearFaults();
+    QTest::keyClick(f->field(), Qt::Key_Return);
+    if (state == WatchAddForm::SearchState::failed) {
+        QTRY_COMPARE(f->searchState(), WatchAddForm::SearchState::results);
+        QCOMPARE(m_fixture.sim().requests().size(), 2);
+    } else {
+        QCOMPARE(f->searchState(), state);
+        QCOMPARE(m_fixture.sim().requests().size(), 1);
+    }
+}
+
+void TestSettingsView::wholeCodeIsLookedUpAfterThePause_data()
+{
+    QTest::addColumn<WatchAddForm::Kind>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("rowText");
+    QTest::newRow("board") << WatchAddForm::Kind::sector << u"bk0547"_s << u"/api/qt/ulist.np/get"_s
+                           << u"黄金概念"_s;
+    // The search does not know it; it can still be added under its code.
+    QTest::newRow("fund the search does not know")
+        << WatchAddForm::Kind::fund << u"000000"_s << u"/FundMNewApi/FundMNFInfo"_s
+        << u"未找到该基金，请检查代码"_s;
+}
+
+void TestSettingsView::wholeCodeIsLookedUpAfterThePause()
+{
+    QFETCH(WatchAddForm::Kind, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, path);
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    WatchAddForm* f = form(view, kind);
+    type(f->field(), typed);
+    QTRY_VERIFY(f->lookupState().kind == LookupState::Kind::found ||
+                f->lookupState().kind == LookupState::Kind::notFound);
+    QTEST(f->lookupRowText(), "rowText");
+    QCOMPARE(f->searchState(), WatchAddForm::SearchState::idle);
+    QCOMPARE(f->lookupState().kind == LookupState::Kind::found, f->addButton()->isVisibleTo(f));
+    QCOMPARE(f->lookupState().kind == LookupState::Kind::notFound,
+             f->addAnywayButton()->isVisibleTo(f));
+    QTest::qWait(WatchAddForm::pauseMs);
+    QCOMPARE(m_fixture.sim().requests().size(), 1);
+    QCOMPARE(m_fixture.sim().requests().first().path, path);
+}
+
+void TestSettingsView::olderTextsAnswerIsDropped()
+{
+    // The answer for "bdt" arrives after the one for the text typed next.
+    m_fixture.sim().addFault(kCodeSearch, Fault::delay(500), u"keyword=bdt&"_s);
+    auto controller = makeController();
+    SettingsView view(*controller, 2000ms);
+    WatchAddForm* f = view.sectorForm();
+    type(f->field(), u"bdt"_s);
+    QTRY_COMPARE(m_fixture.sim().requests().size(), 1);
+    f->field()->clear();
+    type(f->field(), u"rgzn"_s);
+    QTRY_COMPARE(f->searchState(), WatchAddForm::SearchState::results);
+    const QStringList rows{u"人工智能|BK0800|概念"_s};
+    QCOMPARE(resultRows(f), rows);
+    QTest::qWait(600);
+    QCOMPARE(resultRows(f), rows);
+    QCOMPARE(m_fixture.sim().requests().size(), 2);
+}
+
+void TestSettingsView::keysChooseAnEntry_data()
+{
+    QTest::addColumn<WatchAddForm::Kind>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("keys");  // D: Down, U: Up, before Return
+    QTest::addColumn<QString>("added"); // "name|code"; empty: nothing
+    const auto board = WatchAddForm::Kind::sector;
+    const auto fund = WatchAddForm::Kind::fund;
+    QTest::newRow("down past a watched board")
+        << board << u"bdt"_s << u"D"_s << u"半导体概念|BK1036"_s;
+    QTest::newRow("up stops at the first board that can be added")
+        << board << u"bdt"_s << u"DUU"_s << u"半导体概念|BK1036"_s;
+    QTest::newRow("down and up") << board << u"bk04"_s << u"DDDU"_s << u"食品饮料|BK0438"_s;
+    QTest::newRow("up from nothing takes the last")
+        << board << u"bk04"_s << u"U"_s << u"航天航空|BK0480"_s;
+    QTest::newRow("a fund") << fund << u"nacz"_s << u"D"_s << u"诺安成长混合A|320007"_s;
+    QTest::newRow("every fund watched") << fund << u"yfd"_s << u"DU"_s << QString();
+    QTest::newRow("Return without a choice") << board << u"bdt"_s << QString() << QString();
+}
+
+void TestSettingsView::keysChooseAnEntry()
+{
+    QFETCH(WatchAddForm::Kind, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, keys);
+    QFETCH(QString, added);
+    const bool isBoard = kind == WatchAddForm::Kind::sector;
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    auto* f = static_cast<WatchAddForm*>(openForm(view, kind));
+    const QStringList before = isBoard ? view.sectorRows() : view.fundRows();
+    typeAndWait(f, typed);
+    QCOMPARE(f->searchState(), WatchAddForm::SearchState::results);
+    for (const QChar key : keys)
+        QTest::keyClick(f->field(), key == u'D' ? Qt::Key_Down : Qt::Key_Up);
+    QTest::keyClick(f->field(), Qt::Key_Return);
+
+    const QStringList after = isBoard ? view.sectorRows() : view.fundRows();
+    if (added.isEmpty()) {
+        QCOMPARE(after, before);
+        QVERIFY(isBoard ? view.isAddSectorShown() : view.isAddFundShown());
+        QCOMPARE(f->field()->text(), typed);
+        QCOMPARE(f->searchState(), WatchAddForm::SearchState::results);
+        QVERIFY(!controller->isRefreshing());
+        return;
+    }
+    QCOMPARE(after, before + QStringList{added});
+    QVERIFY(!(isBoard ? view.isAddSectorShown() : view.isAddFundShown()));
+    QCOMPARE(f->field()->text(), QString());
+    QCOMPARE(f->searchState(), WatchAddForm::SearchState::idle);
+    QVERIFY(controller->isRefreshing());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+}
+
+void TestSettingsView::clickChoosesAnEntry()
+{
+    auto controller = makeController();
+    SettingsView view(*controller, 600ms);
+    auto* f = static_cast<WatchAddForm*>(openForm(view, WatchAddForm::Kind::sector));
+    typeAndWait(f, u"bdt"_s);
+    SearchResultList* list = f->resultList();
+    QCOMPARE(list->rowText(0), u"半导体|BK0475|行业|已添加"_s);
+
+    // A watched board: nothing happens.
+    const QStringList before = view.sectorRows();
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(0).center());
+    QCOMPARE(view.sectorRows(), before);
+    QVERIFY(view.isAddSectorShown());
+    QVERIFY(!view.message());
+
+    // Watched from elsewhere while listed: marked at once, and gone from
+    // the selection.
+    QTest::keyClick(f->field(), Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    controller->configStore().addSector(SectorConfig{u"BK1036"_s, u"半导体概念"_s});
+    QCOMPARE(list->rowText(1), u"半导体概念|BK1036|概念|已添加"_s);
+    QCOMPARE(list->currentRow(), -1);
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(1).center());
+    QCOMPARE(view.sectorRows().size(), before.size() + 1);
+
+    controller->configStore().removeSector(SectorConfig{u"BK1036"_s, {}});
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(1).center());
+    QCOMPARE(view.sectorRows(), before + QStringList{u"半导体概念|BK1036"_s});
+    QVERIFY(!view.isAddSectorShown());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
 }
 
 void TestSettingsView::add_data()
