@@ -40,6 +40,55 @@ QString amount(double x)
     return fixed(x, 0);
 }
 
+namespace {
+
+// The digits of `whole`, grouped by three from the right.
+QString grouped(qint64 whole)
+{
+    QString digits = QString::number(whole);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u',');
+    return digits;
+}
+
+QString withSign(qint64 fen, const QString& magnitude)
+{
+    if (fen > 0)
+        return u'+' + magnitude;
+    if (fen < 0)
+        return u'-' + magnitude;
+    return magnitude;
+}
+
+} // namespace
+
+QString money(qint64 fen)
+{
+    const qint64 magnitude = fen < 0 ? -fen : fen;
+    QString text = grouped(magnitude / 100) + u'.' +
+                   QStringLiteral("%1").arg(magnitude % 100, 2, 10, QChar(u'0'));
+    if (fen < 0)
+        text.prepend(u'-');
+    return text;
+}
+
+QString signedMoney(qint64 fen)
+{
+    return withSign(fen, money(fen < 0 ? -fen : fen));
+}
+
+QString signedYuan(qint64 fen)
+{
+    const qint64 magnitude = fen < 0 ? -fen : fen;
+    const qint64 yuan = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+    return withSign(yuan == 0 ? 0 : fen, grouped(yuan));
+}
+
+QString masked()
+{
+    return QStringLiteral("****");
+}
+
 QString absent()
 {
     return QStringLiteral("--");
