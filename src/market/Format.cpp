@@ -40,16 +40,19 @@ QString amount(double x)
     return fixed(x, 0);
 }
 
-namespace {
-
-// The digits of `whole`, grouped by three from the right.
-QString grouped(qint64 whole)
+QString grouped(const QString& number)
 {
-    QString digits = QString::number(whole);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    return digits;
+    QString text = number;
+    const qsizetype start = text.startsWith(u'-') ? 1 : 0;
+    qsizetype end = text.indexOf(u'.');
+    if (end < 0)
+        end = text.size();
+    for (qsizetype at = end - 3; at > start; at -= 3)
+        text.insert(at, u',');
+    return text;
 }
+
+namespace {
 
 QString withSign(qint64 fen, const QString& magnitude)
 {
@@ -65,7 +68,7 @@ QString withSign(qint64 fen, const QString& magnitude)
 QString money(qint64 fen)
 {
     const qint64 magnitude = fen < 0 ? -fen : fen;
-    QString text = grouped(magnitude / 100) + u'.' +
+    QString text = grouped(QString::number(magnitude / 100)) + u'.' +
                    QStringLiteral("%1").arg(magnitude % 100, 2, 10, QChar(u'0'));
     if (fen < 0)
         text.prepend(u'-');
@@ -81,7 +84,7 @@ QString signedYuan(qint64 fen)
 {
     const qint64 magnitude = fen < 0 ? -fen : fen;
     const qint64 yuan = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
-    return withSign(yuan == 0 ? 0 : fen, grouped(yuan));
+    return withSign(yuan == 0 ? 0 : fen, grouped(QString::number(yuan)));
 }
 
 QString masked()

@@ -28,6 +28,9 @@ QString money(qint64 fen);
 QString signedMoney(qint64 fen);
 // Whole yuan, rounded half away from zero, signed, for the tray: "+1,234".
 QString signedYuan(qint64 fen);
+// A plain decimal number with its whole part grouped by thousands:
+// "-12345.6789" → "-12,345.6789".
+QString grouped(const QString& number);
 // What stands for a sum of money while amounts are hidden: "****".
 QString masked();
 

@@ -123,6 +123,8 @@ void TestFormat::money()
 {
     QFETCH(qint64, fen);
     QTEST(Format::money(fen), "money");
+    // The same digits written plainly and grouped afterwards.
+    QTEST(Format::grouped(Money::text(fen * 100, 2)), "money");
     QTEST(Format::signedMoney(fen), "signedMoney");
     QTEST(Format::signedYuan(fen), "signedYuan");
 }
