@@ -3,7 +3,6 @@
 #include "OrderedJson.h"
 #include "market/Money.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
@@ -83,14 +82,9 @@ QByteArray Holdings::toJson() const
 
 std::optional<Holdings> Holdings::fromJson(const QByteArray& bytes)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject root = document.object();
-    const QJsonValue version = root.value(QStringLiteral("v"));
-    const QJsonValue funds = root.value(QStringLiteral("funds"));
-    if (!version.isDouble() || version.toDouble() != kVersion || !funds.isObject())
+    const auto root = OrderedJson::versionedObject(bytes, kVersion);
+    const QJsonValue funds = root ? root->value(QStringLiteral("funds")) : QJsonValue();
+    if (!funds.isObject())
         return std::nullopt;
     Holdings holdings;
     const QJsonObject byFund = funds.toObject();
@@ -100,13 +94,13 @@ std::optional<Holdings> Holdings::fromJson(const QByteArray& bytes)
             return std::nullopt;
         holdings.funds.insert(it.key(), *position);
     }
-    const QJsonValue gold = root.value(QStringLiteral("gold"));
+    const QJsonValue gold = root->value(QStringLiteral("gold"));
     if (!gold.isUndefined()) {
         holdings.gold = decodePosition(gold, gramsKey, Profit::gramDecimals);
         if (!holdings.gold)
             return std::nullopt;
     }
-    const QJsonValue hide = root.value(QStringLiteral("hideAmounts"));
+    const QJsonValue hide = root->value(QStringLiteral("hideAmounts"));
     if (hide.isBool())
         holdings.hideAmounts = hide.toBool();
     else if (!hide.isUndefined())

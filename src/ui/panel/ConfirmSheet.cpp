@@ -4,7 +4,6 @@
 #include "PanelStyle.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -26,7 +25,8 @@ ConfirmSheet::ConfirmSheet(const QString& title, const QString& text, const QStr
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
     buttons->addStretch(1);
-    // Going back is what Return does: nothing is lost by a slip of the key.
+    // Going back is what Return does (the sheet opens with the keyboard on
+    // it): nothing is lost by a slip of the key. Escape closes the overlay.
     m_cancel = PanelStyle::borderedButton(QStringLiteral("取消"));
     m_cancel->setDefault(true);
     connect(m_cancel, &QPushButton::clicked, this, &ConfirmSheet::cancel);
@@ -55,14 +55,4 @@ void ConfirmSheet::confirm()
 void ConfirmSheet::cancel()
 {
     emit finished();
-}
-
-void ConfirmSheet::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
-        event->key() == Qt::Key_Enter) {
-        cancel();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

@@ -27,9 +27,6 @@ signals:
     void confirmed();
     void finished();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     QLabel* m_text = nullptr;
     QPushButton* m_cancel = nullptr;

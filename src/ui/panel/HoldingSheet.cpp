@@ -7,7 +7,6 @@
 #include "config/HoldingsStore.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -57,25 +56,14 @@ HoldingSheet::HoldingSheet(HoldingsStore& store, HoldingForm::Target target, con
         new FormTextField(fund ? QStringLiteral("如 10000.00") : QStringLiteral("如 20.5"));
     m_quantity->setObjectName(QStringLiteral("quantityField"));
     m_quantityError = errorLabel("quantityError");
-    auto* quantity = new QWidget;
-    auto* quantityColumn = new QVBoxLayout(quantity);
-    quantityColumn->setContentsMargins(0, 0, 0, 0);
-    quantityColumn->setSpacing(4);
-    quantityColumn->addWidget(fieldRow(m_quantity, HoldingForm::quantityUnit(target)));
-    quantityColumn->addWidget(m_quantityError);
     column->addWidget(
-        new FormSection(fund ? QStringLiteral("持有份额") : QStringLiteral("持有克数"), quantity));
-
+        new FormSection(fund ? QStringLiteral("持有份额") : QStringLiteral("持有克数"),
+                        field(m_quantity, HoldingForm::quantityUnit(target), m_quantityError)));
     m_cost = new FormTextField(QStringLiteral("选填，如 1.2345"));
     m_cost->setObjectName(QStringLiteral("costField"));
     m_costError = errorLabel("costError");
-    auto* cost = new QWidget;
-    auto* costColumn = new QVBoxLayout(cost);
-    costColumn->setContentsMargins(0, 0, 0, 0);
-    costColumn->setSpacing(4);
-    costColumn->addWidget(fieldRow(m_cost, HoldingForm::costUnit(target)));
-    costColumn->addWidget(m_costError);
-    column->addWidget(new FormSection(QStringLiteral("成本价（选填）"), cost));
+    column->addWidget(new FormSection(QStringLiteral("成本价（选填）"),
+                                      field(m_cost, HoldingForm::costUnit(target), m_costError)));
     column->addWidget(PanelStyle::label(QStringLiteral("填写成本价后，可看到持有收益和收益率"), 10,
                                         Palette::mutedText()));
 
@@ -83,9 +71,12 @@ HoldingSheet::HoldingSheet(HoldingsStore& store, HoldingForm::Target target, con
         m_quantity->setText(HoldingForm::quantityText(target, *held));
         m_cost->setText(HoldingForm::costText(*held));
     }
-    // A correction takes the complaint away.
+    // A correction takes the complaint away; Return in either field saves.
+    // Escape is the overlay's: it closes the sheet, and nothing is stored.
     connect(m_quantity, &QLineEdit::textEdited, this, [this] { m_quantityError->hide(); });
     connect(m_cost, &QLineEdit::textEdited, this, [this] { m_costError->hide(); });
+    for (FormTextField* f : {m_quantity, m_cost})
+        connect(f, &QLineEdit::returnPressed, this, &HoldingSheet::save);
 
     column->addStretch(1);
     auto* buttons = new QHBoxLayout;
@@ -109,17 +100,21 @@ HoldingSheet::HoldingSheet(HoldingsStore& store, HoldingForm::Target target, con
     m_quantity->setFocus();
 }
 
-QWidget* HoldingSheet::fieldRow(FormTextField* field, const QString& unit)
+QWidget* HoldingSheet::field(FormTextField* field, const QString& unit, QLabel* error)
 {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    layout->addWidget(field, 1);
+    auto* box = new QWidget;
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    row->addWidget(field, 1);
     auto* unitLabel = PanelStyle::label(unit, 12, Palette::secondaryText());
     unitLabel->setMinimumWidth(36);
-    layout->addWidget(unitLabel);
-    return row;
+    row->addWidget(unitLabel);
+    column->addLayout(row);
+    column->addWidget(error);
+    return box;
 }
 
 QString HoldingSheet::title() const
@@ -168,17 +163,4 @@ void HoldingSheet::clear()
 void HoldingSheet::cancel()
 {
     emit finished();
-}
-
-void HoldingSheet::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        cancel();
-        return;
-    }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        save();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

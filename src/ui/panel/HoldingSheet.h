@@ -42,11 +42,9 @@ public:
 signals:
     void finished();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
-    QWidget* fieldRow(FormTextField* field, const QString& unit);
+    // The field with its unit beside it and its complaint under it.
+    static QWidget* field(FormTextField* field, const QString& unit, QLabel* error);
 
     HoldingsStore& m_store;
     HoldingForm::Target m_target;

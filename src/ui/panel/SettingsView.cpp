@@ -439,39 +439,39 @@ void SettingsView::askRemoveFund(const QString& code)
         removeFund(code);
         return;
     }
-    QString name = code;
+    auto* sheet = new ConfirmSheet(
+        QStringLiteral("删除基金"),
+        QStringLiteral("“%1”有持仓记录，删除后持仓记录一并清除。").arg(fundName(code)),
+        QStringLiteral("删除"));
+    connect(sheet, &ConfirmSheet::confirmed, this, [this, code] { removeFund(code); });
+    presentSheet(sheet);
+}
+
+QString SettingsView::fundName(const QString& code) const
+{
     for (const FundConfig& f : m_controller.configStore().config().funds) {
         if (f.code == code)
-            name = f.name;
+            return f.name;
     }
-    auto* sheet =
-        new ConfirmSheet(QStringLiteral("删除基金"),
-                         QStringLiteral("“%1”有持仓记录，删除后持仓记录一并清除。").arg(name),
-                         QStringLiteral("删除"));
-    connect(sheet, &ConfirmSheet::confirmed, this, [this, code] { removeFund(code); });
-    connect(sheet, &ConfirmSheet::finished, SheetOverlay::present(sheetHost(), sheet),
+    return code;
+}
+
+template <typename Sheet> void SettingsView::presentSheet(Sheet* sheet)
+{
+    connect(sheet, &Sheet::finished, SheetOverlay::present(sheetHost(), sheet),
             &SheetOverlay::dismiss);
 }
 
 void SettingsView::openHoldingSheet(const QString& code)
 {
-    QString name = code;
-    for (const FundConfig& f : m_controller.configStore().config().funds) {
-        if (f.code == code)
-            name = f.name;
-    }
-    auto* sheet =
-        new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::fund, code, name);
-    connect(sheet, &HoldingSheet::finished, SheetOverlay::present(sheetHost(), sheet),
-            &SheetOverlay::dismiss);
+    presentSheet(new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::fund, code,
+                                  fundName(code)));
 }
 
 void SettingsView::openGoldHoldingSheet()
 {
-    auto* sheet = new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::gold,
-                                   QString(), QString());
-    connect(sheet, &HoldingSheet::finished, SheetOverlay::present(sheetHost(), sheet),
-            &SheetOverlay::dismiss);
+    presentSheet(new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::gold,
+                                  QString(), QString()));
 }
 
 QString SettingsView::goldHoldingText() const

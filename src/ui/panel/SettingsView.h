@@ -104,6 +104,10 @@ private:
     void rebuildWatchRows();
     void refreshSourceMenu();
     void refreshHoldings();
+    // The watched fund's name, or its code when it is not watched.
+    QString fundName(const QString& code) const;
+    // Shows `sheet` over the sheet host until it is finished.
+    template <typename Sheet> void presentSheet(Sheet* sheet);
     void refreshAbout();
     void setMessage(std::optional<QString> message, WatchAddForm* near = nullptr);
     void pressUpdateButton();

@@ -12,29 +12,41 @@
 
 using namespace Qt::StringLiterals;
 
-// The fund tab hands every card the controller's trust figures for its fund.
+// The fund tab hands every card the controller's trust figures for its fund,
+// and what the user holds.
 class TestFundView : public QObject {
     Q_OBJECT
 private slots:
+    void init();
     void cardsCarryTheTrustFigures();
     void holdingsSummaryAndRows();
+
+private:
+    SimFixture m_fixture;
+    // Tuesday after the close; the evening's values come out five hours later.
+    QDateTime m_now;
+    std::unique_ptr<MenuBarController> m_controller;
 };
+
+void TestFundView::init()
+{
+    clearPreferences();
+    qputenv("QUOTARA_QUOTE_ORIGIN", m_fixture.origin().toUtf8());
+    qputenv("QUOTARA_FUND_ORIGIN", m_fixture.origin().toUtf8());
+    m_now = QDateTime(QDate(2024, 6, 4), QTime(15, 30), QTimeZone("Asia/Shanghai"));
+    m_fixture.sim().setClock([this] { return m_now; });
+    m_controller = std::make_unique<MenuBarController>(MenuBarController::Options{
+        .now = [this] { return m_now; }, .timeout = std::chrono::seconds(3), .startTimers = false});
+}
 
 void TestFundView::cardsCarryTheTrustFigures()
 {
-    clearPreferences();
-    SimFixture fixture;
-    qputenv("QUOTARA_QUOTE_ORIGIN", fixture.origin().toUtf8());
-    qputenv("QUOTARA_FUND_ORIGIN", fixture.origin().toUtf8());
-    QDateTime now(QDate(2024, 6, 4), QTime(15, 30), QTimeZone("Asia/Shanghai"));
-    fixture.sim().setClock([&] { return now; });
-    MenuBarController controller(MenuBarController::Options{
-        .now = [&] { return now; }, .timeout = std::chrono::seconds(3), .startTimers = false});
+    MenuBarController& controller = *m_controller;
     FundView view(controller);
 
     // Tuesday's estimates after the close, then the evening's values.
     run(controller.refreshFunds());
-    now = now.addSecs(5 * 3600);
+    m_now = m_now.addSecs(5 * 3600);
     run(controller.refreshFunds());
     view.refresh();
 
@@ -55,14 +67,7 @@ void TestFundView::cardsCarryTheTrustFigures()
 // has its row; the marks follow the day, hidden amounts read "****".
 void TestFundView::holdingsSummaryAndRows()
 {
-    clearPreferences();
-    SimFixture fixture;
-    qputenv("QUOTARA_QUOTE_ORIGIN", fixture.origin().toUtf8());
-    qputenv("QUOTARA_FUND_ORIGIN", fixture.origin().toUtf8());
-    QDateTime now(QDate(2024, 6, 4), QTime(15, 30), QTimeZone("Asia/Shanghai"));
-    fixture.sim().setClock([&] { return now; });
-    MenuBarController controller(MenuBarController::Options{
-        .now = [&] { return now; }, .timeout = std::chrono::seconds(3), .startTimers = false});
+    MenuBarController& controller = *m_controller;
     FundView view(controller);
     run(controller.refreshFunds());
     view.refresh();
@@ -93,7 +98,7 @@ void TestFundView::holdingsSummaryAndRows()
         QCOMPARE(texts.cells[2].value, Format::pct(*figures.holdingRatePct)); // never hidden
     };
     check(u"估"_s, false);
-    now = now.addSecs(5 * 3600); // the evening's values are out
+    m_now = m_now.addSecs(5 * 3600); // the evening's values are out
     run(controller.refreshFunds());
     check(u"已更新"_s, false);
     controller.holdingsStore().setHideAmounts(true);
