@@ -49,6 +49,7 @@ MenuBarController::MenuBarController(Options options, QObject* parent)
       m_fundService(Origins::fund(), m_timeout)
 {
     m_configStore = new ConfigStore(this);
+    m_holdingsStore = new HoldingsStore(this);
     m_alertConfig = new AlertConfig(this, [this] { return m_now(); });
     m_updateChecker = new UpdateChecker(this);
     const auto& sectors = m_configStore->config().sectors;
@@ -59,6 +60,9 @@ MenuBarController::MenuBarController(Options options, QObject* parent)
     connect(m_configStore, &ConfigStore::configChanged, this, &MenuBarController::changed);
     connect(m_alertConfig, &AlertConfig::rulesChanged, this, &MenuBarController::changed);
     connect(m_updateChecker, &UpdateChecker::changed, this, &MenuBarController::changed);
+    // The tray may show the holdings' profit.
+    connect(m_holdingsStore, &HoldingsStore::holdingsChanged, this,
+            &MenuBarController::updateStatusTitle);
 
     if (m_startTimers) {
         startTimer();
@@ -493,6 +497,15 @@ QCoro::Task<bool> MenuBarController::refreshFunds()
     co_return true;
 }
 
+Profit::Summary MenuBarController::portfolio() const
+{
+    QStringList watched;
+    for (const FundConfig& f : m_configStore->config().funds)
+        watched.append(f.code);
+    const Holdings& holdings = m_holdingsStore->holdings();
+    return Profit::summarize(holdings.funds, m_funds, watched, holdings.gold, m_gold);
+}
+
 EstimateTrust MenuBarController::estimateTrust(const FundDetail& fund) const
 {
     return EstimateLog::trust(fund, m_fundStockChanges, m_estimateHistory.days(fund.quote.code));
@@ -623,7 +636,7 @@ void MenuBarController::countdownTick()
 void MenuBarController::updateStatusTitle()
 {
     const QDateTime now = m_now();
-    const StatusTitle::Inputs inputs{
+    StatusTitle::Inputs inputs{
         .source = m_configStore->config().statusBarSource,
         .gold = m_gold,
         .allSectors = m_allSectors,
@@ -632,7 +645,11 @@ void MenuBarController::updateStatusTitle()
                                              MarketHours::isGoldDataStale(m_goldTrendData, now))
                           .status,
         .stockStatus = MarketHours::stockState(m_calendar, now).status,
+        .todayProfit = {},
+        .hideAmounts = m_holdingsStore->holdings().hideAmounts,
     };
+    if (const auto today = portfolio().today)
+        inputs.todayProfit = today->fen;
     m_title = StatusTitle::text(inputs);
     if (m_statusItem)
         m_statusItem->setTitle(m_title);

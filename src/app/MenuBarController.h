@@ -7,6 +7,7 @@
 #include "config/AlertConfig.h"
 #include "config/ConfigStore.h"
 #include "config/EstimateHistory.h"
+#include "config/HoldingsStore.h"
 #include "market/FundService.h"
 #include "market/GoldService.h"
 #include "market/SectorService.h"
@@ -86,6 +87,11 @@ public:
     // holdings, latest published date, that day's error and the mean error.
     EstimateTrust estimateTrust(const FundDetail& fund) const;
     ConfigStore& configStore() { return *m_configStore; }
+    // The user's own holdings, and what they are worth and made by the
+    // figures as last refreshed.
+    HoldingsStore& holdingsStore() { return *m_holdingsStore; }
+    const HoldingsStore& holdingsStore() const { return *m_holdingsStore; }
+    Profit::Summary portfolio() const;
     const QList<SectorQuote>& allSectors() const { return m_allSectors; }
     const QString& currentSectorCode() const { return m_currentSectorCode; }
     void setCurrentSectorCode(const QString& code);
@@ -214,6 +220,7 @@ private:
     QMap<QString, double> m_fundStockChanges;
     EstimateHistory m_estimateHistory;
     ConfigStore* m_configStore = nullptr;
+    HoldingsStore* m_holdingsStore = nullptr;
     QList<SectorQuote> m_allSectors;
     // The overview as last answered, placeholders absent: alerts judge only
     // figures the provider had, never one carried over from an earlier answer.

@@ -2,6 +2,8 @@
 
 #include "MenuBarController.h"
 #include "market/EstimateLog.h"
+#include "market/Money.h"
+#include "market/Profit.h"
 
 #include <QJsonArray>
 
@@ -96,6 +98,77 @@ std::optional<QString> closure(const MarketState& state)
     return closureKey(state.closure);
 }
 
+// Sums of money in yuan, quantities and prices per unit as the numbers they are.
+QJsonValue yuan(std::optional<qint64> fen)
+{
+    return fen ? QJsonValue(double(*fen) / 100) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue perUnit(std::optional<qint64> units)
+{
+    return units ? QJsonValue(double(*units) / Money::unitsPerOne) : QJsonValue(QJsonValue::Null);
+}
+
+QString kindKey(Profit::DayKind kind)
+{
+    switch (kind) {
+    case Profit::DayKind::estimated:
+        return QStringLiteral("estimated");
+    case Profit::DayKind::confirmed:
+        return QStringLiteral("confirmed");
+    case Profit::DayKind::earlier:
+        return QStringLiteral("earlier");
+    case Profit::DayKind::market:
+        break;
+    }
+    return QStringLiteral("market");
+}
+
+// The day's profit as three keys: "todayProfit", "todayKind", "todayDate".
+void insertDay(QJsonObject& json, const std::optional<Profit::Day>& day)
+{
+    json.insert(QStringLiteral("todayProfit"), yuan(day ? std::optional(day->fen) : std::nullopt));
+    json.insert(QStringLiteral("todayKind"),
+                day ? QJsonValue(kindKey(day->kind)) : QJsonValue(QJsonValue::Null));
+    json.insert(QStringLiteral("todayDate"),
+                day && !day->date.isEmpty() ? QJsonValue(day->date) : QJsonValue(QJsonValue::Null));
+}
+
+QJsonObject toJson(const QString& quantityKey, const Profit::Position& position,
+                   const Profit::Figures& figures)
+{
+    QJsonObject json{{quantityKey, perUnit(position.quantity)},
+                     {QStringLiteral("cost"), perUnit(position.cost)},
+                     {QStringLiteral("value"), yuan(figures.value)},
+                     {QStringLiteral("holdingProfit"), yuan(figures.holdingProfit)},
+                     {QStringLiteral("holdingRatePct"), orNull(figures.holdingRatePct)}};
+    insertDay(json, figures.today);
+    return json;
+}
+
+QJsonObject holdings(const MenuBarController& c)
+{
+    const Holdings& held = c.holdingsStore().holdings();
+    QJsonValue gold(QJsonValue::Null);
+    if (held.gold) {
+        const Profit::Figures figures =
+            c.gold() ? Profit::gold(*held.gold, *c.gold()) : Profit::Figures{};
+        gold = toJson(QStringLiteral("grams"), *held.gold, figures);
+    }
+    const Profit::Summary s = c.portfolio();
+    QJsonObject summary{{QStringLiteral("funds"), s.funds},
+                        {QStringLiteral("missingFunds"), s.missingFunds},
+                        {QStringLiteral("earlierFunds"), s.earlierFunds},
+                        {QStringLiteral("gold"), s.gold},
+                        {QStringLiteral("value"), yuan(s.value)},
+                        {QStringLiteral("holdingProfit"), yuan(s.holdingProfit)},
+                        {QStringLiteral("holdingRatePct"), orNull(s.holdingRatePct)}};
+    insertDay(summary, s.today);
+    return {{QStringLiteral("hideAmounts"), held.hideAmounts},
+            {QStringLiteral("gold"), gold},
+            {QStringLiteral("summary"), summary}};
+}
+
 template <typename T> QJsonValue optionalRecord(const std::optional<T>& value)
 {
     return value ? QJsonValue(toJson(*value)) : QJsonValue(QJsonValue::Null);
@@ -116,6 +189,11 @@ QJsonObject fund(const MenuBarController& controller, const FundDetail& detail)
     QJsonObject json = toJson(detail);
     json.insert(QStringLiteral("estimateTrust"),
                 EstimateLog::toJson(controller.estimateTrust(detail)));
+    const auto position = controller.holdingsStore().holdings().fund(detail.quote.code);
+    json.insert(QStringLiteral("holding"),
+                position ? QJsonValue(toJson(QStringLiteral("shares"), *position,
+                                             Profit::fund(*position, detail)))
+                         : QJsonValue(QJsonValue::Null));
     return json;
 }
 
@@ -168,6 +246,7 @@ QJsonObject build(MenuBarController& c)
         {QStringLiteral("allSectors"), records(c.allSectors())},
         {QStringLiteral("funds"), funds},
         {QStringLiteral("fundStockChanges"), changes},
+        {QStringLiteral("holdings"), holdings(c)},
         {QStringLiteral("alerts"),
          QJsonObject{{QStringLiteral("fired"), QJsonArray::fromStringList(c.lastFired())},
                      {QStringLiteral("reset"), QJsonArray::fromStringList(c.lastReset())}}},

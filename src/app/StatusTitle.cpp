@@ -6,9 +6,31 @@ namespace StatusTitle {
 
 namespace {
 
+QString arrow(double change)
+{
+    return change >= 0 ? QStringLiteral("▲ ") : QStringLiteral("▼ ");
+}
+
 QString withArrow(double value, double changePct)
 {
-    return (changePct >= 0 ? QStringLiteral("▲ ") : QStringLiteral("▼ ")) + Format::price(value);
+    return arrow(changePct) + Format::price(value);
+}
+
+bool isOpen(MarketStatus status)
+{
+    return status == MarketStatus::trading || status == MarketStatus::delayed;
+}
+
+QString profit(const Inputs& in)
+{
+    if (!in.todayProfit)
+        return Format::absent();
+    const QString figure = in.hideAmounts ? Format::masked() : Format::signedYuan(*in.todayProfit);
+    // The sum moves with the funds' holdings and with gold: either market
+    // open keeps the arrow.
+    if (isOpen(in.goldStatus) || in.stockStatus == MarketStatus::trading)
+        return arrow(double(*in.todayProfit)) + figure;
+    return figure;
 }
 
 } // namespace
@@ -16,13 +38,13 @@ QString withArrow(double value, double changePct)
 QString text(const Inputs& in)
 {
     const QString source = in.source.value_or(QStringLiteral("gold"));
+    if (source == profitSource)
+        return profit(in);
     if (source == QStringLiteral("gold")) {
         if (!in.gold)
             return QStringLiteral("--");
-        const bool open =
-            in.goldStatus == MarketStatus::trading || in.goldStatus == MarketStatus::delayed;
-        return open ? withArrow(in.gold->priceCNY, in.gold->changePct)
-                    : Format::price(in.gold->priceCNY);
+        return isOpen(in.goldStatus) ? withArrow(in.gold->priceCNY, in.gold->changePct)
+                                     : Format::price(in.gold->priceCNY);
     }
 
     std::optional<SectorQuote> quote;

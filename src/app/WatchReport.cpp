@@ -50,6 +50,8 @@ QStringList tooltipLines(const MenuBarController& c)
                      Format::pct(sector->changePct);
     for (const FundDetail& fund : c.funds())
         lines << fundLine(fund, c.estimateTrust(fund));
+    if (const Profit::Summary portfolio = c.portfolio(); !portfolio.isEmpty())
+        lines << Profit::todayLine(portfolio, c.holdingsStore().holdings().hideAmounts);
     if (const auto& message = c.errorMessage())
         lines << *message;
     if (const auto& message = c.fundErrorMessage())

@@ -21,8 +21,10 @@ namespace WatchReport {
 // (the title then still shows the last good figure).
 QString statusClass(const MenuBarController& controller);
 
-// Gold, the current board and each fund's estimate, one per line, then the
-// messages of whatever failed, alerts that could not be shown included.
+// Gold, the current board and each fund's estimate, one per line, the day's
+// profit of the user's holdings when there are any ("今日收益 +123.45（估）",
+// amounts hidden as "****" when the user hides them), then the messages of
+// whatever failed, alerts that could not be shown included.
 QStringList tooltipLines(const MenuBarController& controller);
 QString tooltip(const MenuBarController& controller);
 

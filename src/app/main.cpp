@@ -8,8 +8,10 @@
 #include "app/SingleInstance.h"
 #include "app/WatchReport.h"
 #include "calendar/ClosureTable.h"
+#include "config/HoldingsStore.h"
 #include "config/Preferences.h"
 #include "market/Log.h"
+#include "market/Money.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/TrayApplication.h"
 #include "ui/panel/AlertRuleList.h"
@@ -60,7 +62,8 @@ const char* const kUsage =
     "  --screenshot DIR\n"
     "             refresh once, render the panel at twice the size to DIR:\n"
     "             gold.png, sector.png, fund.png, settings.png,\n"
-    "             settings-search.png, rules.png and rule-sheet.png, and exit\n"
+    "             settings-search.png, rules.png, rule-sheet.png and\n"
+    "             holding-sheet.png, and exit\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -84,9 +87,27 @@ void logFailure(const QString& line)
     qCWarning(quotaraLog).noquote() << line;
 }
 
+// The demo shows what holdings look like: two of its funds and some gold,
+// given on its first start; what the user makes of them afterwards stays.
+void giveDemoHoldings()
+{
+    Preferences preferences;
+    if (preferences.contains(HoldingsStore::key))
+        return;
+    constexpr qint64 unit = Money::unitsPerOne;
+    Holdings holdings;
+    holdings.funds.insert(QStringLiteral("161725"),
+                          {.quantity = 12'000 * unit, .cost = 7'862}); // 0.7862 a share
+    holdings.funds.insert(QStringLiteral("005827"),
+                          {.quantity = 3'500 * unit + 5'000, .cost = 20'150}); // 3,500.50 at 2.0150
+    holdings.gold = Profit::Position{.quantity = 20 * unit, .cost = 480 * unit};
+    preferences.setData(HoldingsStore::key, holdings.toJson());
+}
+
 std::unique_ptr<SimProvider> startDemoProvider()
 {
     Preferences::setScope(QString::fromLatin1(kDemoScope));
+    giveDemoHoldings();
     auto provider = std::make_unique<SimProvider>(1);
     if (provider->listen() == 0) {
         qCWarning(quotaraLog, "the demo provider could not listen on 127.0.0.1");
@@ -157,10 +178,11 @@ bool savePanel(MainPanelView& view, const QString& dir, const char* name)
     return false;
 }
 
-// The settings are shown four ways: the board add form searching by pinyin
+// The settings are shown five ways: the board add form searching by pinyin
 // initials with its results, the same form with a board code looked up, the
-// rule list, and the sheet that adds a rule.
-void prepareSettingsShot(MainPanelView& view, int step)
+// rule list, the sheet that adds a rule and the sheet that edits the first
+// watched fund's holding.
+void prepareSettingsShot(MainPanelView& view, MenuBarController& controller, int step)
 {
     SettingsView* settings = view.settingsView();
     WatchAddForm* form = settings->sectorForm();
@@ -175,8 +197,10 @@ void prepareSettingsShot(MainPanelView& view, int step)
     } else if (step == 2) {
         settings->setAddSectorShown(false);
         settings->ensureVisible(settings->ruleList());
-    } else {
+    } else if (step == 3) {
         settings->openAddRuleSheet();
+    } else if (const auto& funds = controller.configStore().config().funds; !funds.isEmpty()) {
+        settings->openHoldingSheet(funds.first().code);
     }
 }
 
@@ -235,9 +259,9 @@ QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& 
         written = savePanel(view, dir, shot.second) && written;
     }
     const char* const settingsShots[] = {"settings-search.png", "settings.png", "rules.png",
-                                         "rule-sheet.png"};
-    for (int step = 0; step < 4; ++step) {
-        prepareSettingsShot(view, step);
+                                         "rule-sheet.png", "holding-sheet.png"};
+    for (int step = 0; step < 5; ++step) {
+        prepareSettingsShot(view, controller, step);
         // The look-up and the search go to the provider and back.
         co_await QCoro::sleepFor(std::chrono::milliseconds(step < 2 ? 400 : 50));
         // The user has come down the results to a board not yet watched.

@@ -3,7 +3,6 @@
 #include "OrderedJson.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
@@ -136,14 +135,9 @@ std::optional<QByteArray> EstimateHistory::encode(const Record& record)
 
 std::optional<EstimateHistory::Record> EstimateHistory::decode(const QByteArray& bytes)
 {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject root = document.object();
-    const QJsonValue version = root.value(QStringLiteral("v"));
-    const QJsonValue funds = root.value(QStringLiteral("funds"));
-    if (!version.isDouble() || version.toDouble() != kVersion || !funds.isObject())
+    const auto root = OrderedJson::versionedObject(bytes, kVersion);
+    const QJsonValue funds = root ? root->value(QStringLiteral("funds")) : QJsonValue();
+    if (!funds.isObject())
         return std::nullopt;
     Record record;
     const QJsonObject byFund = funds.toObject();

@@ -1,5 +1,7 @@
 #include "OrderedJson.h"
 
+#include <QJsonDocument>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -124,6 +126,19 @@ QByteArray array(const QList<QByteArray>& elements)
     }
     out += ']';
     return out;
+}
+
+std::optional<QJsonObject> versionedObject(const QByteArray& bytes, int version)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    QJsonObject root = document.object();
+    const QJsonValue v = root.value(QStringLiteral("v"));
+    if (!v.isDouble() || v.toDouble() != version)
+        return std::nullopt;
+    return root;
 }
 
 } // namespace OrderedJson

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -27,5 +28,9 @@ QByteArray boolean(bool value);
 // Members are (key, already-encoded value).
 QByteArray object(const QList<QPair<QString, QByteArray>>& members);
 QByteArray array(const QList<QByteArray>& elements);
+
+// Reading back a record written with a version, {"v":<version>,…}: its
+// top-level object when the bytes are that and nothing else.
+std::optional<QJsonObject> versionedObject(const QByteArray& bytes, int version);
 
 } // namespace OrderedJson

@@ -112,14 +112,25 @@ Figure read(const QString& title)
     if (figure.direction != Direction::none)
         rest = rest.mid(1).trimmed();
 
-    qsizetype digits = 0;
-    while (digits < rest.size() && rest[digits].isDigit() && rest[digits].unicode() < 128)
-        ++digits;
+    // The day's profit is signed and grouped: "+1,234".
+    if (rest.startsWith(u'+') || rest.startsWith(u'-'))
+        rest = rest.mid(1);
+    const auto isDigit = [&](qsizetype at) {
+        return at < rest.size() && rest[at].isDigit() && rest[at].unicode() < 128;
+    };
+    QString whole;
+    qsizetype at = 0;
+    for (; at < rest.size(); ++at) {
+        if (isDigit(at))
+            whole += rest[at];
+        else if (!(rest[at] == u',' && !whole.isEmpty() && isDigit(at + 1)))
+            break;
+    }
     const bool number =
-        digits > 0 && (digits == rest.size() || (rest[digits] == u'.' && digits + 1 < rest.size()));
+        !whole.isEmpty() && (at == rest.size() || (rest[at] == u'.' && at + 1 < rest.size()));
     if (!number)
         return {Direction::none, u"--"_s};
-    figure.whole = rest.left(digits);
+    figure.whole = whole;
     return figure;
 }
 

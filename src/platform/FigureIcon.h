@@ -23,8 +23,8 @@ struct Figure {
     bool operator==(const Figure&) const = default;
 };
 
-// "▲ 612.35" → up, "612"; "1523.40" → none, "1523"; "--" or anything
-// without a number → none, "--".
+// "▲ 612.35" → up, "612"; "1523.40" → none, "1523"; "▼ -1,234" → down,
+// "1234"; "--", "▲ ****" or anything without a number → none, "--".
 Figure read(const QString& title);
 
 // The icon `size` device pixels square. Transparent outside the tile.

@@ -2,7 +2,10 @@
 #include "SimFixture.h"
 #include "app/MenuBarController.h"
 #include "app/OnceReport.h"
+#include "app/StatusTitle.h"
 #include "app/WatchReport.h"
+#include "market/Format.h"
+#include "market/Money.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -85,6 +88,7 @@ private slots:
     void initTestCase();
     void replay();
     void noEstimateOnTheDaysOwnValue();
+    void holdingsProfitThroughTheDays();
 
 private:
     std::unique_ptr<MenuBarController> start();
@@ -334,6 +338,83 @@ void TestEstimateReplay::noEstimateOnTheDaysOwnValue()
         if (step.at == shanghai(6, 3, 21, 30))
             QCOMPARE(fund.quote.nav, 1.0100); // shown as it is, not moved again
     }
+}
+
+// 10000 shares bought at 0.9000, followed through the same days. The day's
+// profit is shares × (estimate − last value) while estimating and shares ×
+// (value − previous value) once the day's value is out:
+//   Mon 15:30  1.0000 × (1 + 1.038017515924 %) = 1.010380 → 1.0104: +104.00 估
+//   Mon 20:30  1.0100 − 1.0000: +100.00 已更新, not 104.00 + 100.00
+//   Tue 15:30  1.0100 × (1 + 0.285849920382 %) = 1.012887 → 1.0129: +29.00 估
+//   Tue 20:30  1.0150 / 1.0050 = 1.009950 → 1.0100; 1.0150 − 1.0100: +50.00 已更新
+//   Sat 11:00  1.0260 / 1.0069 = 1.018969 → 1.0190; 1.0260 − 1.0190: +70.00 已更新
+void TestEstimateReplay::holdingsProfitThroughTheDays()
+{
+    clearPreferences();
+    m_fixture.sim().market().setNavRelease(kFund, {0, QTime(20, 0)});
+    auto c = start();
+    c->holdingsStore().setFund(
+        kFund, {.quantity = 10'000 * Money::unitsPerOne, .cost = 9'000}); // 0.9000 a share
+    WatchConfig config = c->configStore().config();
+    config.statusBarSource = StatusTitle::profitSource;
+    c->configStore().setConfig(config);
+    const auto today = [&] {
+        c->updateStatusTitle();
+        const Profit::Summary summary = c->portfolio();
+        if (!summary.today)
+            return u"--"_s;
+        const QString tag = Profit::tag(*summary.today);
+        return Format::signedMoney(summary.today->fen) + (tag.isEmpty() ? QString() : u' ' + tag);
+    };
+
+    // Monday's trading: the figure follows the holdings' changes.
+    QStringList during;
+    for (const QTime at : {QTime(9, 45), QTime(10, 30), QTime(11, 15), QTime(14, 0)}) {
+        refreshAt(*c, QDateTime(QDate(2024, 6, 3), at, QTimeZone("Asia/Shanghai")));
+        const FundDetail& fund = c->funds()[0];
+        const Profit::Day day =
+            Profit::fund(*c->holdingsStore().holdings().fund(kFund), fund).today.value();
+        QCOMPARE(day.kind, Profit::DayKind::estimated);
+        // Up when the holdings are up: the estimate carries their move.
+        QVERIFY2((day.fen > 0) == (*fund.estChangePct > 0.005), qPrintable(today()));
+        QCOMPARE(c->portfolio().today->fen, day.fen);
+        during.append(today());
+        QVERIFY2(c->title().startsWith(day.fen >= 0 ? u"▲ "_s : u"▼ "_s), qPrintable(c->title()));
+    }
+    QVERIFY2(QSet<QString>(during.begin(), during.end()).size() > 1, qPrintable(during.join(u',')));
+
+    refreshAt(*c, shanghai(6, 3, 15, 30));
+    QCOMPARE(today(), u"+104.00 估"_s);
+    QCOMPARE(c->title(), u"+104"_s); // every market closed: no arrow
+
+    // The value is out: the day is confirmed, and counted once.
+    refreshAt(*c, shanghai(6, 3, 20, 30));
+    QCOMPARE(today(), u"+100.00 已更新"_s);
+    const Profit::Figures figures =
+        Profit::fund(*c->holdingsStore().holdings().fund(kFund), c->funds()[0]);
+    QCOMPARE(figures.today->date, u"2024-06-03"_s);
+    QCOMPARE(Format::money(*figures.value), u"10,100.00"_s);
+    QCOMPARE(Format::signedMoney(*figures.holdingProfit), u"+1,100.00"_s);
+    QCOMPARE(c->title(), u"+100"_s);
+    QCOMPARE(WatchReport::tooltipLines(*c).last(), u"今日收益 +100.00（已更新）"_s);
+    refreshAt(*c, shanghai(6, 3, 23, 30));
+    QCOMPARE(today(), u"+100.00 已更新"_s);
+    refreshAt(*c, shanghai(6, 4, 9, 0)); // Tuesday before the auction
+    QCOMPARE(today(), u"+100.00 已更新"_s);
+
+    refreshAt(*c, shanghai(6, 4, 15, 30));
+    QCOMPARE(today(), u"+29.00 估"_s);
+    refreshAt(*c, shanghai(6, 4, 20, 30));
+    QCOMPARE(today(), u"+50.00 已更新"_s);
+    // The weekend keeps Friday's.
+    refreshAt(*c, shanghai(6, 8, 11, 0));
+    QCOMPARE(today(), u"+70.00 已更新"_s);
+
+    // Amounts hidden: the tray keeps only the direction, and only while a
+    // market is open.
+    c->holdingsStore().setHideAmounts(true);
+    QCOMPARE(c->title(), u"****"_s);
+    QCOMPARE(WatchReport::tooltipLines(*c).last(), u"今日收益 ****（已更新）"_s);
 }
 
 QTEST_GUILESS_MAIN(TestEstimateReplay)

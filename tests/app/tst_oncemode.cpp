@@ -171,7 +171,15 @@ void TestOnceMode::atChosenInstants()
     QFETCH(QString, goldStatus);
     QFETCH(bool, arrow);
     QFETCH(bool, estimates);
+    // What the user holds, as the settings view stores it.
+    const QString holdingsKey = u"com.orlenby.quotara.Holdings"_s;
+    QSettings store(m_config.filePath(u"orlenby/quotara.conf"_s), QSettings::IniFormat);
+    store.setValue(holdingsKey, QByteArray(R"({"v":1,"funds":{"005827":{"shares":"500.00"},)"
+                                           R"("161725":{"shares":"10000.00","cost":"0.8000"}},)"
+                                           R"("hideAmounts":true})"));
+    store.sync();
     const Result result = quotara({u"--once"_s}, now);
+    store.remove(holdingsKey);
     QVERIFY2(result.exitCode == 0, result.err.constData());
     const QJsonObject json = QJsonDocument::fromJson(result.out).object();
     QCOMPARE(json.value(u"goldMarketStatus"_s).toString(), goldStatus);
@@ -185,11 +193,38 @@ void TestOnceMode::atChosenInstants()
     QVERIFY2((title.startsWith(u"▲ "_s) || title.startsWith(u"▼ "_s)) == arrow, qPrintable(title));
     const QJsonArray funds = json.value(u"funds"_s).toArray();
     QCOMPARE(funds.size(), 3);
-    for (const QJsonValue& value : funds) {
-        const QJsonObject fund = value.toObject();
+    // Every figure of every holding, in yuan; the JSON is for scripts and
+    // hides nothing. The sums add up to the fen.
+    const QString kind = estimates ? u"estimated"_s : u"confirmed"_s;
+    qint64 value = 0, today = 0;
+    const auto fen = [](const QJsonValue& yuan) { return qRound64(yuan.toDouble() * 100); };
+    for (const QJsonValue& entry : funds) {
+        const QJsonObject fund = entry.toObject();
         QCOMPARE(fund.value(u"navIsCurrent"_s).toBool(), !estimates);
         QCOMPARE(fund.contains(u"estNav"_s), estimates);
+        const QString code = fund.value(u"quote"_s).toObject().value(u"code"_s).toString();
+        const QJsonValue holding = fund.value(u"holding"_s);
+        QVERIFY2(holding.isNull() == (code == u"110011"_s), qPrintable(code));
+        if (holding.isNull())
+            continue;
+        const QJsonObject h = holding.toObject();
+        QCOMPARE(h.value(u"shares"_s).toDouble(), code == u"161725"_s ? 10000.0 : 500.0);
+        QCOMPARE(h.value(u"todayKind"_s).toString(), kind);
+        QCOMPARE(h.value(u"todayDate"_s).isNull(), estimates);
+        QVERIFY(h.value(u"value"_s).toDouble() > 0);
+        QCOMPARE(h.value(u"holdingProfit"_s).isNull(), code != u"161725"_s);
+        QCOMPARE(h.value(u"cost"_s).isNull(), code != u"161725"_s);
+        value += fen(h.value(u"value"_s));
+        today += fen(h.value(u"todayProfit"_s));
     }
+    const QJsonObject holdings = json.value(u"holdings"_s).toObject();
+    QCOMPARE(holdings.value(u"hideAmounts"_s), QJsonValue(true));
+    QVERIFY(holdings.value(u"gold"_s).isNull());
+    const QJsonObject summary = holdings.value(u"summary"_s).toObject();
+    QCOMPARE(summary.value(u"funds"_s).toInt(), 2);
+    QCOMPARE(fen(summary.value(u"value"_s)), value);
+    QCOMPARE(fen(summary.value(u"todayProfit"_s)), today);
+    QCOMPARE(summary.value(u"todayKind"_s).toString(), kind);
 }
 
 void TestOnceMode::damagedEstimateRecord()

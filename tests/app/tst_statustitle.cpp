@@ -9,6 +9,8 @@ class TestStatusTitle : public QObject {
 private slots:
     void text_data();
     void text();
+    void todayProfit_data();
+    void todayProfit();
 };
 
 void TestStatusTitle::text_data()
@@ -73,6 +75,51 @@ void TestStatusTitle::text()
                          {u"BK0002"_s, u"停牌板块"_s, 1500, std::nullopt, 1490, std::nullopt}};
         in.sector = SectorQuote{u"BK0475"_s, u"半导体"_s, 987.6, 0.0, 980, 1};
     }
+    in.goldStatus = MarketStatus(goldStatus);
+    in.stockStatus = MarketStatus(stockStatus);
+    QTEST(StatusTitle::text(in), "title");
+}
+
+void TestStatusTitle::todayProfit_data()
+{
+    QTest::addColumn<qint64>("fen"); // -1: no figure
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<int>("goldStatus");
+    QTest::addColumn<int>("stockStatus");
+    QTest::addColumn<QString>("title");
+    const int trading = int(MarketStatus::trading), delayed = int(MarketStatus::delayed),
+              lunch = int(MarketStatus::break_), closed = int(MarketStatus::closed);
+    QTest::newRow("a gain while stocks trade")
+        << qint64(123449) << false << closed << trading << u"▲ +1,234"_s;
+    QTest::newRow("a loss while gold trades at night")
+        << qint64(-5650) << false << trading << closed << u"▼ -57"_s;
+    QTest::newRow("gold delayed keeps the arrow")
+        << qint64(100) << false << delayed << closed << u"▲ +1"_s;
+    QTest::newRow("nothing made is a rise") << qint64(0) << false << closed << trading << u"▲ 0"_s;
+    QTest::newRow("both at lunch: no arrow")
+        << qint64(-5650) << false << lunch << lunch << u"-57"_s;
+    QTest::newRow("every market closed: no arrow")
+        << qint64(1234567) << false << closed << closed << u"+12,346"_s;
+    QTest::newRow("hidden, the direction stays")
+        << qint64(-5650) << true << trading << trading << u"▼ ****"_s;
+    QTest::newRow("hidden and closed") << qint64(5650) << true << closed << closed << u"****"_s;
+    QTest::newRow("no holdings or no figure yet")
+        << qint64(-1) << false << trading << trading << u"--"_s;
+}
+
+void TestStatusTitle::todayProfit()
+{
+    QFETCH(qint64, fen);
+    QFETCH(bool, hidden);
+    QFETCH(int, goldStatus);
+    QFETCH(int, stockStatus);
+    StatusTitle::Inputs in;
+    in.source = StatusTitle::profitSource;
+    in.gold = GoldQuote{};
+    in.gold->priceCNY = 560.5;
+    if (fen != -1)
+        in.todayProfit = fen;
+    in.hideAmounts = hidden;
     in.goldStatus = MarketStatus(goldStatus);
     in.stockStatus = MarketStatus(stockStatus);
     QTEST(StatusTitle::text(in), "title");

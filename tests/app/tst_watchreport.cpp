@@ -3,8 +3,10 @@
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
 #include "app/StatusItem.h"
+#include "app/StatusTitle.h"
 #include "app/WatchReport.h"
 #include "market/Format.h"
+#include "market/Money.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -59,6 +61,8 @@ private slots:
     void failureKeepsTheLastFigures();
     void undeliveredAlerts_data();
     void undeliveredAlerts();
+    void todayProfit_data();
+    void todayProfit();
 
 private:
     std::unique_ptr<MenuBarController> controller(const QDateTime& now);
@@ -214,6 +218,68 @@ void TestWatchReport::undeliveredAlerts()
     run(c->refresh());
     QCOMPARE(c->lastFired(), QStringList{rule.id});
     QTRY_COMPARE(item.toolTip, good.join(u'\n'));
+}
+
+void TestWatchReport::todayProfit_data()
+{
+    QTest::addColumn<bool>("gold");
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("funds") << false << false;
+    QTest::newRow("funds and gold") << true << false;
+    QTest::newRow("funds and gold, amounts hidden") << true << true;
+}
+
+// The day's profit of the user's holdings: a line of the tool tip and of
+// --watch's, and the tray's figure when chosen; hidden amounts show nowhere.
+void TestWatchReport::todayProfit()
+{
+    QFETCH(bool, gold);
+    QFETCH(bool, hidden);
+    auto c = controller(QDateTime(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai")));
+    RecordingItem item;
+    c->attachStatusItem(&item);
+    HoldingsStore& store = c->holdingsStore();
+    const Profit::Position shares{.quantity = 10'000 * Money::unitsPerOne,
+                                  .cost = 8'000}; // 0.8000 a share
+    store.setFund(u"161725"_s, shares);
+    store.setFund(u"005827"_s, {.quantity = 500 * Money::unitsPerOne, .cost = std::nullopt});
+    const Profit::Position grams{.quantity = 10 * Money::unitsPerOne, .cost = std::nullopt};
+    if (gold)
+        store.setGold(grams);
+    store.setHideAmounts(hidden);
+    run(c->refresh());
+    QVERIFY(!c->errorMessage());
+
+    // Each fund's estimate, and gold's move, as the table tests work them out.
+    qint64 expected = 0;
+    for (const FundDetail& fund : c->funds()) {
+        if (const auto position = store.holdings().fund(fund.quote.code))
+            expected += Profit::fund(*position, fund).today.value().fen;
+    }
+    if (gold)
+        expected += Profit::gold(grams, *c->gold()).today.value().fen;
+    const QString amount = hidden ? u"****"_s : Format::signedMoney(expected);
+    const QStringList lines = item.toolTip.split(u'\n');
+    QCOMPARE(lines.size(), 3 + c->funds().size());
+    QCOMPARE(lines.last(), u"今日收益 "_s + amount + u"（估）"_s);
+    QCOMPARE(WatchReport::waybar(*c).value(u"tooltip"_s).toString(), item.toolTip);
+    QCOMPARE(item.toolTip.contains(Format::signedMoney(expected)), !hidden);
+
+    // Chosen as the tray's figure: whole yuan, the arrow by its sign.
+    WatchConfig config = c->configStore().config();
+    config.statusBarSource = StatusTitle::profitSource;
+    c->configStore().setConfig(config);
+    c->updateStatusTitle();
+    const QString arrow = expected >= 0 ? u"▲ "_s : u"▼ "_s;
+    QCOMPARE(item.title, arrow + (hidden ? u"****"_s : Format::signedYuan(expected)));
+    QCOMPARE(WatchReport::waybar(*c).value(u"text"_s).toString(), item.title);
+
+    // Holdings cleared: the figure goes at once, without a refresh.
+    store.clearFund(u"161725"_s);
+    store.clearFund(u"005827"_s);
+    store.clearGold();
+    QCOMPARE(item.title, u"--"_s);
+    QCOMPARE(item.toolTip.split(u'\n').size(), 2 + c->funds().size());
 }
 
 QTEST_GUILESS_MAIN(TestWatchReport)

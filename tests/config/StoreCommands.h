@@ -2,6 +2,8 @@
 
 #include "config/AlertConfig.h"
 #include "config/ConfigStore.h"
+#include "config/HoldingsStore.h"
+#include "market/Money.h"
 
 #include <QStringList>
 
@@ -20,9 +22,11 @@ inline AlertRule rule(const QString& id)
 
 // "fire <id>" and "rearm <id>" answer "1" when they changed the rule, "0"
 // when not; "add-rule <id>", "remove-rule <id>", "toggle <id>",
-// "add-board <code>", "remove-board <code>", "add-fund <code>" and
-// "source <board code>" answer "ok"; anything else "?".
-inline QString run(ConfigStore& watch, AlertConfig& alerts, const QString& line)
+// "add-board <code>", "remove-board <code>", "add-fund <code>",
+// "source <board code>", "hold <fund code> <whole shares>", "unhold <fund
+// code>" and "hide" answer "ok"; anything else "?".
+inline QString run(ConfigStore& watch, AlertConfig& alerts, HoldingsStore& holdings,
+                   const QString& line)
 {
     const QString verb = line.section(u' ', 0, 0);
     const QString arg = line.section(u' ', 1);
@@ -57,6 +61,20 @@ inline QString run(ConfigStore& watch, AlertConfig& alerts, const QString& line)
         watch.addFund({arg, arg});
         return ok;
     }
+    if (verb == u"hold") {
+        holdings.setFund(arg.section(u' ', 0, 0),
+                         {.quantity = arg.section(u' ', 1).toLongLong() * Money::unitsPerOne,
+                          .cost = std::nullopt});
+        return ok;
+    }
+    if (verb == u"unhold") {
+        holdings.clearFund(arg);
+        return ok;
+    }
+    if (verb == u"hide") {
+        holdings.setHideAmounts(true);
+        return ok;
+    }
     if (verb == u"source") {
         // As the settings view chooses the tray's figure: the whole record
         // as this process shows it, with the one field changed.
@@ -68,10 +86,12 @@ inline QString run(ConfigStore& watch, AlertConfig& alerts, const QString& line)
     return QStringLiteral("?");
 }
 
-// One line for the rules and the watch list: "gold-tp1* gold-tp2! | BK0475
-// BK0547 | 161725 | gold", a star for a fired rule, "!" for one switched off,
-// then the boards, the funds and the tray's source.
-inline QString describe(const WatchConfig& watch, const QList<AlertRule>& rules)
+// One line for the rules, the watch list and the holdings: "gold-tp1*
+// gold-tp2! | BK0475 BK0547 | 161725 | gold | 161725:100 hidden", a star for
+// a fired rule, "!" for one switched off, then the boards, the funds, the
+// tray's source and the whole shares held of each fund ("-" for none).
+inline QString describe(const WatchConfig& watch, const QList<AlertRule>& rules,
+                        const Holdings& holdings)
 {
     QStringList ids;
     for (const AlertRule& r : rules)
@@ -83,8 +103,14 @@ inline QString describe(const WatchConfig& watch, const QList<AlertRule>& rules)
     QStringList funds;
     for (const FundConfig& f : watch.funds)
         funds.append(f.code);
+    QStringList held;
+    for (auto it = holdings.funds.begin(); it != holdings.funds.end(); ++it)
+        held.append(it.key() + u':' + QString::number(it->quantity / Money::unitsPerOne));
+    if (holdings.hideAmounts)
+        held.append(QStringLiteral("hidden"));
     return QStringList{ids.join(u' '), boards.join(u' '), funds.join(u' '),
-                       watch.statusBarSource.value_or(QStringLiteral("gold"))}
+                       watch.statusBarSource.value_or(QStringLiteral("gold")),
+                       held.isEmpty() ? QStringLiteral("-") : held.join(u' ')}
         .join(QStringLiteral(" | "));
 }
 

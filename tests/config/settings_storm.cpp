@@ -40,11 +40,13 @@ int serve()
 {
     ConfigStore store;
     AlertConfig alerts;
+    HoldingsStore holdings;
     std::puts("ready");
     std::fflush(stdout);
     std::string line;
     while (std::getline(std::cin, line)) {
-        const QString answer = StoreCommands::run(store, alerts, QString::fromStdString(line));
+        const QString answer =
+            StoreCommands::run(store, alerts, holdings, QString::fromStdString(line));
         std::puts(answer.toUtf8().constData());
         std::fflush(stdout);
     }

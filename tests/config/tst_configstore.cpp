@@ -1,5 +1,7 @@
 #include "PreferencesSandbox.h"
 #include "config/ConfigStore.h"
+#include "config/HoldingsStore.h"
+#include "market/Money.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -20,6 +22,10 @@ private slots:
     void merge();
     void editsStartFromWhatIsStored_data();
     void editsStartFromWhatIsStored();
+    void holdingsUnreadableAreKeptAside();
+    void holdingEditsStartFromWhatIsStored_data();
+    void holdingEditsStartFromWhatIsStored();
+    void holdingsWrittenElsewhereAreShown();
 };
 
 // A watch list written compactly: "BK1 BK2=名 | 001 | BK1" is two boards (the
@@ -217,6 +223,109 @@ void TestConfigStore::editsStartFromWhatIsStored()
     QCOMPARE(textOf(*WatchConfig::fromJson(::stored())), stored);
     QCOMPARE(textOf(store.config()), stored);
     QCOMPARE(changes.size(), 1);
+}
+
+// Holdings written compactly: "A:100 B:2.5 gold:10 hidden", shares and grams
+// as stored, costs left out.
+static QString textOf(const Holdings& holdings)
+{
+    QStringList tokens;
+    for (auto it = holdings.funds.begin(); it != holdings.funds.end(); ++it)
+        tokens.append(it.key() + u':' + Money::text(it->quantity, Profit::shareDecimals));
+    if (holdings.gold)
+        tokens.append(u"gold:"_s + Money::text(holdings.gold->quantity, Profit::gramDecimals));
+    if (holdings.hideAmounts)
+        tokens.append(u"hidden"_s);
+    return tokens.join(u' ');
+}
+
+// "A:100", "gold:10", "clear A", "clear gold", "hide", "show" on `store`.
+static void editHoldings(HoldingsStore& store, const QString& edit)
+{
+    const auto position = [](const QString& token) {
+        return Profit::Position{.quantity = qint64(token.section(u':', 1).toDouble() * 10'000),
+                                .cost = std::nullopt};
+    };
+    if (edit == u"hide"_s || edit == u"show"_s)
+        store.setHideAmounts(edit == u"hide"_s);
+    else if (edit == u"clear gold"_s)
+        store.clearGold();
+    else if (edit.startsWith(u"clear "_s))
+        store.clearFund(edit.mid(6));
+    else if (edit.startsWith(u"gold:"_s))
+        store.setGold(position(edit));
+    else
+        store.setFund(edit.section(u':', 0, 0), position(edit));
+}
+
+void TestConfigStore::holdingsUnreadableAreKeptAside()
+{
+    const QByteArray bytes = R"({"v":1,"funds":{"161725":{"shares":"-5"}}})";
+    rawSettings().setValue(HoldingsStore::key, bytes);
+    HoldingsStore store;
+    QCOMPARE(store.holdings(), Holdings{});
+    QCOMPARE(rawSettings().value(HoldingsStore::key).toByteArray(), bytes);
+
+    editHoldings(store, u"161725:5"_s);
+    QCOMPARE(rawSettings().value(HoldingsStore::key + u".unreadable"_s).toByteArray(), bytes);
+    QCOMPARE(textOf(*Holdings::fromJson(rawSettings().value(HoldingsStore::key).toByteArray())),
+             u"161725:5.00"_s);
+    editHoldings(store, u"clear 161725"_s);
+    QCOMPARE(rawSettings().value(HoldingsStore::key + u".unreadable"_s).toByteArray(), bytes);
+}
+
+// Each edit touches its own entry of what is stored at the time; what
+// another store wrote meanwhile stays, and is shown.
+void TestConfigStore::holdingEditsStartFromWhatIsStored_data()
+{
+    QTest::addColumn<QStringList>("meanwhile"); // edits of another store after this one loaded
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("a fund here, another there")
+        << QStringList{u"B:2"_s} << u"A:3"_s << u"A:3.00 B:2.00"_s;
+    QTest::newRow("gold here, a fund cleared there")
+        << QStringList{u"clear A"_s} << u"gold:1.5"_s << u"gold:1.5000"_s;
+    QTest::newRow("a fund cleared here, the switch there")
+        << QStringList{u"hide"_s} << u"clear A"_s << u"hidden"_s;
+    QTest::newRow("the switch here, gold there")
+        << QStringList{u"gold:2"_s} << u"hide"_s << u"A:1.00 gold:2.0000 hidden"_s;
+    QTest::newRow("set here as it was set there")
+        << QStringList{u"A:7"_s} << u"A:7"_s << u"A:7.00"_s;
+    QTest::newRow("cleared here after it was cleared there")
+        << QStringList{u"clear A"_s} << u"clear A"_s << QString();
+}
+
+void TestConfigStore::holdingEditsStartFromWhatIsStored()
+{
+    QFETCH(QStringList, meanwhile);
+    QFETCH(QString, edit);
+    QFETCH(QString, stored);
+    {
+        HoldingsStore first;
+        editHoldings(first, u"A:1"_s);
+    }
+    HoldingsStore store;
+    HoldingsStore other;
+    for (const QString& e : meanwhile)
+        editHoldings(other, e);
+    QSignalSpy changed(&store, &HoldingsStore::holdingsChanged);
+    editHoldings(store, edit);
+    QCOMPARE(textOf(*Holdings::fromJson(rawSettings().value(HoldingsStore::key).toByteArray())),
+             stored);
+    QCOMPARE(textOf(store.holdings()), stored);
+    // What it shows moved once, to what is stored, written here or not.
+    QCOMPARE(changed.size(), 1);
+}
+
+void TestConfigStore::holdingsWrittenElsewhereAreShown()
+{
+    HoldingsStore store;
+    QSignalSpy changed(&store, &HoldingsStore::holdingsChanged);
+    HoldingsStore other;
+    editHoldings(other, u"gold:3"_s);
+    // No edit here: the store notices the file.
+    QTRY_COMPARE(textOf(store.holdings()), u"gold:3.0000"_s);
+    QCOMPARE(changed.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestConfigStore)

@@ -79,8 +79,10 @@ static QString stored()
     QSettings settings = rawSettings();
     const auto watch = WatchConfig::fromJson(settings.value(ConfigStore::key).toByteArray());
     const auto rules = AlertConfig::decode(settings.value(AlertConfig::key).toByteArray());
+    const auto holdings = Holdings::fromJson(settings.value(HoldingsStore::key).toByteArray());
     return StoreCommands::describe(watch.value_or(WatchConfig::defaultConfig()),
-                                   rules.value_or(AlertConfig::defaultRules()));
+                                   rules.value_or(AlertConfig::defaultRules()),
+                                   holdings.value_or(Holdings{}));
 }
 
 void TestSettingsKill::killedWriterNeverTearsARecord()
@@ -145,8 +147,8 @@ void TestSettingsKill::editsOfTwoProcessesAreAllKept_data()
     const QString boards = u"BK0475 BK0547 BK1128"_s;
     const QString funds = u"161725 110011 005827"_s;
     const auto state = [&](const QString& r, const QString& b, const QString& f,
-                           const QString& source = u"gold"_s) {
-        return QStringList{r, b, f, source}.join(u" | "_s);
+                           const QString& source = u"gold"_s, const QString& held = u"-"_s) {
+        return QStringList{r, b, f, source, held}.join(u" | "_s);
     };
     QTest::newRow("rule added here, one fired there")
         << QStringList{u"here add-rule mine"_s, u"there fire gold-tp1"_s}
@@ -176,6 +178,15 @@ void TestSettingsKill::editsOfTwoProcessesAreAllKept_data()
         << QStringList{u"there add-rule theirs"_s, u"there add-fund 000001"_s,
                        u"here source BK0547"_s}
         << state(rules + u" theirs"_s, boards, funds + u" 000001"_s, u"BK0547"_s);
+    QTest::newRow("a holding set in each")
+        << QStringList{u"there hold 161725 100"_s, u"here hold 005827 20"_s}
+        << state(rules, boards, funds, u"gold"_s, u"005827:20 161725:100"_s);
+    QTest::newRow("a holding changed there, amounts hidden here")
+        << QStringList{u"here hold 161725 100"_s, u"there hold 161725 300"_s, u"here hide"_s}
+        << state(rules, boards, funds, u"gold"_s, u"161725:300 hidden"_s);
+    QTest::newRow("a holding cleared there, another set here")
+        << QStringList{u"here hold 161725 100"_s, u"there unhold 161725"_s, u"here hold 110011 7"_s}
+        << state(rules, boards, funds, u"gold"_s, u"110011:7"_s);
 }
 
 void TestSettingsKill::editsOfTwoProcessesAreAllKept()
@@ -186,10 +197,11 @@ void TestSettingsKill::editsOfTwoProcessesAreAllKept()
     QVERIFY(there.start());
     ConfigStore watch;
     AlertConfig alerts;
+    HoldingsStore holdings;
     for (const QString& step : steps) {
         const QString command = step.section(u' ', 1);
         const QString answer = step.startsWith(u"here "_s)
-                                   ? StoreCommands::run(watch, alerts, command)
+                                   ? StoreCommands::run(watch, alerts, holdings, command)
                                    : there.run(command);
         QVERIFY2(answer == u"ok"_s || answer == u"1"_s, qPrintable(step + u": "_s + answer));
     }
@@ -204,6 +216,7 @@ void TestSettingsKill::aCrossingIsMarkedByOneProcess()
     QVERIFY(there.start());
     ConfigStore watch;
     AlertConfig alerts;
+    HoldingsStore holdings;
     QRandomGenerator random(20261209);
     constexpr int rounds = 40;
     int wonHere = 0, wonThere = 0;
@@ -212,7 +225,7 @@ void TestSettingsKill::aCrossingIsMarkedByOneProcess()
         // little later or not: which comes first varies from round to round.
         there.send(u"fire gold-tp1"_s);
         QThread::usleep(random.bounded(4'000));
-        const bool here = StoreCommands::run(watch, alerts, u"fire gold-tp1"_s) == u"1"_s;
+        const bool here = StoreCommands::run(watch, alerts, holdings, u"fire gold-tp1"_s) == u"1"_s;
         const QString answer = there.answer();
         QVERIFY2(answer == u"1"_s || answer == u"0"_s, qPrintable(answer));
         const bool away = answer == u"1"_s;
@@ -220,7 +233,7 @@ void TestSettingsKill::aCrossingIsMarkedByOneProcess()
             here != away,
             qPrintable(u"round %1: marked here %2, there %3"_s.arg(round).arg(here).arg(away)));
         (here ? wonHere : wonThere)++;
-        QCOMPARE(StoreCommands::run(watch, alerts, u"rearm gold-tp1"_s), u"1"_s);
+        QCOMPARE(StoreCommands::run(watch, alerts, holdings, u"rearm gold-tp1"_s), u"1"_s);
     }
     qInfo("%d crossings: marked here %d times, there %d times", rounds, wonHere, wonThere);
 }
@@ -232,6 +245,7 @@ void TestSettingsKill::anotherProcessesEditIsShownAtOnce_data()
     QTest::newRow("rule fired") << u"fire gold-sl1"_s;
     QTest::newRow("board removed") << u"remove-board BK0475"_s;
     QTest::newRow("fund added") << u"add-fund 000001"_s;
+    QTest::newRow("a holding set") << u"hold 161725 100"_s;
 }
 
 void TestSettingsKill::anotherProcessesEditIsShownAtOnce()
@@ -239,16 +253,20 @@ void TestSettingsKill::anotherProcessesEditIsShownAtOnce()
     QFETCH(QString, command);
     ConfigStore watch;
     AlertConfig alerts;
+    HoldingsStore holdings;
     QSignalSpy watchChanges(&watch, &ConfigStore::configChanged);
     QSignalSpy ruleChanges(&alerts, &AlertConfig::rulesChanged);
-    const QString before = StoreCommands::describe(watch.config(), alerts.rules());
+    QSignalSpy holdingChanges(&holdings, &HoldingsStore::holdingsChanged);
+    const QString before =
+        StoreCommands::describe(watch.config(), alerts.rules(), holdings.holdings());
     Editor there;
     QVERIFY(there.start());
     QVERIFY(there.run(command) != u"?"_s);
     QVERIFY(stored() != before);
     // Shown, without a refresh or an edit here: the stores notice the file.
-    QTRY_COMPARE(StoreCommands::describe(watch.config(), alerts.rules()), stored());
-    QCOMPARE(watchChanges.size() + ruleChanges.size(), 1);
+    QTRY_COMPARE(StoreCommands::describe(watch.config(), alerts.rules(), holdings.holdings()),
+                 stored());
+    QCOMPARE(watchChanges.size() + ruleChanges.size() + holdingChanges.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsKill)

@@ -1,3 +1,4 @@
+#include "config/Holdings.h"
 #include "config/WatchConfig.h"
 
 #include <QTest>
@@ -11,6 +12,10 @@ private slots:
     void storedForm();
     void decoding_data();
     void decoding();
+    void holdingsForm_data();
+    void holdingsForm();
+    void holdingsDecoding_data();
+    void holdingsDecoding();
 };
 
 static const QByteArray kDefaultForm =
@@ -106,6 +111,91 @@ void TestWatchConfig::decoding()
     QCOMPARE(config->statusBarSource.has_value(), !source.isNull());
     if (config->statusBarSource)
         QCOMPARE(*config->statusBarSource, source);
+}
+
+// The user's holdings, stored beside the watch list.
+void TestWatchConfig::holdingsForm_data()
+{
+    QTest::addColumn<QByteArray>("form");
+    QTest::addColumn<QByteArray>("written");
+
+    const auto units = [](qint64 whole, qint64 tenThousandths = 0) {
+        return whole * 10'000 + tenThousandths;
+    };
+    Holdings some;
+    some.funds.insert(u"161725"_s, {.quantity = units(10000, 5000), .cost = units(0, 9512)});
+    some.funds.insert(u"005827"_s, {.quantity = units(500), .cost = std::nullopt});
+    some.gold = Profit::Position{.quantity = units(20, 1234), .cost = units(480)};
+    some.hideAmounts = true;
+    Holdings halfPair;
+    halfPair.funds.insert(u"\xDE00"_s, {.quantity = 0, .cost = 0});
+    QTest::newRow("nothing held") << QByteArray(R"({"v":1,"funds":{},"hideAmounts":false})")
+                                  << Holdings{}.toJson();
+    QTest::newRow("funds in code order, gold, amounts hidden")
+        << QByteArray(R"({"v":1,"funds":{"005827":{"shares":"500.00"},)"
+                      R"("161725":{"shares":"10000.50","cost":"0.9512"}},)"
+                      R"("gold":{"grams":"20.1234","cost":"480.0000"},"hideAmounts":true})")
+        << some.toJson();
+    QTest::newRow("half a surrogate pair")
+        << QByteArray(
+               R"({"v":1,"funds":{"\ude00":{"shares":"0.00","cost":"0.0000"}},"hideAmounts":false})")
+        << halfPair.toJson();
+}
+
+void TestWatchConfig::holdingsForm()
+{
+    QFETCH(QByteArray, form);
+    QFETCH(QByteArray, written);
+    QCOMPARE(written, form);
+    const auto decoded = Holdings::fromJson(form);
+    QVERIFY(decoded);
+    QCOMPARE(decoded->toJson(), form);
+}
+
+void TestWatchConfig::holdingsDecoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("read"); // "funds gold hidden", or empty: unreadable
+
+    const auto fund = [](const char* position) {
+        return QByteArray(R"({"v":1,"funds":{"161725":)") + position + "}}";
+    };
+    QTest::newRow("shares only") << fund(R"({"shares":"1"})") << u"1 - shown"_s;
+    QTest::newRow("a cost") << fund(R"({"shares":"1.5","cost":"0.95"})") << u"1 - shown"_s;
+    QTest::newRow("gold, hidden")
+        << QByteArray(R"({"v":1,"funds":{},"gold":{"grams":"3.1415"},"hideAmounts":true})")
+        << u"0 gold hidden"_s;
+    QTest::newRow("unknown keys ignored")
+        << QByteArray(R"({"v":1,"funds":{"1":{"shares":"1","note":2}},"extra":[]})")
+        << u"1 - shown"_s;
+    QTest::newRow("another version") << QByteArray(R"({"v":2,"funds":{}})") << QString();
+    QTest::newRow("no version") << QByteArray(R"({"funds":{}})") << QString();
+    QTest::newRow("funds a list") << QByteArray(R"({"v":1,"funds":[]})") << QString();
+    QTest::newRow("shares a number") << fund(R"({"shares":1})") << QString();
+    QTest::newRow("shares negative") << fund(R"({"shares":"-1"})") << QString();
+    QTest::newRow("shares with three decimals") << fund(R"({"shares":"1.005"})") << QString();
+    QTest::newRow("shares typed, not stored") << fund(R"({"shares":"1,000"})") << QString();
+    QTest::newRow("shares empty") << fund(R"({"shares":""})") << QString();
+    QTest::newRow("shares past the bound") << fund(R"({"shares":"10000000000"})") << QString();
+    QTest::newRow("no shares") << fund(R"({"cost":"1"})") << QString();
+    QTest::newRow("cost null") << fund(R"({"shares":"1","cost":null})") << QString();
+    QTest::newRow("cost with five decimals")
+        << fund(R"({"shares":"1","cost":"0.12345"})") << QString();
+    QTest::newRow("gold null") << QByteArray(R"({"v":1,"funds":{},"gold":null})") << QString();
+    QTest::newRow("switch not a boolean")
+        << QByteArray(R"({"v":1,"funds":{},"hideAmounts":1})") << QString();
+    QTest::newRow("truncated") << fund(R"({"shares":"1"})").chopped(1) << QString();
+}
+
+void TestWatchConfig::holdingsDecoding()
+{
+    QFETCH(QByteArray, bytes);
+    const auto holdings = Holdings::fromJson(bytes);
+    const QString read = holdings ? u"%1 %2 %3"_s.arg(holdings->funds.size())
+                                        .arg(holdings->gold ? u"gold"_s : u"-"_s,
+                                             holdings->hideAmounts ? u"hidden"_s : u"shown"_s)
+                                  : QString();
+    QTEST(read, "read");
 }
 
 QTEST_GUILESS_MAIN(TestWatchConfig)

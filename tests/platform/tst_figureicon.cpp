@@ -80,6 +80,12 @@ void TestFigureIcon::read_data()
     QTest::newRow("trailing point") << u"612."_s << Direction::none << u"--"_s;
     QTest::newRow("not a number") << u"沪金"_s << Direction::none << u"--"_s;
     QTest::newRow("full-width digits") << u"６１２.３５"_s << Direction::none << u"--"_s;
+    // The day's profit in whole yuan.
+    QTest::newRow("a gain, grouped") << u"▲ +1,234"_s << Direction::up << u"1234"_s;
+    QTest::newRow("a loss") << u"▼ -57"_s << Direction::down << u"57"_s;
+    QTest::newRow("a loss, closed") << u"-12,345,678"_s << Direction::none << u"12345678"_s;
+    QTest::newRow("amounts hidden") << u"▲ ****"_s << Direction::none << u"--"_s;
+    QTest::newRow("a separator not between digits") << u"▲ +1,"_s << Direction::none << u"--"_s;
 }
 
 void TestFigureIcon::read()

@@ -92,6 +92,17 @@ FundCard::SummaryTexts FundCard::summaryTexts() const
     return t;
 }
 
+void FundCard::setHolding(QList<HoldingStrip::Cell> cells)
+{
+    if (cells == m_holding)
+        return;
+    const bool resized = cells.isEmpty() != m_holding.isEmpty();
+    m_holding = std::move(cells);
+    if (resized)
+        updateGeometry();
+    update();
+}
+
 int FundCard::holdingRows() const
 {
     return int(std::min<qsizetype>(m_fund.holdings.size(), maxHoldings));
@@ -135,7 +146,8 @@ bool FundCard::event(QEvent* event)
 
 int FundCard::summaryHeight() const
 {
-    return 12 + kNameRow + kValueRow + kDateRow + 12;
+    const int holding = m_holding.isEmpty() ? 0 : 1 + HoldingStrip::stripHeight;
+    return 12 + kNameRow + kValueRow + kDateRow + 12 + holding;
 }
 
 QSize FundCard::sizeHint() const
@@ -201,8 +213,15 @@ void FundCard::paintEvent(QPaintEvent*)
         p.drawText(dateRow.adjusted(0, 0, -(text.valueWidth() + 4), 0),
                    Qt::AlignRight | Qt::AlignVCenter, text.label);
     }
-    y = summaryHeight();
+    y += kDateRow + 12;
     const QColor divider = Palette::withOpacity(Palette::cardBorder(), 0.5);
+    if (!m_holding.isEmpty()) {
+        p.fillRect(QRect(kPadding, y, width() - 2 * kPadding, 1),
+                   Palette::withOpacity(Palette::cardBorder(), 0.35));
+        y += 1;
+        HoldingStrip::paint(p, QRect(left, y, right - left, HoldingStrip::stripHeight), m_holding);
+        y += HoldingStrip::stripHeight;
+    }
     p.fillRect(QRect(0, y, width(), 1), divider);
     y += 1;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HoldingStrip.h"
 #include "market/EstimateLog.h"
 #include "market/QuoteRecords.h"
 
@@ -7,9 +8,10 @@
 #include <QWidget>
 
 // One watched fund: its last published value and change, the date of that
-// value, the intraday estimate when there is one, and its top holdings with
-// their changes today. Hovering the estimate (or the value row when there is
-// none) tells how far to trust it.
+// value, the intraday estimate when there is one, what the user holds of it
+// (a row of HoldingStrip cells under the value, when there is a holding), and
+// its top holdings with their changes today. Hovering the estimate (or the
+// value row when there is none) tells how far to trust it.
 class FundCard : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +41,11 @@ public:
     QStringList changeTexts() const;
     int holdingRows() const;
 
+    // The user's holding of the fund: shares, the day's profit, the holding
+    // profit; none for an empty list.
+    void setHolding(QList<HoldingStrip::Cell> cells);
+    const QList<HoldingStrip::Cell>& holdingCells() const { return m_holding; }
+
     // The figures behind the tool tip; without them there is none. Nothing
     // on the card itself changes.
     void setTrust(std::optional<EstimateTrust> trust) { m_trust = std::move(trust); }
@@ -58,5 +65,6 @@ private:
 
     FundDetail m_fund;
     QMap<QString, double> m_changes;
+    QList<HoldingStrip::Cell> m_holding;
     std::optional<EstimateTrust> m_trust;
 };

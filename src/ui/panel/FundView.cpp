@@ -1,11 +1,14 @@
 #include "FundView.h"
 
 #include "FundCard.h"
+#include "HoldingsSummaryCard.h"
 #include "Icons.h"
 #include "LoadingIndicator.h"
 #include "Palette.h"
 #include "PanelStyle.h"
 #include "app/MenuBarController.h"
+#include "market/Format.h"
+#include "market/Money.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -45,6 +48,9 @@ FundView::FundView(MenuBarController& controller, QWidget* parent)
 
     m_scroll = new QScrollArea;
     m_cardColumn = PanelStyle::makeTabColumn(m_scroll);
+    m_summary = new HoldingsSummaryCard;
+    m_summary->hide();
+    m_cardColumn->addWidget(m_summary);
     m_cardColumn->addStretch(1);
     layout->addWidget(m_scroll);
     refresh();
@@ -63,17 +69,29 @@ void FundView::refresh()
     m_error->setVisible(funds.isEmpty() && !noneWatched && error.has_value());
     m_errorText->setText(error.value_or(QString()));
 
-    // One card per fund, reused across refreshes.
+    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    const Profit::Summary summary = m_controller.portfolio();
+    m_summary->setVisible(!summary.isEmpty());
+    m_summary->setSummary(summary, holdings.hideAmounts);
+
+    // One card per fund, reused across refreshes, below the summary.
     while (m_cards.size() > funds.size())
         delete m_cards.takeLast();
     while (m_cards.size() < funds.size()) {
         auto* card = new FundCard;
-        m_cardColumn->insertWidget(int(m_cards.size()), card);
+        m_cardColumn->insertWidget(int(m_cards.size()) + 1, card);
         m_cards.append(card);
     }
     for (qsizetype i = 0; i < funds.size(); ++i) {
         m_cards[i]->setFund(funds[i], m_controller.fundStockChanges());
         m_cards[i]->setTrust(m_controller.estimateTrust(funds[i]));
+        const auto position = holdings.fund(funds[i].quote.code);
+        m_cards[i]->setHolding(
+            position ? HoldingStrip::positionCells(
+                           QStringLiteral("份额"),
+                           Format::grouped(Money::text(position->quantity, Profit::shareDecimals)),
+                           Profit::fund(*position, funds[i]), holdings.hideAmounts)
+                     : QList<HoldingStrip::Cell>{});
     }
 }
 

@@ -3,13 +3,15 @@
 #include <QScrollArea>
 
 class FundCard;
+class HoldingsSummaryCard;
 class LoadingIndicator;
 class MenuBarController;
 class QLabel;
 class QVBoxLayout;
 
-// The fund tab: one card per watched fund, or the loading / network-error
-// state while there are none.
+// The fund tab: what the user holds added up, when there is a holding, then
+// one card per watched fund, or the loading / network-error state while there
+// are none.
 class FundView : public QWidget {
     Q_OBJECT
 public:
@@ -18,6 +20,8 @@ public:
     void refresh();
 
     QList<FundCard*> cards() const { return m_cards; }
+    // Shown while the user holds anything.
+    HoldingsSummaryCard* summaryCard() const { return m_summary; }
     bool isShowingLoading() const;
     bool isShowingError() const;
     // Nothing watched: the tab says how to add a fund instead of loading.
@@ -33,5 +37,6 @@ private:
     QLabel* m_errorText = nullptr;
     QScrollArea* m_scroll = nullptr;
     QVBoxLayout* m_cardColumn = nullptr;
+    HoldingsSummaryCard* m_summary = nullptr;
     QList<FundCard*> m_cards;
 };

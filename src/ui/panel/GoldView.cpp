@@ -1,12 +1,15 @@
 #include "GoldView.h"
 
 #include "Card.h"
+#include "HoldingStrip.h"
 #include "LoadingIndicator.h"
+#include "Palette.h"
 #include "PanelStyle.h"
 #include "PriceHeader.h"
 #include "TrendChart.h"
 #include "app/MenuBarController.h"
 #include "market/Format.h"
+#include "market/Money.h"
 
 #include <QVBoxLayout>
 
@@ -22,6 +25,9 @@ GoldView::GoldView(MenuBarController& controller, QWidget* parent)
     m_header = new PriceHeader;
     m_header->setTitle(QStringLiteral("沪金主连 (CNY/g)"));
     m_priceCard = new Card(Card::Kind::Market, m_header);
+    m_holding = new HoldingStrip;
+    m_priceCard->contentLayout()->addSpacing(10);
+    m_priceCard->contentLayout()->addWidget(m_holding);
     column->addWidget(m_priceCard);
 
     m_chart = new TrendChart(TrendChartMode::shfeGold);
@@ -46,6 +52,20 @@ void GoldView::refresh()
     m_header->setPrice(QStringLiteral("¥") + Format::price(gold->priceCNY));
     m_header->setChangePct(gold->changePct);
     m_header->setSecondary(std::nullopt);
+    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    m_holding->setVisible(holdings.gold.has_value());
+    if (holdings.gold) {
+        const Profit::Figures figures = Profit::gold(*holdings.gold, *gold);
+        const bool hidden = holdings.hideAmounts;
+        m_holding->setCells(HoldingStrip::positionCells(
+            QStringLiteral("持有(克)"),
+            Format::grouped(Money::text(holdings.gold->quantity, Profit::gramDecimals)), figures,
+            hidden,
+            {HoldingStrip::Cell{.caption = QStringLiteral("持有金额"),
+                                .tag = {},
+                                .value = Profit::amount(figures.value, hidden),
+                                .color = Palette::primaryText()}}));
+    }
     const auto& trend = m_controller.goldTrendData();
     if (trend && trend != m_shownTrend) {
         m_chart->setTrend(*trend);

@@ -7,6 +7,7 @@
 #include <optional>
 
 class Card;
+class HoldingStrip;
 class MenuBarController;
 class PriceHeader;
 class QLabel;
@@ -14,7 +15,8 @@ class QWidget;
 class TrendChart;
 
 // The gold tab: the main contract's price with its change and market state,
-// and its intraday chart with the night session.
+// under it what the user holds of gold when there is a holding, and its
+// intraday chart with the night session.
 class GoldView : public QScrollArea {
     Q_OBJECT
 public:
@@ -24,6 +26,8 @@ public:
     void refresh();
 
     PriceHeader* header() const { return m_header; }
+    // The gold holding's figures; hidden without a holding.
+    HoldingStrip* holdingStrip() const { return m_holding; }
     TrendChart* chart() const { return m_chart; }
     bool isShowingLoading() const;
     bool isShowingChart() const;
@@ -33,6 +37,7 @@ private:
     QWidget* m_loading = nullptr;
     Card* m_priceCard = nullptr;
     PriceHeader* m_header = nullptr;
+    HoldingStrip* m_holding = nullptr;
     Card* m_chartCard = nullptr;
     TrendChart* m_chart = nullptr;
     std::optional<TrendData> m_shownTrend;

@@ -3,8 +3,10 @@
 #include "AlertRuleList.h"
 #include "AlertRuleSheet.h"
 #include "Card.h"
+#include "ConfirmSheet.h"
 #include "FormTextField.h"
 #include "GoldToggle.h"
+#include "HoldingSheet.h"
 #include "IconButton.h"
 #include "Icons.h"
 #include "Palette.h"
@@ -13,6 +15,9 @@
 #include "SheetOverlay.h"
 #include "WatchAddForm.h"
 #include "app/MenuBarController.h"
+#include "app/StatusTitle.h"
+#include "market/Format.h"
+#include "market/Money.h"
 #include "market/Origins.h"
 
 #include <QComboBox>
@@ -21,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QUrl>
@@ -32,11 +38,14 @@ namespace {
 
 const QString goldSource = QStringLiteral("gold");
 
-// One watched board or fund: name, code, and "删除" in its context menu.
+// One watched board or fund: name, code, and "删除" in its context menu. A
+// fund's row also offers "编辑持仓" there and on a double click, and says
+// what is held of it.
 class WatchRow : public QWidget {
 public:
-    WatchRow(const QString& code, const QString& name, std::function<void()> remove)
-        : m_code(code), m_name(name)
+    WatchRow(const QString& code, const QString& name, std::function<void()> remove,
+             std::function<void()> edit = {}, const QString& held = {})
+        : m_code(code), m_name(name), m_edit(std::move(edit))
     {
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(14, 9, 14, 9);
@@ -48,23 +57,55 @@ public:
         codeLabel->setTextFormat(Qt::PlainText);
         row->addWidget(codeLabel);
         row->addStretch(1);
+        if (!held.isEmpty()) {
+            m_held = PanelStyle::label(held, 11, Palette::secondaryText());
+            m_held->setObjectName(QStringLiteral("heldLabel"));
+            row->addWidget(m_held);
+        }
         m_menu = new QMenu(this);
+        if (m_edit) {
+            QAction* editAction =
+                m_menu->addAction(Icons::icon(QStringLiteral("pencil"), Palette::primaryText(), 14),
+                                  QStringLiteral("编辑持仓"));
+            QObject::connect(editAction, &QAction::triggered, this, m_edit);
+        }
         QAction* removeAction = m_menu->addAction(
             Icons::icon(QStringLiteral("trash"), Palette::up(), 14), QStringLiteral("删除"));
         QObject::connect(removeAction, &QAction::triggered, this, std::move(remove));
-        setToolTip(QStringLiteral("右键可删除"));
+        setToolTip(m_edit ? QStringLiteral("双击编辑持仓，右键可删除")
+                          : QStringLiteral("右键可删除"));
     }
     QString text() const { return m_name + u'|' + m_code; }
     const QString& code() const { return m_code; }
+    QString heldText() const { return m_held ? m_held->text() : QString(); }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override { m_menu->popup(event->globalPos()); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        if (m_edit && event->button() == Qt::LeftButton)
+            m_edit();
+    }
 
 private:
     QString m_code;
     QString m_name;
+    std::function<void()> m_edit;
+    QLabel* m_held = nullptr;
     QMenu* m_menu = nullptr;
 };
+
+// What is held of a fund or of gold, for its settings row: "10,000.00 份".
+QString heldText(HoldingForm::Target target, const std::optional<Profit::Position>& held,
+                 bool hidden)
+{
+    if (!held)
+        return {};
+    const int decimals =
+        target == HoldingForm::Target::fund ? Profit::shareDecimals : Profit::gramDecimals;
+    return (hidden ? Format::masked() : Format::grouped(Money::text(held->quantity, decimals))) +
+           u' ' + HoldingForm::quantityUnit(target);
+}
 
 // A row of a settings card: a 13 px caption on the left, `trailing` on the right.
 QWidget* captionRow(const QString& caption, QWidget* trailing, QWidget* extra = nullptr)
@@ -178,6 +219,26 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     fundColumn->addLayout(m_fundRows);
     column->addWidget(section(QStringLiteral("自选基金"), fundCard, m_fundButton));
 
+    // What the user holds of gold, and whether amounts show. A fund's
+    // holding is edited from its row above.
+    auto* holdingsCard = new Card(Card::Kind::Settings);
+    auto* holdings = cardColumn(holdingsCard);
+    m_goldHolding = PanelStyle::label(QString(), 12, Palette::secondaryText());
+    m_goldHolding->setObjectName(QStringLiteral("goldHolding"));
+    auto* editGold = new IconButton(QStringLiteral("pencil"), QStringLiteral("编辑黄金持仓"));
+    connect(editGold, &IconButton::clicked, this, &SettingsView::openGoldHoldingSheet);
+    m_goldRow = captionRow(QStringLiteral("黄金持仓"), editGold, m_goldHolding);
+    m_goldRow->setToolTip(QStringLiteral("双击编辑黄金持仓"));
+    m_goldRow->installEventFilter(this);
+    holdings->addWidget(m_goldRow);
+    holdings->addWidget(PanelStyle::divider(0.4));
+    m_hideAmounts = new GoldToggle;
+    m_hideAmounts->setToolTip(QStringLiteral("共享屏幕时，面板、提示和状态栏中的金额显示为 ****"));
+    connect(m_hideAmounts, &GoldToggle::clicked, this,
+            [this](bool on) { m_controller.holdingsStore().setHideAmounts(on); });
+    holdings->addWidget(captionRow(QStringLiteral("隐藏金额"), m_hideAmounts));
+    column->addWidget(section(QStringLiteral("我的持仓"), holdingsCard));
+
     // What the tray shows.
     m_sourceMenu = new PickerBox;
     m_sourceMenu->setFont(PanelStyle::font(12));
@@ -239,8 +300,13 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     });
     connect(&m_controller.updateChecker(), &UpdateChecker::changed, this,
             &SettingsView::refreshAbout);
+    connect(&m_controller.holdingsStore(), &HoldingsStore::holdingsChanged, this, [this] {
+        rebuildWatchRows();
+        refreshHoldings();
+    });
     rebuildWatchRows();
     refreshSourceMenu();
+    refreshHoldings();
     refreshAbout();
 }
 
@@ -372,8 +438,73 @@ void SettingsView::removeSector(const QString& code)
 
 void SettingsView::removeFund(const QString& code)
 {
+    // What was held of a fund no longer watched would be counted nowhere.
+    m_controller.holdingsStore().clearFund(code);
     m_controller.configStore().removeFund(FundConfig{code, {}});
     m_controller.refresh();
+}
+
+void SettingsView::askRemoveFund(const QString& code)
+{
+    if (!m_controller.holdingsStore().holdings().fund(code)) {
+        removeFund(code);
+        return;
+    }
+    auto* sheet = new ConfirmSheet(
+        QStringLiteral("删除基金"),
+        QStringLiteral("“%1”有持仓记录，删除后持仓记录一并清除。").arg(fundName(code)),
+        QStringLiteral("删除"));
+    connect(sheet, &ConfirmSheet::confirmed, this, [this, code] { removeFund(code); });
+    presentSheet(sheet);
+}
+
+QString SettingsView::fundName(const QString& code) const
+{
+    for (const FundConfig& f : m_controller.configStore().config().funds) {
+        if (f.code == code)
+            return f.name;
+    }
+    return code;
+}
+
+template <typename Sheet> void SettingsView::presentSheet(Sheet* sheet)
+{
+    connect(sheet, &Sheet::finished, SheetOverlay::present(sheetHost(), sheet),
+            &SheetOverlay::dismiss);
+}
+
+void SettingsView::openHoldingSheet(const QString& code)
+{
+    presentSheet(new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::fund, code,
+                                  fundName(code)));
+}
+
+void SettingsView::openGoldHoldingSheet()
+{
+    presentSheet(new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::gold,
+                                  QString(), QString()));
+}
+
+QString SettingsView::goldHoldingText() const
+{
+    return m_goldHolding->text();
+}
+
+void SettingsView::refreshHoldings()
+{
+    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    const QString held = heldText(HoldingForm::Target::gold, holdings.gold, holdings.hideAmounts);
+    m_goldHolding->setText(held.isEmpty() ? QStringLiteral("未设置") : held);
+    m_hideAmounts->setChecked(holdings.hideAmounts);
+}
+
+bool SettingsView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_goldRow && event->type() == QEvent::MouseButtonDblClick) {
+        openGoldHoldingSheet();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 namespace {
@@ -388,7 +519,7 @@ QStringList rowTexts(QVBoxLayout* layout)
     return texts;
 }
 
-QWidget* rowOf(QVBoxLayout* layout, const QString& code)
+WatchRow* rowOf(QVBoxLayout* layout, const QString& code)
 {
     for (int i = 0; i < layout->count(); ++i) {
         if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget());
@@ -420,11 +551,19 @@ QWidget* SettingsView::fundRow(const QString& code) const
     return rowOf(m_fundRows, code);
 }
 
+QString SettingsView::fundHeldText(const QString& code) const
+{
+    const WatchRow* row = rowOf(m_fundRows, code);
+    return row ? row->heldText() : QString();
+}
+
 void SettingsView::rebuildWatchRows()
 {
     const WatchConfig& config = m_controller.configStore().config();
-    auto fill = [this](QVBoxLayout* layout, const auto& items, const QString& emptyText,
-                       auto remove) {
+    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    // Boards are only removed; funds also carry what is held of them.
+    auto fill = [&](QVBoxLayout* layout, const auto& items, const QString& emptyText, auto remove,
+                    bool holdable) {
         // Rows may be rebuilt from inside one of their own menus.
         clearLayout(layout);
         if (items.isEmpty()) {
@@ -436,16 +575,23 @@ void SettingsView::rebuildWatchRows()
         }
         for (qsizetype i = 0; i < items.size(); ++i) {
             const QString code = items[i].code;
-            layout->addWidget(
-                new WatchRow(code, items[i].name, [this, remove, code] { (this->*remove)(code); }));
+            std::function<void()> edit;
+            QString held;
+            if (holdable) {
+                edit = [this, code] { openHoldingSheet(code); };
+                held =
+                    heldText(HoldingForm::Target::fund, holdings.fund(code), holdings.hideAmounts);
+            }
+            layout->addWidget(new WatchRow(
+                code, items[i].name, [this, remove, code] { (this->*remove)(code); }, edit, held));
             if (i + 1 < items.size())
                 layout->addWidget(PanelStyle::divider(0.4));
         }
     };
     fill(m_sectorRows, config.sectors, QStringLiteral("暂无板块，点击 + 添加"),
-         &SettingsView::removeSector);
+         &SettingsView::removeSector, false);
     fill(m_fundRows, config.funds, QStringLiteral("暂无基金，点击 + 添加"),
-         &SettingsView::removeFund);
+         &SettingsView::askRemoveFund, true);
 
     auto codes = [](const auto& items) {
         QSet<QString> set;
@@ -464,6 +610,7 @@ void SettingsView::refreshSourceMenu()
     m_sourceMenu->addItem(QStringLiteral("黄金(CNY/g)"), goldSource);
     for (const SectorConfig& s : config.sectors)
         m_sourceMenu->addItem(s.name, s.code);
+    m_sourceMenu->addItem(QStringLiteral("今日收益"), StatusTitle::profitSource);
     m_sourceMenu->setCurrentIndex(
         m_sourceMenu->findData(config.statusBarSource.value_or(goldSource)));
 }

@@ -22,9 +22,11 @@ class WatchAddForm;
 
 // The settings page that replaces the tabs while the user is in settings:
 // the watched boards and funds (found by name, pinyin initials or code, or a
-// whole code looked up on-line, before they are added), what the tray figure shows, the alert
-// rules, and the version with the update controls. Every change goes straight to the stores; there
-// is no save button.
+// whole code looked up on-line, before they are added; a fund's holding
+// edited from its row), the gold holding and the switch that hides amounts,
+// what the tray figure shows, the alert rules, and the version with the
+// update controls. Every change goes straight to the stores; there is no
+// save button.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -56,7 +58,10 @@ public:
     void addSector();
     void addFund();
     void removeSector(const QString& code);
+    // Removes the fund and what is held of it.
     void removeFund(const QString& code);
+    // The row's "删除": asks first when something is held of the fund.
+    void askRemoveFund(const QString& code);
 
     // The watch-list rows as shown: "name|code" per row; empty when the
     // section shows its empty text.
@@ -65,8 +70,19 @@ public:
     // The row widget of a watched code (its context menu holds "删除").
     QWidget* sectorRow(const QString& code) const;
     QWidget* fundRow(const QString& code) const;
+    // What a fund's row says is held of it ("10,000.00 份"); empty for none.
+    QString fundHeldText(const QString& code) const;
 
-    // The tray figure's source: "gold" or a board code.
+    // The holding sheets: a watched fund's (its row's double click and
+    // "编辑持仓"), gold's (its own row).
+    void openHoldingSheet(const QString& code);
+    void openGoldHoldingSheet();
+    QWidget* goldHoldingRow() const { return m_goldRow; }
+    // "20.0000 克", or "未设置".
+    QString goldHoldingText() const;
+    GoldToggle* hideAmountsSwitch() const { return m_hideAmounts; }
+
+    // The tray figure's source: "gold", a board code or "profit".
     QComboBox* sourceMenu() const { return m_sourceMenu; }
     void chooseSource(int index);
 
@@ -85,10 +101,18 @@ public:
     // Scrolls the page until `child` is in view.
     void ensureVisible(QWidget* child);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QWidget* section(const QString& title, QWidget* content, IconButton* button = nullptr);
     void rebuildWatchRows();
     void refreshSourceMenu();
+    void refreshHoldings();
+    // The watched fund's name, or its code when it is not watched.
+    QString fundName(const QString& code) const;
+    // Shows `sheet` over the sheet host until it is finished.
+    template <typename Sheet> void presentSheet(Sheet* sheet);
     void refreshAbout();
     void setMessage(std::optional<QString> message, WatchAddForm* near = nullptr);
     // Adds an entry through `form` (the sector or the fund form), unless it
@@ -112,6 +136,9 @@ private:
     WatchAddForm* m_fundForm = nullptr;
     QVBoxLayout* m_sectorRows = nullptr;
     QVBoxLayout* m_fundRows = nullptr;
+    QWidget* m_goldRow = nullptr;
+    QLabel* m_goldHolding = nullptr;
+    GoldToggle* m_hideAmounts = nullptr;
     QComboBox* m_sourceMenu = nullptr;
     IconButton* m_ruleButton = nullptr;
     AlertRuleList* m_ruleList = nullptr;

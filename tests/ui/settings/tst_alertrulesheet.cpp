@@ -1,7 +1,9 @@
 #include "PreferencesSandbox.h"
 #include "app/MenuBarController.h"
+#include "market/Money.h"
 #include "ui/panel/AlertRuleSheet.h"
 #include "ui/panel/FormTextField.h"
+#include "ui/panel/HoldingSheet.h"
 #include "ui/panel/MainPanelView.h"
 #include "ui/panel/SegmentedTabs.h"
 #include "ui/panel/SettingsView.h"
@@ -27,6 +29,8 @@ private slots:
     void nothingWatchedToPick();
     void editKeepsIdSwitchAndFiredState();
     void sheetIsModalOverThePanel();
+    void holdingSheet_data();
+    void holdingSheet();
 
 private:
     std::unique_ptr<MenuBarController> makeController()
@@ -250,6 +254,84 @@ void TestAlertRuleSheet::sheetIsModalOverThePanel()
     QVERIFY(sheet);
     QTest::keyClick(sheet->labelField(), Qt::Key_Escape);
     QTRY_VERIFY(!panel.findChild<AddAlertSheet*>());
+}
+
+Q_DECLARE_METATYPE(HoldingForm::Target)
+
+// The holding sheet reads its two fields exactly and says what is wrong
+// under the field, staying open; what it saves is what was typed.
+void TestAlertRuleSheet::holdingSheet_data()
+{
+    QTest::addColumn<HoldingForm::Target>("target");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("cost");
+    QTest::addColumn<QString>("quantityError");
+    QTest::addColumn<QString>("costError");
+    QTest::addColumn<QString>("stored"); // "quantity cost" as stored; empty: nothing
+    const auto fund = HoldingForm::Target::fund;
+    const auto gold = HoldingForm::Target::gold;
+    QTest::newRow("shares and cost")
+        << fund << u"10000.5"_s << u"0.9512"_s << QString() << QString() << u"10000.50 0.9512"_s;
+    QTest::newRow("shares only, typed by an input method")
+        << fund << u"１２，０００"_s << QString() << QString() << QString() << u"12000.00 -"_s;
+    QTest::newRow("negative shares")
+        << fund << u"-5"_s << QString() << u"份额须为非负数字"_s << QString() << QString();
+    QTest::newRow("letters") << fund << u"abc"_s << u"1"_s << u"份额须为非负数字"_s << QString()
+                             << QString();
+    QTest::newRow("three decimals of a share")
+        << fund << u"1.005"_s << QString() << u"份额最多两位小数"_s << QString() << QString();
+    QTest::newRow("no shares") << fund << QString() << u"1"_s << u"请输入份额"_s << QString()
+                               << QString();
+    QTest::newRow("too many shares")
+        << fund << u"10000000000"_s << QString() << u"份额超出范围"_s << QString() << QString();
+    QTest::newRow("cost with five decimals")
+        << fund << u"100"_s << u"0.12345"_s << QString() << u"成本价最多四位小数"_s << QString();
+    QTest::newRow("both wrong") << fund << u"1.5.5"_s << u"-1"_s << u"份额须为非负数字"_s
+                                << u"成本价须为非负数字"_s << QString();
+    QTest::newRow("zero shares are a holding")
+        << fund << u"0"_s << u"1.2"_s << QString() << QString() << u"0.00 1.2000"_s;
+    QTest::newRow("grams to four decimals")
+        << gold << u"20.1234"_s << u"480"_s << QString() << QString() << u"20.1234 480.0000"_s;
+    QTest::newRow("five decimals of a gram")
+        << gold << u"1.23456"_s << QString() << u"克数最多四位小数"_s << QString() << QString();
+}
+
+void TestAlertRuleSheet::holdingSheet()
+{
+    QFETCH(HoldingForm::Target, target);
+    QFETCH(QString, quantity);
+    QFETCH(QString, cost);
+    QFETCH(QString, stored);
+    auto controller = makeController();
+    HoldingsStore& store = controller->holdingsStore();
+    HoldingSheet sheet(store, target, u"161725"_s, u"白酒"_s);
+    sheet.show();
+    QCOMPARE(sheet.title(), target == HoldingForm::Target::fund ? u"编辑持仓"_s : u"黄金持仓"_s);
+    // Nothing held yet: nothing to clear.
+    QVERIFY(!sheet.clearButton()->isVisible());
+    QSignalSpy finished(&sheet, &HoldingSheet::finished);
+    typeInto(sheet.quantityField(), quantity);
+    typeInto(sheet.costField(), cost);
+    QTest::keyClick(sheet.costField(), Qt::Key_Return);
+
+    QTEST(sheet.quantityError(), "quantityError");
+    QTEST(sheet.costError(), "costError");
+    const std::optional<Profit::Position> held = target == HoldingForm::Target::fund
+                                                     ? store.holdings().fund(u"161725"_s)
+                                                     : store.holdings().gold;
+    QCOMPARE(finished.size(), stored.isEmpty() ? 0 : 1);
+    QCOMPARE(held.has_value(), !stored.isEmpty());
+    if (held) {
+        QCOMPARE(HoldingForm::quantityText(target, *held) + u' ' +
+                     (held->cost ? HoldingForm::costText(*held) : u"-"_s),
+                 stored);
+        return;
+    }
+    // Correcting the figure takes the complaint away.
+    if (!sheet.quantityError().isEmpty()) {
+        QTest::keyClicks(sheet.quantityField(), u"1"_s);
+        QCOMPARE(sheet.quantityError(), QString());
+    }
 }
 
 QTEST_MAIN(TestAlertRuleSheet)

@@ -2,8 +2,11 @@
 #include "SimFixture.h"
 #include "app/MenuBarController.h"
 #include "market/Format.h"
+#include "market/Money.h"
+#include "ui/panel/ConfirmSheet.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/GoldToggle.h"
+#include "ui/panel/HoldingSheet.h"
 #include "ui/panel/IconButton.h"
 #include "ui/panel/MainPanelView.h"
 #include "ui/panel/SearchButton.h"
@@ -85,6 +88,11 @@ private slots:
     void autoCheckSwitchIsStored();
     void donationLinkOpensTheConfiguredPage();
     void leavingSettingsForgetsTheForms();
+    void holdingsFromTheRows_data();
+    void holdingsFromTheRows();
+    void removingAHeldFundAsksFirst_data();
+    void removingAHeldFundAsksFirst();
+    void hideAmountsSwitch();
 
 private:
     std::unique_ptr<MenuBarController> makeController()
@@ -647,9 +655,10 @@ void TestSettingsView::figureSource()
     const QString goldTitle = controller->title();
     SettingsView view(*controller, stallTimeout(600ms));
     QComboBox* menu = view.sourceMenu();
-    QCOMPARE(menu->count(), 4);
+    QCOMPARE(menu->count(), 5);
     QCOMPARE(menu->itemText(0), u"黄金(CNY/g)"_s);
     QCOMPARE(menu->itemText(2), u"黄金概念"_s);
+    QCOMPARE(menu->itemText(4), u"今日收益"_s);
     QCOMPARE(menu->currentIndex(), 0);
 
     // The wheel over the menu never changes the choice: the menu leaves the
@@ -680,6 +689,17 @@ void TestSettingsView::figureSource()
     QVERIFY(index);
     QVERIFY2(controller->title().endsWith(Format::price(*index)), qPrintable(controller->title()));
     QVERIFY(controller->title() != goldTitle);
+
+    // The day's profit of the holdings: none held, no figure.
+    menu->setCurrentIndex(4);
+    emit menu->activated(4);
+    QCOMPARE(controller->configStore().config().statusBarSource, std::optional(u"profit"_s));
+    QCOMPARE(controller->title(), u"--"_s);
+    controller->holdingsStore().setGold({.quantity = 10 * Money::unitsPerOne, .cost = {}});
+    // At once, in whole yuan (with an arrow or not, by the hour this runs at).
+    const qint64 today = controller->portfolio().today.value().fen;
+    QVERIFY2(controller->title().endsWith(Format::signedYuan(today)),
+             qPrintable(controller->title()));
 
     menu->setCurrentIndex(0);
     emit menu->activated(0);
@@ -791,6 +811,149 @@ void TestSettingsView::leavingSettingsForgetsTheForms()
     QCOMPARE(view->sectorForm()->lookupState().kind, LookupState::Kind::idle);
     QVERIFY(!view->message());
     QTRY_VERIFY(!panel.findChild<QWidget*>(u"SheetOverlay"_s));
+}
+
+void TestSettingsView::holdingsFromTheRows_data()
+{
+    QTest::addColumn<QString>("opened"); // how: "double click", "menu", "gold row", "gold button"
+    QTest::addColumn<bool>("held");      // a holding is there before
+    QTest::addColumn<QString>("action"); // "save 200 1.5", "clear", "escape"
+    QTest::addColumn<QString>("shown");  // the row's text afterwards
+    QTest::newRow("a fund's row, double click, saved")
+        << u"double click"_s << false << u"save 1234.5 1.5"_s << u"1,234.50 份"_s;
+    QTest::newRow("a fund's menu, edited")
+        << u"menu"_s << true << u"save 200 -"_s << u"200.00 份"_s;
+    QTest::newRow("a fund's menu, cleared") << u"menu"_s << true << u"clear"_s << QString();
+    QTest::newRow("a fund's row, left with Escape")
+        << u"double click"_s << true << u"escape"_s << u"100.00 份"_s;
+    QTest::newRow("gold's row, double click, saved")
+        << u"gold row"_s << false << u"save 20.5 480"_s << u"20.5000 克"_s;
+    QTest::newRow("gold's button, cleared")
+        << u"gold button"_s << true << u"clear"_s << u"未设置"_s;
+}
+
+// A fund's holding is edited from its row (double click, or "编辑持仓" in
+// its menu), gold's from a row of its own; the rows say what is held.
+void TestSettingsView::holdingsFromTheRows()
+{
+    QFETCH(QString, opened);
+    QFETCH(bool, held);
+    QFETCH(QString, action);
+    QFETCH(QString, shown);
+    const bool gold = opened.startsWith(u"gold"_s);
+    auto controller = makeController();
+    HoldingsStore& store = controller->holdingsStore();
+    const Profit::Position before{.quantity = 100 * Money::unitsPerOne, .cost = 9'000};
+    if (held && gold)
+        store.setGold(before);
+    else if (held)
+        store.setFund(u"005827"_s, before);
+    SettingsView view(*controller, 600ms);
+    view.resize(400, 500);
+    view.show();
+    QCOMPARE(gold ? view.goldHoldingText() : view.fundHeldText(u"005827"_s),
+             held ? (gold ? u"100.0000 克"_s : u"100.00 份"_s) : (gold ? u"未设置"_s : QString()));
+
+    QWidget* row = gold ? view.goldHoldingRow() : view.fundRow(u"005827"_s);
+    view.ensureVisible(row);
+    if (opened == u"double click"_s || opened == u"gold row"_s) {
+        QTest::mouseDClick(row, Qt::LeftButton, {}, QPoint(20, row->height() / 2));
+    } else if (opened == u"menu"_s) {
+        const QList<QAction*> actions = row->findChild<QMenu*>()->actions();
+        QCOMPARE(actions.size(), 2);
+        QCOMPARE(actions[0]->text(), u"编辑持仓"_s);
+        QCOMPARE(actions[1]->text(), u"删除"_s);
+        actions[0]->trigger();
+    } else {
+        auto* button = row->findChild<IconButton*>();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    auto* sheet = view.findChild<HoldingSheet*>();
+    QVERIFY(sheet);
+    QCOMPARE(sheet->clearButton()->isVisible(), held);
+    if (held) {
+        QCOMPARE(sheet->quantityField()->text(), gold ? u"100.0000"_s : u"100.00"_s);
+        QCOMPARE(sheet->costField()->text(), u"0.9000"_s);
+    }
+
+    if (action.startsWith(u"save"_s)) {
+        const QStringList parts = action.split(u' ');
+        sheet->quantityField()->setText(parts[1]);
+        sheet->costField()->setText(parts[2] == u"-"_s ? QString() : parts[2]);
+        QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    } else if (action == u"clear"_s) {
+        QTest::mouseClick(sheet->clearButton(), Qt::LeftButton);
+    } else {
+        QTest::keyClick(sheet->quantityField(), Qt::Key_Escape);
+    }
+    QTRY_VERIFY(!view.findChild<HoldingSheet*>());
+    QCOMPARE(gold ? view.goldHoldingText() : view.fundHeldText(u"005827"_s), shown);
+    // Stored, for the next start and the other processes.
+    const auto stored = Holdings::fromJson(rawSettings().value(HoldingsStore::key).toByteArray());
+    QCOMPARE(stored.value_or(Holdings{}), store.holdings());
+}
+
+void TestSettingsView::removingAHeldFundAsksFirst_data()
+{
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QStringList>("answers"); // to each question asked, in turn
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("nothing held: removed at once") << false << QStringList{} << true;
+    QTest::newRow("held, cancelled") << true << QStringList{u"取消"_s} << false;
+    QTest::newRow("held, Return keeps it") << true << QStringList{u"Return"_s} << false;
+    QTest::newRow("held, deleted") << true << QStringList{u"删除"_s} << true;
+}
+
+void TestSettingsView::removingAHeldFundAsksFirst()
+{
+    QFETCH(bool, held);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, removed);
+    auto controller = makeController();
+    if (held)
+        controller->holdingsStore().setFund(u"110011"_s, {.quantity = 1, .cost = {}});
+    SettingsView view(*controller, 600ms);
+    view.resize(400, 500);
+    view.show();
+    view.fundRow(u"110011"_s)->findChild<QMenu*>()->actions().last()->trigger();
+    for (const QString& answer : answers) {
+        auto* sheet = view.findChild<ConfirmSheet*>();
+        QVERIFY(sheet);
+        QCOMPARE(sheet->text(), u"“易方达蓝筹精选”有持仓记录，删除后持仓记录一并清除。"_s);
+        // Nothing goes while the question is open.
+        QVERIFY(!view.fundRows().isEmpty() && view.fundRow(u"110011"_s));
+        if (answer == u"Return"_s)
+            QTest::keyClick(sheet->cancelButton(), Qt::Key_Return);
+        else
+            QTest::mouseClick(answer == u"删除"_s ? sheet->confirmButton() : sheet->cancelButton(),
+                              Qt::LeftButton);
+        QTRY_VERIFY(!view.findChild<ConfirmSheet*>());
+    }
+    QVERIFY(!view.findChild<ConfirmSheet*>());
+    QCOMPARE(view.fundRow(u"110011"_s) == nullptr, removed);
+    QCOMPARE(controller->holdingsStore().holdings().fund(u"110011"_s).has_value(),
+             held && !removed);
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+}
+
+// For screen sharing: every amount reads "****", the percentages stay.
+void TestSettingsView::hideAmountsSwitch()
+{
+    auto controller = makeController();
+    controller->holdingsStore().setFund(u"161725"_s,
+                                        {.quantity = 500 * Money::unitsPerOne, .cost = {}});
+    SettingsView view(*controller, 600ms);
+    QVERIFY(!view.hideAmountsSwitch()->isChecked());
+    QTest::mouseClick(view.hideAmountsSwitch(), Qt::LeftButton);
+    QVERIFY(controller->holdingsStore().holdings().hideAmounts);
+    QVERIFY(
+        rawSettings().value(HoldingsStore::key).toByteArray().contains(R"("hideAmounts":true)"));
+    QCOMPARE(view.fundHeldText(u"161725"_s), u"**** 份"_s);
+    QTest::mouseClick(view.hideAmountsSwitch(), Qt::LeftButton);
+    QCOMPARE(view.fundHeldText(u"161725"_s), u"500.00 份"_s);
+    // Switched in another process: shown here too.
+    HoldingsStore().setHideAmounts(true);
+    QTRY_VERIFY(view.hideAmountsSwitch()->isChecked());
 }
 
 QTEST_MAIN(TestSettingsView)

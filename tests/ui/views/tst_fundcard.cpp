@@ -19,6 +19,9 @@ private slots:
     void trustToolTip_data();
     void trustToolTip();
     void trustLeavesTheCardAsItIs();
+    void holdingCells_data();
+    void holdingCells();
+    void holdingRowSitsUnderTheDate();
 };
 
 static FundDetail fundWith(int holdings)
@@ -194,6 +197,85 @@ void TestFundCard::trustLeavesTheCardAsItIs()
     card.setTrust(someTrust());
     QCOMPARE(card.sizeHint(), size);
     QCOMPARE(card.grab().toImage(), before);
+}
+
+Q_DECLARE_METATYPE(std::optional<Profit::Day>)
+
+void TestFundCard::holdingCells_data()
+{
+    QTest::addColumn<std::optional<Profit::Day>>("today");
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<QStringList>("cells"); // "caption|tag|value"
+    const auto day = [](qint64 fen, Profit::DayKind kind, const QString& date = {}) {
+        return std::optional(Profit::Day{fen, kind, date});
+    };
+    QTest::newRow("estimating") << day(5200, Profit::DayKind::estimated) << false
+                                << QStringList{u"份额||1,000.00"_s, u"今日收益|估|+52.00"_s,
+                                               u"持有收益||-3.00"_s};
+    QTest::newRow("the day's value is out")
+        << day(-5000, Profit::DayKind::confirmed, u"2024-06-04"_s) << false
+        << QStringList{u"份额||1,000.00"_s, u"今日收益|已更新|-50.00"_s, u"持有收益||-3.00"_s};
+    // A QDII fund's latest day is not today: named by its date.
+    QTest::newRow("a lagging value date")
+        << day(-4340, Profit::DayKind::earlier, u"2024-06-03"_s) << false
+        << QStringList{u"份额||1,000.00"_s, u"06-03 收益||-43.40"_s, u"持有收益||-3.00"_s};
+    QTest::newRow("no day's figure")
+        << std::optional<Profit::Day>() << false
+        << QStringList{u"份额||1,000.00"_s, u"今日收益||--"_s, u"持有收益||-3.00"_s};
+    QTest::newRow("amounts hidden")
+        << day(5200, Profit::DayKind::estimated) << true
+        << QStringList{u"份额||****"_s, u"今日收益|估|****"_s, u"持有收益||****"_s};
+}
+
+void TestFundCard::holdingCells()
+{
+    QFETCH(std::optional<Profit::Day>, today);
+    QFETCH(bool, hidden);
+    const Profit::Figures figures{
+        .value = 100000, .today = today, .holdingProfit = -300, .holdingRatePct = -0.3};
+    QStringList texts;
+    for (const HoldingStrip::Cell& cell :
+         HoldingStrip::positionCells(u"份额"_s, u"1,000.00"_s, figures, hidden))
+        texts.append(cell.caption + u'|' + cell.tag + u'|' + cell.value);
+    QTEST(texts, "cells");
+}
+
+// The holding's row goes under the value and its date: the card grows by
+// it, the estimate and its tool tip stay where they are, and its sums are
+// red for a gain and green for a loss.
+void TestFundCard::holdingRowSitsUnderTheDate()
+{
+    FundDetail fund = fundWith(3);
+    fund.estNav = 0.8200;
+    FundCard card;
+    card.setFund(fund, {});
+    card.resize(372, card.sizeHint().height());
+    const QSize without = card.sizeHint();
+    const QRect trust = card.trustArea();
+    const Profit::Figures figures{.value = 100000,
+                                  .today = Profit::Day{5200, Profit::DayKind::estimated, {}},
+                                  .holdingProfit = -300,
+                                  .holdingRatePct = -0.3};
+    card.setHolding(HoldingStrip::positionCells(u"份额"_s, u"1,000.00"_s, figures, false));
+    QCOMPARE(card.sizeHint().height(), without.height() + 1 + HoldingStrip::stripHeight);
+    card.resize(372, card.sizeHint().height());
+    QCOMPARE(card.trustArea(), trust);
+
+    const QImage image = card.grab().toImage();
+    const auto found = [&](const QColor& color, int fromX, int toX) {
+        // The row runs from below the date (94) for the strip's height.
+        for (int y = 95; y < 95 + HoldingStrip::stripHeight; ++y)
+            for (int x = fromX; x < toX; ++x)
+                if (image.pixelColor(x, y).rgba() == color.rgba())
+                    return true;
+        return false;
+    };
+    QVERIFY2(found(Palette::up(), 130, 250), "the day's gain in red");
+    QVERIFY2(found(Palette::down(), 250, 372), "the holding's loss in green");
+    QVERIFY(!found(Palette::up(), 0, 120) && !found(Palette::down(), 0, 120));
+
+    card.setHolding({});
+    QCOMPARE(card.sizeHint(), without);
 }
 
 QTEST_MAIN(TestFundCard)

@@ -2,12 +2,15 @@
 #include "SimFixture.h"
 #include "alerts/AlertNotifier.h"
 #include "app/MenuBarController.h"
+#include "market/Format.h"
+#include "market/Money.h"
 #include "ui/components/PaintProbe.h"
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/AlertRuleSheet.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/FundView.h"
 #include "ui/panel/GoldView.h"
+#include "ui/panel/HoldingStrip.h"
 #include "ui/panel/IconButton.h"
 #include "ui/panel/MainPanelView.h"
 #include "ui/panel/SectorView.h"
@@ -43,6 +46,7 @@ private slots:
     void sectorPicker();
     void pendingTabLeavesSettings();
     void tabsKeepTheirState();
+    void goldTabShowsTheGoldHolding();
     void updateBannerOpensOnlyWebAddresses_data();
     void updateBannerOpensOnlyWebAddresses();
     void updateBannerNotesAreOnePlainLine();
@@ -77,7 +81,8 @@ private:
         return view;
     }
     // Shows one state of the panel: "gold", "board", "fund", "banner",
-    // "error", "settings", "rules" or "rule sheet".
+    // "error", "settings", "rules" or "rule sheet"; "gold holding", "fund
+    // holdings" and "holding sheet" with some of a fund and of gold held.
     void showPage(MainPanelView& view, MenuBarController& c, const QString& page);
     // A light desktop, with a style that draws white wells and 3D frames
     // from the application palette.
@@ -129,6 +134,18 @@ std::unique_ptr<MenuBarController> TestMainPanelView::loadedController()
 
 void TestMainPanelView::showPage(MainPanelView& view, MenuBarController& c, const QString& page)
 {
+    if (page.contains(u"holding")) {
+        // A fund and gold held, one with its cost: every kind of figure shows.
+        c.holdingsStore().setFund(u"161725"_s,
+                                  {.quantity = 12'000 * Money::unitsPerOne, .cost = 7'862});
+        c.holdingsStore().setGold({.quantity = 20 * Money::unitsPerOne, .cost = std::nullopt});
+    }
+    if (page == u"fund holdings")
+        view.setTab(Tab::fund);
+    if (page == u"holding sheet") {
+        view.setShowSettings(true);
+        view.settingsView()->openHoldingSheet(u"161725"_s);
+    }
     if (page == u"board")
         view.setTab(Tab::cpo);
     if (page == u"fund")
@@ -266,6 +283,29 @@ void TestMainPanelView::tabsKeepTheirState()
     QVERIFY(!view.sectorView()->isShowingStocksLoading());
 }
 
+// Under the price: the grams held, their value, the day's profit and, with
+// a cost, the holding profit; nothing without a holding.
+void TestMainPanelView::goldTabShowsTheGoldHolding()
+{
+    auto c = loadedController();
+    MainPanelView view(*c);
+    HoldingStrip* strip = view.goldView()->holdingStrip();
+    QVERIFY(strip->isHidden());
+    const Profit::Position grams{.quantity = 20 * Money::unitsPerOne + 5'000, .cost = {}};
+    c->holdingsStore().setGold(grams);
+    QVERIFY(!strip->isHidden());
+    const Profit::Figures figures = Profit::gold(grams, *c->gold());
+    QStringList texts;
+    for (const HoldingStrip::Cell& cell : strip->cells())
+        texts.append(cell.caption + u' ' + cell.value);
+    QCOMPARE(
+        texts,
+        (QStringList{u"持有(克) 20.5000"_s, u"持有金额 "_s + Format::money(*figures.value),
+                     u"今日收益 "_s + Format::signedMoney(figures.today->fen), u"持有收益 --"_s}));
+    c->holdingsStore().clearGold();
+    QVERIFY(strip->isHidden());
+}
+
 void TestMainPanelView::updateBannerOpensOnlyWebAddresses_data()
 {
     QTest::addColumn<QString>("address");
@@ -371,8 +411,9 @@ static QStringList notInSimplifiedShapes(QWidget* root)
 
 static QStringList allPages()
 {
-    return {u"gold"_s,  u"board"_s,    u"fund"_s,  u"banner"_s,
-            u"error"_s, u"settings"_s, u"rules"_s, u"rule sheet"_s};
+    return {u"gold"_s,         u"board"_s,         u"fund"_s,         u"banner"_s,
+            u"error"_s,        u"settings"_s,      u"rules"_s,        u"rule sheet"_s,
+            u"gold holding"_s, u"fund holdings"_s, u"holding sheet"_s};
 }
 
 void TestMainPanelView::legibleOnALightDesktop_data()
@@ -403,7 +444,8 @@ void TestMainPanelView::desktopChangesNothing_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<bool>("toLight"); // else the desktop goes from light to dark
-    for (const QString& page : {u"gold"_s, u"board"_s, u"fund"_s, u"settings"_s, u"rule sheet"_s}) {
+    for (const QString& page : {u"gold"_s, u"board"_s, u"fund"_s, u"settings"_s, u"rule sheet"_s,
+                                u"fund holdings"_s, u"holding sheet"_s}) {
         QTest::addRow("%s, dark to light", qPrintable(page)) << page << true;
         QTest::addRow("%s, light to dark", qPrintable(page)) << page << false;
     }
