@@ -1,3 +1,4 @@
+#include "calendar/TradingCalendar.h"
 #include "market/EstimateLog.h"
 #include "market/Format.h"
 #include "market/FundEstimator.h"
@@ -191,7 +192,7 @@ static FundDetail fundAt(const QString& code, const QDateTime& now, double nav,
                         .navChangePct = change.toDouble(),
                         .navDate = navDate,
                         .navChangeMissing = change.isEmpty()};
-    d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now);
+    d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now, TradingCalendar::builtIn());
     if (!d.navIsCurrent && !estimate.isEmpty())
         d.estNav = estimate.toDouble();
     return d;
