@@ -1,6 +1,7 @@
 #include "AlertRuleList.h"
 
 #include "GoldToggle.h"
+#include "IconLabel.h"
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
@@ -56,17 +57,6 @@ private:
     QString m_text;
     QColor m_textColor, m_fill, m_stroke;
 };
-
-QLabel* symbolLabel(const QString& name, const QColor& color, int size, int frameWidth,
-                    const QWidget* host)
-{
-    auto* label = new QLabel;
-    label->setPixmap(Icons::pixmap(name, color, size, host->devicePixelRatioF()));
-    label->setAlignment(Qt::AlignCenter);
-    if (frameWidth > 0)
-        label->setFixedWidth(frameWidth);
-    return label;
-}
 
 } // namespace
 
@@ -125,7 +115,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     auto* second = new QHBoxLayout;
     second->setSpacing(3);
     const bool fired = rule.triggered && rule.triggeredAt.has_value();
-    m_firedMark = symbolLabel(QStringLiteral("checkmark.circle.fill"), orange(), 10, 0, this);
+    m_firedMark = new IconLabel(QStringLiteral("checkmark.circle.fill"), orange(), 10);
     m_firedMark->setVisible(fired);
     second->addWidget(m_firedMark);
     m_secondLine = PanelStyle::label(secondLine(rule, QLocale()), 10,
@@ -252,7 +242,7 @@ void AlertGroupHeader::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = PanelStyle::devicePixelRatio(p);
     qreal x = 10;
     const qreal mid = height() / 2.0;
 
@@ -455,9 +445,8 @@ void AlertRuleList::rebuild()
         auto* empty = new QVBoxLayout(m_empty);
         empty->setContentsMargins(0, 14, 0, 14);
         empty->setSpacing(6);
-        empty->addWidget(
-            symbolLabel(QStringLiteral("bell.slash"), Palette::secondaryText(), 12, 0, this), 0,
-            Qt::AlignHCenter);
+        empty->addWidget(new IconLabel(QStringLiteral("bell.slash"), Palette::secondaryText(), 12),
+                         0, Qt::AlignHCenter);
         empty->addWidget(PanelStyle::label(QStringLiteral("暂无预警规则，点击 + 添加"), 12,
                                            Palette::secondaryText()),
                          0, Qt::AlignHCenter);
@@ -472,7 +461,7 @@ void AlertRuleList::rebuild()
     masterRow->setContentsMargins(10, 0, 10, 0);
     masterRow->setSpacing(6);
     masterRow->addWidget(
-        symbolLabel(QStringLiteral("bell.fill"), Palette::secondaryText(), 12, 18, this));
+        new IconLabel(QStringLiteral("bell.fill"), Palette::secondaryText(), 12, 18));
     masterRow->addWidget(
         PanelStyle::label(QStringLiteral("全部规则"), 12, Palette::primaryText(), QFont::DemiBold));
     masterRow->addStretch(1);

@@ -3,7 +3,7 @@
 #include "FundView.h"
 #include "GoldView.h"
 #include "IconButton.h"
-#include "Icons.h"
+#include "IconLabel.h"
 #include "Palette.h"
 #include "PanelStyle.h"
 #include "PanelTheme.h"
@@ -137,10 +137,8 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     auto* errorRow = new QHBoxLayout;
     errorRow->setContentsMargins(12, 4, 12, 4);
     errorRow->setSpacing(6);
-    auto* warning = new QLabel;
-    warning->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle.fill"),
-                                     QColor(255, 149, 0), 9, devicePixelRatioF()));
-    errorRow->addWidget(warning);
+    errorRow->addWidget(
+        new IconLabel(QStringLiteral("exclamationmark.triangle.fill"), QColor(255, 149, 0), 9));
     m_errorText = PanelStyle::label(QString(), 10, Palette::secondaryText());
     m_errorText->setWordWrap(true); // an alert's text can be wider than the panel
     errorRow->addWidget(m_errorText, 1);

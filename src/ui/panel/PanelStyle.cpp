@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -127,6 +128,13 @@ QVBoxLayout* makeTabColumn(QScrollArea* area)
     area->setWidget(content);
     area->viewport()->setAutoFillBackground(false);
     return column;
+}
+
+qreal devicePixelRatio(const QPainter& painter)
+{
+    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
+        return engine->paintDevice()->devicePixelRatioF();
+    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
 }
 
 QPainterPath beginRoundedCard(QPainter& painter, const QRect& rect, const QColor& fill)
