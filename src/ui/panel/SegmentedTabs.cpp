@@ -17,6 +17,7 @@ SegmentedTabs::SegmentedTabs(QStringList labels, Style style, QWidget* parent)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    setMouseTracking(true);
 }
 
 int SegmentedTabs::horizontalPadding() const
@@ -103,7 +104,7 @@ void SegmentedTabs::paintEvent(QPaintEvent*)
     for (int i = 0; i < count(); ++i) {
         const bool selected = i == m_selection;
         painter.setFont(labelFont(selected));
-        painter.setPen(selected ? Palette::brandGoldBright() : Palette::secondaryText());
+        painter.setPen(labelColor(i));
         const QRect textArea = segmentRect(i).adjusted(horizontalPadding(), verticalPadding,
                                                        -horizontalPadding(), -verticalPadding);
         const QString text =
@@ -115,6 +116,37 @@ void SegmentedTabs::paintEvent(QPaintEvent*)
     painter.setPen(QPen(Palette::zebraLight(), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(shape);
+}
+
+QColor SegmentedTabs::labelColor(int index) const
+{
+    // Disabled (an edited rule's type, the panel under a sheet), even the
+    // selected segment loses its gold: nothing here answers a click.
+    if (!isEnabled())
+        return Palette::disabledText();
+    if (index == m_selection)
+        return Palette::brandGoldBright();
+    return index == hovered() ? Palette::primaryText() : Palette::secondaryText();
+}
+
+void SegmentedTabs::setHovered(int index)
+{
+    if (index == m_hovered)
+        return;
+    m_hovered = index;
+    update();
+}
+
+void SegmentedTabs::mouseMoveEvent(QMouseEvent* event)
+{
+    setHovered(segmentAt(event->position().toPoint()));
+    QWidget::mouseMoveEvent(event);
+}
+
+void SegmentedTabs::leaveEvent(QEvent* event)
+{
+    setHovered(-1);
+    QWidget::leaveEvent(event);
 }
 
 void SegmentedTabs::mousePressEvent(QMouseEvent* event)
@@ -146,5 +178,14 @@ void SegmentedTabs::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
         updateGeometry();
+    if (event->type() == QEvent::EnabledChange) {
+        // A pointing hand over a row that cannot be clicked would promise
+        // what it does not keep.
+        if (isEnabled())
+            setCursor(Qt::PointingHandCursor);
+        else
+            unsetCursor();
+        update();
+    }
     QWidget::changeEvent(event);
 }

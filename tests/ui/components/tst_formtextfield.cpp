@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 class TestFormTextField : public QObject {
@@ -17,6 +19,8 @@ private slots:
     void inAForm();
     void keepsThePanelsTextColours_data();
     void keepsThePanelsTextColours();
+    void placeholderIsNoValue_data();
+    void placeholderIsNoValue();
 };
 
 void TestFormTextField::inAForm()
@@ -81,10 +85,64 @@ void TestFormTextField::keepsThePanelsTextColours()
 
     // The well stays the panel's dark grey, so the text must stay light.
     QCOMPARE(field->palette().color(QPalette::Text), Palette::primaryText());
-    QCOMPARE(field->palette().color(QPalette::PlaceholderText), Palette::secondaryText());
+    QCOMPARE(field->palette().color(QPalette::PlaceholderText), Palette::placeholderText());
     QVERIFY(field->palette().color(QPalette::Text) != light.color(QPalette::Text));
     window.resize(200, FormTextField::fieldHeight);
     QVERIFY(PaintProbe::countPixels(field, Palette::primaryText(), 0) > 10);
+}
+
+void TestFormTextField::placeholderIsNoValue_data()
+{
+    // The panel's placeholders: a threshold that looks like a price, a
+    // reminder text and a code.
+    QTest::addColumn<QString>("placeholder");
+    QTest::newRow("threshold") << u"700.00"_s;
+    QTest::newRow("reminder") << u"第1档止盈 · 建议卖1/3"_s;
+    QTest::newRow("code") << u"板块代码 (BK0475)"_s;
+}
+
+void TestFormTextField::placeholderIsNoValue()
+{
+    QFETCH(QString, placeholder);
+    QWidget window;
+    auto* field = new FormTextField(placeholder, 240);
+    (new QVBoxLayout(&window))->addWidget(field);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // The same characters, as an example and as typed (Han and Latin may
+    // come as runs of their own, in one colour).
+    const auto drawn = [field, placeholder] {
+        const QList<PaintProbe::TextRun> runs = PaintProbe::TextRecorder::textOf(field);
+        QString text;
+        for (const PaintProbe::TextRun& run : runs) {
+            if (run.color != runs.first().color)
+                return std::optional<PaintProbe::TextRun>();
+            text += run.text;
+        }
+        if (runs.isEmpty() || text.remove(u' ') != QString(placeholder).remove(u' '))
+            return std::optional<PaintProbe::TextRun>();
+        return std::optional(runs.first());
+    };
+    const auto example = drawn();
+    QVERIFY(example);
+    field->setText(placeholder);
+    const auto value = drawn();
+    QVERIFY(value);
+    const QImage image = field->grab().toImage();
+    const QColor well = PaintProbe::backgroundUnder(image, value->rect, value->color);
+    PROBE_COMPARE_COLOR(well, Palette::zebraLight());
+
+    // Clearly fainter than what is typed, and not the grey the panel shows
+    // codes and other values in either, so an example never passes for a
+    // value; still legible on the well.
+    const double fromValue = PaintProbe::contrastRatio(value->color, example->color);
+    QVERIFY2(fromValue >= 2.5, qPrintable(QString::number(fromValue)));
+    const double fromSecondary =
+        PaintProbe::contrastRatio(Palette::secondaryText(), example->color);
+    QVERIFY2(fromSecondary >= 1.25, qPrintable(QString::number(fromSecondary)));
+    const double legible = PaintProbe::contrastRatio(example->color, well);
+    QVERIFY2(legible >= 3.0, qPrintable(QString::number(legible)));
 }
 
 QTEST_MAIN(TestFormTextField)

@@ -22,6 +22,8 @@ private slots:
     void compactOnlyPadsLess_data();
     void compactOnlyPadsLess();
     void selectedSegmentIsRaised();
+    void hoverAndDisabledLook_data();
+    void hoverAndDisabledLook();
 };
 
 void TestSegmentedTabs::selecting_data()
@@ -105,6 +107,45 @@ void TestSegmentedTabs::selectedSegmentIsRaised()
     PROBE_COMPARE_COLOR(probe(1), Palette::zebraLight());
     PROBE_COMPARE_COLOR(probe(0), Palette::panelBackground());
     PROBE_COMPARE_COLOR(probe(2), Palette::panelBackground());
+}
+
+void TestSegmentedTabs::hoverAndDisabledLook_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("pointer"); // the segment under the pointer, -1 for none
+    QTest::newRow("enabled") << true << -1;
+    QTest::newRow("enabled, pointer on another") << true << 1;
+    QTest::newRow("enabled, pointer on the selected") << true << 0;
+    QTest::newRow("disabled") << false << -1;
+    QTest::newRow("disabled, pointer on another") << false << 1;
+}
+
+void TestSegmentedTabs::hoverAndDisabledLook()
+{
+    QFETCH(bool, enabled);
+    QFETCH(int, pointer);
+    SegmentedTabs row(tabs, SegmentedTabs::Style::Compact);
+    row.resize(300, row.sizeHint().height());
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    row.setEnabled(enabled);
+    if (pointer >= 0)
+        QTest::mouseMove(&row, row.segmentRect(pointer).center());
+    QTRY_COMPARE(row.hovered(), enabled ? pointer : -1);
+
+    QHash<QString, QColor> drawn;
+    for (const PaintProbe::TextRun& run : PaintProbe::TextRecorder::textOf(&row))
+        drawn.insert(run.text, run.color);
+    QCOMPARE(drawn.size(), tabs.size());
+    for (int i = 0; i < tabs.size(); ++i) {
+        // Disabled, nothing stands out: no gold selection, no lit segment.
+        const QColor expected = !enabled       ? Palette::disabledText()
+                                : i == 0       ? Palette::brandGoldBright()
+                                : i == pointer ? Palette::primaryText()
+                                               : Palette::secondaryText();
+        QCOMPARE(drawn.value(tabs[i]), expected);
+    }
+    QCOMPARE(row.cursor().shape(), enabled ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 QTEST_MAIN(TestSegmentedTabs)
