@@ -1,9 +1,13 @@
+#include "app/MenuBarController.h"
 #include "ui/PanelWindow.h"
 #include "ui/components/PaintProbe.h"
 #include "ui/panel/IconButton.h"
 #include "ui/panel/IconLabel.h"
 #include "ui/panel/Icons.h"
+#include "ui/panel/MainPanelView.h"
 #include "ui/panel/Palette.h"
+#include "ui/panel/SettingsView.h"
+#include "ui/panel/SheetOverlay.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -62,6 +66,8 @@ private slots:
     void contentClippedToCard();
     void contentTakesThePanelsLook_data();
     void contentTakesThePanelsLook();
+    void escapeStepsBackThenCloses_data();
+    void escapeStepsBackThenCloses();
     void iconsFollowThePixelRatio();
 };
 
@@ -278,6 +284,46 @@ void TestPanelWindow::contentTakesThePanelsLook()
     QVERIFY(PaintProbe::legibility(popup).failures.isEmpty());
     list->hidePopup();
     QApplication::setPalette(desktop);
+}
+
+void TestPanelWindow::escapeStepsBackThenCloses_data()
+{
+    QTest::addColumn<bool>("ordinary");
+    QTest::newRow("drop-down") << false;
+    QTest::newRow("ordinary window") << true; // closing it would quit
+}
+
+void TestPanelWindow::escapeStepsBackThenCloses()
+{
+    QFETCH(bool, ordinary);
+    MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
+    PanelWindow panel;
+    panel.setOrdinaryWindow(ordinary);
+    auto* view = new MainPanelView(controller);
+    panel.setContent(view);
+    QSignalSpy dismissed(&panel, &PanelHost::dismissed);
+    panel.present(item);
+    QVERIFY(QTest::qWaitForWindowActive(panel.window()));
+    view->setShowSettings(true);
+    view->settingsView()->openAddRuleSheet();
+    QVERIFY(SheetOverlay::current(view));
+    const auto escape = [] {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key_Escape);
+    };
+
+    // The sheet first, then the settings, then the panel itself.
+    escape();
+    QTRY_VERIFY(!SheetOverlay::current(view));
+    QVERIFY(view->showSettings());
+    QVERIFY(panel.isShown());
+    escape();
+    QVERIFY(!view->showSettings());
+    QVERIFY(panel.isShown());
+    escape();
+    QCOMPARE(panel.isShown(), ordinary);
+    QCOMPARE(dismissed.count(), ordinary ? 0 : 1);
 }
 
 void TestPanelWindow::iconsFollowThePixelRatio()

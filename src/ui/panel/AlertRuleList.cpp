@@ -8,6 +8,7 @@
 #include "app/MenuBarController.h"
 #include "market/Format.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -126,6 +128,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     row->addLayout(texts, 1);
 
     m_toggle = new GoldToggle;
+    m_toggle->setObjectName(QStringLiteral("switch:") + rule.id);
     m_toggle->setChecked(rule.enabled);
     m_toggle->setToolTip(rule.enabled ? QStringLiteral("已开启") : QStringLiteral("已关闭"));
     connect(m_toggle, &GoldToggle::clicked, this,
@@ -133,6 +136,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     row->addWidget(m_toggle, 0, Qt::AlignVCenter);
 
     // Reachable with Tab, and it says how it is edited.
+    setObjectName(QStringLiteral("rule:") + rule.id);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(QStringLiteral("双击或按回车编辑，右键可删除"));
 
@@ -216,8 +220,12 @@ AlertGroupHeader::AlertGroupHeader(const RuleGroups::RuleGroup& group, bool coll
     : QAbstractButton(parent), m_group(group), m_collapsed(collapsed),
       m_alerting(RuleGroups::anyFiredAndEnabled(group))
 {
+    setObjectName(QStringLiteral("group:") + group.id);
     setFixedHeight(rowHeight);
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab like the panel's other buttons; a click does not take
+    // the focus.
+    setFocusPolicy(Qt::TabFocus);
     setToolTip(collapsed ? QStringLiteral("展开") : QStringLiteral("收起"));
 }
 
@@ -423,6 +431,16 @@ void AlertRuleList::rebuild()
     }
     m_builtFor = key;
 
+    // The control with the focus is about to go (a group folded with Return,
+    // a rule deleted from its menu); its successor of the same name gets the
+    // focus. Meanwhile the list holds it, or hiding the old rows would pass
+    // it on down the page.
+    QString focused;
+    if (QWidget* focus = QApplication::focusWidget(); m_content && m_content->isAncestorOf(focus)) {
+        focused = focus->objectName();
+        setFocus(Qt::OtherFocusReason);
+    }
+
     // Called from inside the handlers of the widgets it replaces (a switch,
     // a menu): the old ones go once those handlers have returned.
     if (m_content) {
@@ -454,6 +472,16 @@ void AlertRuleList::rebuild()
         m_layout->addWidget(m_content);
         return;
     }
+    // However it ends, the list's new controls take over the focus it held.
+    const auto refocus = qScopeGuard([this, focused] {
+        if (!hasFocus())
+            return;
+        auto* successor = focused.isEmpty() ? nullptr : m_content->findChild<QWidget*>(focused);
+        if (successor)
+            successor->setFocus(Qt::OtherFocusReason);
+        else if (m_master)
+            m_master->setFocus(Qt::OtherFocusReason);
+    });
 
     auto* master = new QWidget;
     master->setFixedHeight(AlertGroupHeader::rowHeight);
@@ -466,6 +494,7 @@ void AlertRuleList::rebuild()
         PanelStyle::label(QStringLiteral("全部规则"), 12, Palette::primaryText(), QFont::DemiBold));
     masterRow->addStretch(1);
     m_master = new GoldToggle;
+    m_master->setObjectName(QStringLiteral("master"));
     m_master->setToolTip(QStringLiteral("开启或关闭全部规则"));
     m_master->setChecked(
         std::any_of(rules.begin(), rules.end(), [](const AlertRule& r) { return r.enabled; }));

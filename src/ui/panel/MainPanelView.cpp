@@ -1,5 +1,6 @@
 #include "MainPanelView.h"
 
+#include "FocusOrder.h"
 #include "FundView.h"
 #include "GoldView.h"
 #include "IconButton.h"
@@ -11,11 +12,14 @@
 #include "SectorView.h"
 #include "SegmentedTabs.h"
 #include "SettingsView.h"
+#include "SheetOverlay.h"
 #include "UpdateBanner.h"
 #include "app/MenuBarController.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
@@ -166,11 +170,40 @@ void MainPanelView::setTab(Tab tab)
 
 void MainPanelView::setShowSettings(bool show)
 {
+    const bool turning = show != m_showSettings;
+    const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     // Leaving settings forgets half-typed codes, look-ups and open sheets.
     if (m_showSettings && !show)
         m_settings->reset();
     m_showSettings = show;
     refresh();
+    if (turning && hadFocus)
+        focusFirstControl();
+}
+
+void MainPanelView::focusFirstControl()
+{
+    const QList<QWidget*> controls = FocusOrder::chain(this);
+    if (!controls.isEmpty())
+        controls.first()->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainPanelView::focusNextPrevChild(bool next)
+{
+    // An open sheet keeps the keyboard to itself, as it keeps the pointer.
+    if (SheetOverlay* overlay = SheetOverlay::current(this))
+        return FocusOrder::move(overlay->sheet(), next);
+    return FocusOrder::move(this, next);
+}
+
+void MainPanelView::keyPressEvent(QKeyEvent* event)
+{
+    // A sheet takes its own Escape; this one is the page's.
+    if (event->key() == Qt::Key_Escape && m_showSettings && !SheetOverlay::current(this)) {
+        setShowSettings(false);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString MainPanelView::titleText() const

@@ -114,6 +114,11 @@ QColor disabledText()
     return rgb(0.42f, 0.43f, 0.45f);
 }
 
+QColor focusRing()
+{
+    return brandGold();
+}
+
 QColor withOpacity(QColor color, qreal opacity)
 {
     color.setAlphaF(float(color.alphaF() * opacity));

@@ -49,6 +49,9 @@ QColor placeholderText();
 // Exempt from the contrast rule, as in WCAG.
 QColor disabledText();
 
+// The ring around the control that has the keyboard focus: gold, at least
+// 3:1 against every surface (WCAG's minimum for what is not text).
+QColor focusRing();
 
 // `color` with its alpha multiplied by `opacity`.
 QColor withOpacity(QColor color, qreal opacity);

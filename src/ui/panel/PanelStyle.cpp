@@ -118,6 +118,13 @@ void styleScrollBars(QScrollArea* area)
 QVBoxLayout* makeTabColumn(QScrollArea* area)
 {
     styleScrollBars(area);
+    // Tab stops at a tab's page only while it has something to scroll with
+    // the arrow keys; the page holds no control of its own.
+    area->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(area->verticalScrollBar(), &QScrollBar::rangeChanged, area,
+                     [area](int, int maximum) {
+                         area->setFocusPolicy(maximum > 0 ? Qt::TabFocus : Qt::NoFocus);
+                     });
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -52,6 +52,7 @@ void styleScrollBars(QScrollArea* area);
 
 // Makes `area` a tab's borderless vertical scroll area over a fresh content
 // column with the panel's 14 px margins and spacing, and returns the column.
+// Tab stops at it only while its content is taller than it is.
 QVBoxLayout* makeTabColumn(QScrollArea* area);
 
 // The pixel ratio of what `painter` really draws on, for pictures drawn at

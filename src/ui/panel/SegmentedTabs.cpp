@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,6 +19,9 @@ SegmentedTabs::SegmentedTabs(QStringList labels, Style style, QWidget* parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
+    // Reached with Tab; a click selects without taking the focus from a
+    // field being typed in.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 int SegmentedTabs::horizontalPadding() const
@@ -147,6 +151,34 @@ void SegmentedTabs::leaveEvent(QEvent* event)
 {
     setHovered(-1);
     QWidget::leaveEvent(event);
+}
+
+void SegmentedTabs::keyPressEvent(QKeyEvent* event)
+{
+    int next = m_selection;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        next = m_selection - 1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        next = m_selection + 1;
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = count() - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // At either end the selection stays, as in a row of radio buttons that
+    // does not wrap.
+    setSelection(std::clamp(next, 0, std::max(0, count() - 1)));
+    event->accept();
 }
 
 void SegmentedTabs::mousePressEvent(QMouseEvent* event)

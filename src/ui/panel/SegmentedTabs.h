@@ -7,6 +7,7 @@
 // one rounded dark strip with the selected segment raised. Used to switch the
 // panel's tabs (Default) and, tighter, inside forms (Compact).
 //
+// Tab reaches it, and the arrow keys (Home and End too) move the selection.
 // A segment under the pointer lights up. Disabled, the whole row dims and
 // nothing lights up.
 class SegmentedTabs : public QWidget {
@@ -50,6 +51,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

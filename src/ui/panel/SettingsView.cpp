@@ -15,6 +15,7 @@
 #include "app/MenuBarController.h"
 #include "market/Origins.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -30,12 +31,14 @@ namespace {
 
 const QString goldSource = QStringLiteral("gold");
 
-// One watched board or fund: name, code, and "删除" in its context menu.
+// One watched board or fund: name, code, and "删除" in its context menu,
+// which the menu key opens on a row reached with Tab.
 class WatchRow : public QWidget {
 public:
     WatchRow(const QString& code, const QString& name, std::function<void()> remove)
         : m_code(code), m_name(name)
     {
+        setFocusPolicy(Qt::TabFocus);
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(14, 9, 14, 9);
         row->setSpacing(8);
@@ -117,6 +120,8 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
+    // Tab goes through the page's controls and scrolls to each of them.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     PanelStyle::styleScrollBars(m_scroll);
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
@@ -367,21 +372,28 @@ void SettingsView::removeFund(const QString& code)
 
 namespace {
 
+QList<WatchRow*> rowsIn(QVBoxLayout* layout)
+{
+    QList<WatchRow*> rows;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget()))
+            rows.append(row);
+    }
+    return rows;
+}
+
 QStringList rowTexts(QVBoxLayout* layout)
 {
     QStringList texts;
-    for (int i = 0; i < layout->count(); ++i) {
-        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget()))
-            texts.append(row->text());
-    }
+    for (const WatchRow* row : rowsIn(layout))
+        texts.append(row->text());
     return texts;
 }
 
 QWidget* rowOf(QVBoxLayout* layout, const QString& code)
 {
-    for (int i = 0; i < layout->count(); ++i) {
-        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget());
-            row && row->code() == code)
+    for (WatchRow* row : rowsIn(layout)) {
+        if (row->code() == code)
             return row;
     }
     return nullptr;
@@ -411,6 +423,22 @@ QWidget* SettingsView::fundRow(const QString& code) const
 
 void SettingsView::rebuildWatchRows()
 {
+    // A row deleted from its menu with the keyboard hands the focus on to
+    // the row that takes its place, or to the section's "+" when none is
+    // left. Meanwhile the page holds it, or hiding the old rows one by one
+    // would pass it on down the page.
+    QVBoxLayout* focusedList = nullptr;
+    qsizetype focusedRow = -1;
+    for (QVBoxLayout* layout : {m_sectorRows, m_fundRows}) {
+        const QList<WatchRow*> rows = rowsIn(layout);
+        const auto at = std::find(rows.cbegin(), rows.cend(), QApplication::focusWidget());
+        if (at != rows.cend()) {
+            focusedList = layout;
+            focusedRow = at - rows.cbegin();
+            setFocus(Qt::OtherFocusReason);
+        }
+    }
+
     const WatchConfig& config = m_controller.configStore().config();
     auto fill = [this](QVBoxLayout* layout, const auto& items, const QString& emptyText,
                        auto remove) {
@@ -435,6 +463,14 @@ void SettingsView::rebuildWatchRows()
          &SettingsView::removeSector);
     fill(m_fundRows, config.funds, QStringLiteral("暂无基金，点击 + 添加"),
          &SettingsView::removeFund);
+
+    if (focusedList && hasFocus()) {
+        const QList<WatchRow*> rows = rowsIn(focusedList);
+        QWidget* successor = focusedList == m_sectorRows ? m_sectorButton : m_fundButton;
+        if (!rows.isEmpty())
+            successor = rows[std::min(focusedRow, rows.size() - 1)];
+        successor->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void SettingsView::refreshSourceMenu()

@@ -22,6 +22,8 @@ private slots:
     void compactOnlyPadsLess_data();
     void compactOnlyPadsLess();
     void selectedSegmentIsRaised();
+    void keys_data();
+    void keys();
     void hoverAndDisabledLook_data();
     void hoverAndDisabledLook();
 };
@@ -107,6 +109,40 @@ void TestSegmentedTabs::selectedSegmentIsRaised()
     PROBE_COMPARE_COLOR(probe(1), Palette::zebraLight());
     PROBE_COMPARE_COLOR(probe(0), Palette::panelBackground());
     PROBE_COMPARE_COLOR(probe(2), Palette::panelBackground());
+}
+
+void TestSegmentedTabs::keys_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("selection");
+    QTest::addColumn<int>("emitted");
+    QTest::newRow("right") << 0 << int(Qt::Key_Right) << 1 << 1;
+    QTest::newRow("down") << 1 << int(Qt::Key_Down) << 2 << 1;
+    QTest::newRow("left") << 2 << int(Qt::Key_Left) << 1 << 1;
+    QTest::newRow("up") << 1 << int(Qt::Key_Up) << 0 << 1;
+    QTest::newRow("end") << 0 << int(Qt::Key_End) << 2 << 1;
+    QTest::newRow("home") << 2 << int(Qt::Key_Home) << 0 << 1;
+    // No wrapping round: the last segment is not one step left of the first.
+    QTest::newRow("left at the first") << 0 << int(Qt::Key_Left) << 0 << 0;
+    QTest::newRow("right at the last") << 2 << int(Qt::Key_Right) << 2 << 0;
+    QTest::newRow("space") << 1 << int(Qt::Key_Space) << 1 << 0;
+}
+
+void TestSegmentedTabs::keys()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, selection);
+    QFETCH(int, emitted);
+    SegmentedTabs row(tabs);
+    row.setSelection(start);
+    // Tab reaches it; a click does not pull the focus from a field.
+    QCOMPARE(row.focusPolicy(), Qt::TabFocus);
+    QSignalSpy changed(&row, &SegmentedTabs::selectionChanged);
+    QTest::keyClick(&row, Qt::Key(key));
+    QCOMPARE(row.selection(), selection);
+    QCOMPARE(changed.count(), emitted);
 }
 
 void TestSegmentedTabs::hoverAndDisabledLook_data()

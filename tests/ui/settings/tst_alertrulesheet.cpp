@@ -1,11 +1,13 @@
 #include "PreferencesSandbox.h"
 #include "app/MenuBarController.h"
+#include "ui/panel/AlertRuleList.h"
 #include "ui/panel/AlertRuleSheet.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/MainPanelView.h"
 #include "ui/panel/SegmentedTabs.h"
 #include "ui/panel/SettingsView.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -27,6 +29,8 @@ private slots:
     void nothingWatchedToPick();
     void editKeepsIdSwitchAndFiredState();
     void sheetIsModalOverThePanel();
+    void opensInItsFirstField_data();
+    void opensInItsFirstField();
 
 private:
     std::unique_ptr<MenuBarController> makeController()
@@ -250,6 +254,45 @@ void TestAlertRuleSheet::sheetIsModalOverThePanel()
     QVERIFY(sheet);
     QTest::keyClick(sheet->labelField(), Qt::Key_Escape);
     QTRY_VERIFY(!panel.findChild<AddAlertSheet*>());
+}
+
+void TestAlertRuleSheet::opensInItsFirstField_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("type"); // the rule's target type, for an edit
+    QTest::newRow("add") << false << 0;
+    QTest::newRow("edit a gold rule") << true << int(AlertTargetType::goldCNY);
+    QTest::newRow("edit a board rule") << true << int(AlertTargetType::sector);
+}
+
+void TestAlertRuleSheet::opensInItsFirstField()
+{
+    QFETCH(bool, edit);
+    QFETCH(int, type);
+    auto controller = makeController();
+    MainPanelView panel(*controller);
+    panel.show();
+    panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    panel.setShowSettings(true);
+    SettingsView* settings = panel.settingsView();
+    if (edit) {
+        AlertRule rule = AlertConfig::defaultRules().first();
+        rule.targetType = AlertTargetType(type);
+        if (rule.targetType == AlertTargetType::sector) {
+            const SectorConfig board = controller->configStore().config().sectors.first();
+            rule.targetCode = board.code;
+            rule.targetName = board.name;
+        }
+        controller->alertConfig().setRules({rule});
+        QTest::keyClick(settings->ruleList()->groups().first()->rows().first(), Qt::Key_Return);
+    } else {
+        settings->openAddRuleSheet();
+    }
+    auto* sheet = panel.findChild<AlertRuleSheet*>();
+    QVERIFY(sheet);
+    // Past the type tabs and the target list: the first thing to type in.
+    QCOMPARE(QApplication::focusWidget(), sheet->thresholdField());
 }
 
 QTEST_MAIN(TestAlertRuleSheet)
