@@ -10,6 +10,7 @@
 #include "config/Preferences.h"
 #include "market/Log.h"
 #include "platform/FreedesktopNotifications.h"
+#include "ui/QtTranslation.h"
 #include "ui/TrayApplication.h"
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/FormTextField.h"
@@ -240,6 +241,7 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
     app.setOrganizationName(QStringLiteral("orlenby"));
     app.setApplicationName(QStringLiteral("quotara"));
     app.setApplicationDisplayName(QStringLiteral("OrlenbyQuotara"));
+    QtTranslation::installChinese();
     std::unique_ptr<SimProvider> provider;
     if (demo && !(provider = startDemoProvider()))
         return 1;
@@ -284,6 +286,7 @@ int tray(int argc, char** argv, bool demo)
     app.setDesktopFileName(QStringLiteral("com.orlenby.quotara"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orlenby.quotara")));
     app.setQuitOnLastWindowClosed(false);
+    QtTranslation::installChinese();
     // One tray app per settings: a second launch (autostart, then a click in
     // the menu) opens the running app's panel instead.
     if (demo)

@@ -1,12 +1,20 @@
 #include "PaintProbe.h"
+#include "ui/QtTranslation.h"
 #include "ui/panel/FormLabel.h"
 #include "ui/panel/FormSection.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/Palette.h"
 
+#include <QFileInfo>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +29,8 @@ private slots:
     void keepsThePanelsTextColours();
     void placeholderIsNoValue_data();
     void placeholderIsNoValue();
+    void qtsOwnMenuInChinese_data();
+    void qtsOwnMenuInChinese();
 };
 
 void TestFormTextField::inAForm()
@@ -143,6 +153,50 @@ void TestFormTextField::placeholderIsNoValue()
     QVERIFY2(fromSecondary >= 1.25, qPrintable(QString::number(fromSecondary)));
     const double legible = PaintProbe::contrastRatio(example->color, well);
     QVERIFY2(legible >= 3.0, qPrintable(QString::number(legible)));
+}
+
+void TestFormTextField::qtsOwnMenuInChinese_data()
+{
+    QTest::addColumn<bool>("installed"); // else a folder without Qt's translations
+    QTest::newRow("Qt's translations installed") << true;
+    QTest::newRow("no translations") << false;
+}
+
+void TestFormTextField::qtsOwnMenuInChinese()
+{
+    QFETCH(bool, installed);
+    QTemporaryDir empty;
+    const QString directory = installed ? QtTranslation::defaultDirectory() : empty.path();
+    if (installed && !QFileInfo::exists(directory + u"/qtbase_zh_CN.qm"_s))
+        QSKIP("qt6-translations-l10n is not installed here");
+    // Without them, silently English: a missing package is no error.
+    QTest::failOnWarning(QRegularExpression(u".*"_s));
+    QTranslator* translator = QtTranslation::installChinese(directory);
+    const auto uninstall = qScopeGuard([translator] {
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    });
+    QCOMPARE(translator != nullptr, installed);
+
+    FormTextField field(u"代码"_s);
+    field.setText(u"bk0800"_s);
+    const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            texts.append(action->text());
+    }
+    QVERIFY(!texts.isEmpty());
+    const bool allChinese = std::all_of(texts.cbegin(), texts.cend(), [](const QString& text) {
+        return std::any_of(text.cbegin(), text.cend(),
+                           [](QChar c) { return c.unicode() >= 0x4e00; });
+    });
+    QVERIFY2(allChinese == installed, qPrintable(texts.join(u" | "_s)));
+    const bool copyInChinese = std::any_of(
+        texts.cbegin(), texts.cend(), [](const QString& t) { return t.startsWith(u"复制"_s); });
+    QCOMPARE(copyInChinese, installed);
 }
 
 QTEST_MAIN(TestFormTextField)
