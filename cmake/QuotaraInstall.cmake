@@ -20,8 +20,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 # The libraries come from dpkg-shlibdeps. What is loaded at run time
-# without being linked: the CJK fonts every text needs, and the Wayland
-# platform plugin (X11's comes with Qt's GUI library).
+# without being linked: the CJK fonts every text needs, the Wayland
+# platform plugin (X11's comes with Qt's GUI library) and Qt's own texts in
+# Chinese (a text field's context menu).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-wayland, qt6-translations-l10n")
 include(CPack)

@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-httpserver-dev qt6-svg-dev qcoro-qt6-dev
   fonts-noto-cjk  # Noto Sans CJK SC, the panel's face for Chinese
+  qt6-translations-l10n  # Qt's own menus (a text field's 复制, 粘贴) in Chinese
   locales dbus-daemon desktop-file-utils
   "$@"
 )

@@ -18,6 +18,6 @@ public:
     virtual bool isShown() const = 0;
 
 signals:
-    // The panel hid itself (an outside click).
+    // The panel hid itself (an outside click, Escape).
     void dismissed();
 };

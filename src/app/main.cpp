@@ -13,6 +13,7 @@
 #include "market/Log.h"
 #include "market/Money.h"
 #include "platform/FreedesktopNotifications.h"
+#include "ui/QtTranslation.h"
 #include "ui/TrayApplication.h"
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/FormTextField.h"
@@ -163,14 +164,11 @@ int once(int argc, char** argv, bool demo)
     return app.exec();
 }
 
-// Renders the panel as it stands at twice its size; false when the file
-// cannot be written.
+// Saves the panel as it stands, at the application's scale of 2; false when
+// the file cannot be written.
 bool savePanel(MainPanelView& view, const QString& dir, const char* name)
 {
-    QPixmap picture(view.size() * 2);
-    picture.setDevicePixelRatio(2);
-    picture.fill(Qt::transparent);
-    view.render(&picture);
+    const QPixmap picture = view.grab();
     const QString path = QDir(dir).filePath(QString::fromLatin1(name));
     if (picture.save(path))
         return true;
@@ -275,10 +273,14 @@ QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& 
 
 int screenshots(int argc, char** argv, bool demo, const QString& dir)
 {
+    // Twice the size as a screen of pixel ratio 2 shows it: icons, charts
+    // and text drawn for that ratio, not a picture of ratio 1 enlarged.
+    qputenv("QT_SCALE_FACTOR", "2");
     QApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("orlenby"));
     app.setApplicationName(QStringLiteral("quotara"));
     app.setApplicationDisplayName(QStringLiteral("OrlenbyQuotara"));
+    QtTranslation::installChinese();
     std::unique_ptr<SimProvider> provider;
     if (demo && !(provider = startDemoProvider()))
         return 1;
@@ -323,6 +325,7 @@ int tray(int argc, char** argv, bool demo)
     app.setDesktopFileName(QStringLiteral("com.orlenby.quotara"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("com.orlenby.quotara")));
     app.setQuitOnLastWindowClosed(false);
+    QtTranslation::installChinese();
     // One tray app per settings: a second launch (autostart, then a click in
     // the menu) opens the running app's panel instead.
     if (demo)

@@ -7,6 +7,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -67,6 +68,7 @@ public:
     }
 
     std::function<void()> onClosed;
+    std::function<void()> onEscape;
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -85,6 +87,16 @@ protected:
     }
 
     void resizeEvent(QResizeEvent*) override { updateContentArea(); }
+
+    // Escape that nothing inside took (no sheet open, not in the settings).
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape && onEscape) {
+            onEscape();
+            return;
+        }
+        QWidget::keyPressEvent(event);
+    }
 
     void closeEvent(QCloseEvent* event) override
     {
@@ -123,6 +135,12 @@ PanelWindow::PanelWindow(QObject* parent)
     // The window, the placeholder and whatever content comes later.
     PanelTheme::apply(m_surface.get());
     m_surface->onClosed = [this] { onClosedByUser(); };
+    // A drop-down closes on Escape like a menu; an ordinary window stays, as
+    // closing it would quit.
+    m_surface->onEscape = [this] {
+        if (!m_ordinary)
+            closeFromOutside();
+    };
     applyWindowFlags();
 
     auto* placeholder = new QLabel(u"Quotara"_s);

@@ -18,6 +18,9 @@ class QWidget;
 // rounded corners, stays above other windows, has no taskbar entry, and hides
 // itself when the user clicks anywhere outside it.
 //
+// Escape that nothing inside the panel takes closes it, as a click outside
+// does.
+//
 // On a desktop with no tray at all it becomes an ordinary framed window that
 // stays open like any other.
 class PanelWindow : public PanelHost {
@@ -64,6 +67,8 @@ private:
     void applyWindowFlags();
     void startMonitoring();
     void stopMonitoring();
+    // Hides the panel on the user's behalf (a click outside, Escape) and
+    // tells the controller.
     void closeFromOutside();
     void onClosedByUser();
     QList<QRect> otherWindowRects() const;

@@ -1,14 +1,24 @@
+#include "app/MenuBarController.h"
 #include "ui/PanelWindow.h"
 #include "ui/components/PaintProbe.h"
+#include "ui/panel/IconButton.h"
+#include "ui/panel/IconLabel.h"
+#include "ui/panel/Icons.h"
+#include "ui/panel/MainPanelView.h"
 #include "ui/panel/Palette.h"
+#include "ui/panel/SettingsView.h"
+#include "ui/panel/SheetOverlay.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
@@ -20,8 +30,10 @@ namespace {
 
 // Two side-by-side screens (set up in main): the panel must open on the one
 // that holds the tray item. This item is on the left one, which puts the panel
-// at (596, 28), pixels x 596–995, y 28–527.
+// at (596, 28), pixels x 596–995, y 28–527. A third screen below the left one
+// has twice the pixel density.
 const QRect item(900, 0, 30, 24);
+const QRect denseItem(900, 1000, 30, 24);
 const QPoint farAway(1500, 600);
 const int pastTheDelay = int(PanelWindow::monitoringDelay.count()) + 200;
 
@@ -54,6 +66,9 @@ private slots:
     void contentClippedToCard();
     void contentTakesThePanelsLook_data();
     void contentTakesThePanelsLook();
+    void escapeStepsBackThenCloses_data();
+    void escapeStepsBackThenCloses();
+    void iconsFollowThePixelRatio();
 };
 
 void TestPanelWindow::placesOnTheItemsScreen_data()
@@ -271,6 +286,95 @@ void TestPanelWindow::contentTakesThePanelsLook()
     QApplication::setPalette(desktop);
 }
 
+void TestPanelWindow::escapeStepsBackThenCloses_data()
+{
+    QTest::addColumn<bool>("ordinary");
+    QTest::newRow("drop-down") << false;
+    QTest::newRow("ordinary window") << true; // closing it would quit
+}
+
+void TestPanelWindow::escapeStepsBackThenCloses()
+{
+    QFETCH(bool, ordinary);
+    MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
+    PanelWindow panel;
+    panel.setOrdinaryWindow(ordinary);
+    auto* view = new MainPanelView(controller);
+    panel.setContent(view);
+    QSignalSpy dismissed(&panel, &PanelHost::dismissed);
+    panel.present(item);
+    QVERIFY(QTest::qWaitForWindowActive(panel.window()));
+    view->setShowSettings(true);
+    view->settingsView()->openAddRuleSheet();
+    QVERIFY(SheetOverlay::current(view));
+    const auto escape = [] {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key_Escape);
+    };
+
+    // The sheet first, then the settings, then the panel itself.
+    escape();
+    QTRY_VERIFY(!SheetOverlay::current(view));
+    QVERIFY(view->showSettings());
+    QVERIFY(panel.isShown());
+    escape();
+    QVERIFY(!view->showSettings());
+    QVERIFY(panel.isShown());
+    escape();
+    QCOMPARE(panel.isShown(), ordinary);
+    QCOMPARE(dismissed.count(), ordinary ? 0 : 1);
+}
+
+void TestPanelWindow::iconsFollowThePixelRatio()
+{
+    // An icon on a button and one beside a text, as the panel has them.
+    PanelWindow panel;
+    auto* content = new QWidget;
+    auto* row = new QHBoxLayout(content);
+    auto* button = new IconButton(u"plus"_s, u"添加"_s);
+    auto* label = new IconLabel(u"checkmark.circle.fill"_s, Palette::down(), 10);
+    row->addWidget(button);
+    row->addWidget(label);
+    row->addStretch(1);
+    panel.setContent(content);
+
+    // What a picture of `name` drawn at the ratio looks like where the
+    // widget draws it, over what the widget is grabbed on.
+    const auto expected = [](QWidget* widget, const QString& name, const QColor& color, int size,
+                             qreal dpr) {
+        QImage image(widget->size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(widget->palette().color(QPalette::Window));
+        QPainter painter(&image);
+        painter.drawPixmap(QPoint((widget->width() - size) / 2, (widget->height() - size) / 2),
+                           Icons::pixmap(name, color, size, dpr));
+        painter.end();
+        return image;
+    };
+    const auto drawn = [](QWidget* widget) {
+        return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+
+    panel.present(item);
+    QTRY_COMPARE(panel.window()->devicePixelRatioF(), 1.0);
+    QCOMPARE(drawn(button), expected(button, u"plus"_s, Palette::secondaryText(), 14, 1));
+    QCOMPARE(drawn(label), expected(label, u"checkmark.circle.fill"_s, Palette::down(), 10, 1));
+
+    // Moved while open to a screen of ratio 2: drawn afresh for it, not the
+    // ratio-1 picture enlarged.
+    panel.present(denseItem);
+    QTRY_COMPARE(panel.window()->screen()->name(), u"dense"_s);
+    QTRY_COMPARE(panel.window()->devicePixelRatioF(), 2.0);
+    const QImage sharp = expected(label, u"checkmark.circle.fill"_s, Palette::down(), 10, 2);
+    QCOMPARE(drawn(button), expected(button, u"plus"_s, Palette::secondaryText(), 14, 2));
+    QCOMPARE(drawn(label), sharp);
+    QImage enlarged = expected(label, u"checkmark.circle.fill"_s, Palette::down(), 10, 1)
+                          .scaled(sharp.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    enlarged.setDevicePixelRatio(2);
+    QVERIFY(enlarged != sharp); // the comparison can tell them apart
+}
+
 int main(int argc, char** argv)
 {
     QTemporaryFile screens;
@@ -278,7 +382,8 @@ int main(int argc, char** argv)
         return 1;
     screens.write(R"({"screens": [
         {"name": "left", "x": 0, "y": 0, "width": 1000, "height": 700},
-        {"name": "right", "x": 1000, "y": 0, "width": 1280, "height": 800}]})");
+        {"name": "right", "x": 1000, "y": 0, "width": 1280, "height": 800},
+        {"name": "dense", "x": 0, "y": 1000, "width": 2000, "height": 1400, "dpr": 2}]})");
     screens.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
     QApplication app(argc, argv);

@@ -1,12 +1,14 @@
 #include "AlertRuleList.h"
 
 #include "GoldToggle.h"
+#include "IconLabel.h"
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
 #include "app/MenuBarController.h"
 #include "market/Format.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -17,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -56,17 +59,6 @@ private:
     QString m_text;
     QColor m_textColor, m_fill, m_stroke;
 };
-
-QLabel* symbolLabel(const QString& name, const QColor& color, int size, int frameWidth,
-                    const QWidget* host)
-{
-    auto* label = new QLabel;
-    label->setPixmap(Icons::pixmap(name, color, size, host->devicePixelRatioF()));
-    label->setAlignment(Qt::AlignCenter);
-    if (frameWidth > 0)
-        label->setFixedWidth(frameWidth);
-    return label;
-}
 
 } // namespace
 
@@ -125,7 +117,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     auto* second = new QHBoxLayout;
     second->setSpacing(3);
     const bool fired = rule.triggered && rule.triggeredAt.has_value();
-    m_firedMark = symbolLabel(QStringLiteral("checkmark.circle.fill"), orange(), 10, 0, this);
+    m_firedMark = new IconLabel(QStringLiteral("checkmark.circle.fill"), orange(), 10);
     m_firedMark->setVisible(fired);
     second->addWidget(m_firedMark);
     m_secondLine = PanelStyle::label(secondLine(rule, QLocale()), 10,
@@ -136,6 +128,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     row->addLayout(texts, 1);
 
     m_toggle = new GoldToggle;
+    m_toggle->setObjectName(QStringLiteral("switch:") + rule.id);
     m_toggle->setChecked(rule.enabled);
     m_toggle->setToolTip(rule.enabled ? QStringLiteral("已开启") : QStringLiteral("已关闭"));
     connect(m_toggle, &GoldToggle::clicked, this,
@@ -143,6 +136,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     row->addWidget(m_toggle, 0, Qt::AlignVCenter);
 
     // Reachable with Tab, and it says how it is edited.
+    setObjectName(QStringLiteral("rule:") + rule.id);
     setFocusPolicy(Qt::StrongFocus);
     setToolTip(QStringLiteral("双击或按回车编辑，右键可删除"));
 
@@ -226,8 +220,12 @@ AlertGroupHeader::AlertGroupHeader(const RuleGroups::RuleGroup& group, bool coll
     : QAbstractButton(parent), m_group(group), m_collapsed(collapsed),
       m_alerting(RuleGroups::anyFiredAndEnabled(group))
 {
+    setObjectName(QStringLiteral("group:") + group.id);
     setFixedHeight(rowHeight);
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab like the panel's other buttons; a click does not take
+    // the focus.
+    setFocusPolicy(Qt::TabFocus);
     setToolTip(collapsed ? QStringLiteral("展开") : QStringLiteral("收起"));
 }
 
@@ -252,7 +250,7 @@ void AlertGroupHeader::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal dpr = devicePixelRatioF();
+    const qreal dpr = PanelStyle::devicePixelRatio(p);
     qreal x = 10;
     const qreal mid = height() / 2.0;
 
@@ -433,6 +431,16 @@ void AlertRuleList::rebuild()
     }
     m_builtFor = key;
 
+    // The control with the focus is about to go (a group folded with Return,
+    // a rule deleted from its menu); its successor of the same name gets the
+    // focus. Meanwhile the list holds it, or hiding the old rows would pass
+    // it on down the page.
+    QString focused;
+    if (QWidget* focus = QApplication::focusWidget(); m_content && m_content->isAncestorOf(focus)) {
+        focused = focus->objectName();
+        setFocus(Qt::OtherFocusReason);
+    }
+
     // Called from inside the handlers of the widgets it replaces (a switch,
     // a menu): the old ones go once those handlers have returned.
     if (m_content) {
@@ -455,9 +463,8 @@ void AlertRuleList::rebuild()
         auto* empty = new QVBoxLayout(m_empty);
         empty->setContentsMargins(0, 14, 0, 14);
         empty->setSpacing(6);
-        empty->addWidget(
-            symbolLabel(QStringLiteral("bell.slash"), Palette::secondaryText(), 12, 0, this), 0,
-            Qt::AlignHCenter);
+        empty->addWidget(new IconLabel(QStringLiteral("bell.slash"), Palette::secondaryText(), 12),
+                         0, Qt::AlignHCenter);
         empty->addWidget(PanelStyle::label(QStringLiteral("暂无预警规则，点击 + 添加"), 12,
                                            Palette::secondaryText()),
                          0, Qt::AlignHCenter);
@@ -465,6 +472,16 @@ void AlertRuleList::rebuild()
         m_layout->addWidget(m_content);
         return;
     }
+    // However it ends, the list's new controls take over the focus it held.
+    const auto refocus = qScopeGuard([this, focused] {
+        if (!hasFocus())
+            return;
+        auto* successor = focused.isEmpty() ? nullptr : m_content->findChild<QWidget*>(focused);
+        if (successor)
+            successor->setFocus(Qt::OtherFocusReason);
+        else if (m_master)
+            m_master->setFocus(Qt::OtherFocusReason);
+    });
 
     auto* master = new QWidget;
     master->setFixedHeight(AlertGroupHeader::rowHeight);
@@ -472,11 +489,12 @@ void AlertRuleList::rebuild()
     masterRow->setContentsMargins(10, 0, 10, 0);
     masterRow->setSpacing(6);
     masterRow->addWidget(
-        symbolLabel(QStringLiteral("bell.fill"), Palette::secondaryText(), 12, 18, this));
+        new IconLabel(QStringLiteral("bell.fill"), Palette::secondaryText(), 12, 18));
     masterRow->addWidget(
         PanelStyle::label(QStringLiteral("全部规则"), 12, Palette::primaryText(), QFont::DemiBold));
     masterRow->addStretch(1);
     m_master = new GoldToggle;
+    m_master->setObjectName(QStringLiteral("master"));
     m_master->setToolTip(QStringLiteral("开启或关闭全部规则"));
     m_master->setChecked(
         std::any_of(rules.begin(), rules.end(), [](const AlertRule& r) { return r.enabled; }));

@@ -2,7 +2,7 @@
 
 #include "FormSection.h"
 #include "FormTextField.h"
-#include "Icons.h"
+#include "IconLabel.h"
 #include "Palette.h"
 #include "PanelStyle.h"
 #include "PickerBox.h"
@@ -89,10 +89,7 @@ AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<Aler
     metricColumn->addWidget(m_metricTabs);
     auto* note = new QHBoxLayout;
     note->setSpacing(4);
-    auto* info = new QLabel;
-    info->setPixmap(Icons::pixmap(QStringLiteral("info.circle"), Palette::secondaryText(), 10,
-                                  devicePixelRatioF()));
-    note->addWidget(info);
+    note->addWidget(new IconLabel(QStringLiteral("info.circle"), Palette::secondaryText(), 10));
     note->addWidget(
         PanelStyle::label(QStringLiteral("基金预警在净值更新后触发（每个交易日收盘后）"), 10,
                           Palette::secondaryText()));

@@ -56,7 +56,7 @@ void FormTextField::applyTextColors()
     QPalette colors = palette();
     colors.setColor(QPalette::Base, Qt::transparent);
     colors.setColor(QPalette::Text, Palette::primaryText());
-    colors.setColor(QPalette::PlaceholderText, Palette::secondaryText());
+    colors.setColor(QPalette::PlaceholderText, Palette::placeholderText());
     // Setting an equal palette sends no change event, so this does not loop.
     setPalette(colors);
 }

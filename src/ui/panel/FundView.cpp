@@ -3,6 +3,7 @@
 #include "FundCard.h"
 #include "HoldingsSummaryCard.h"
 #include "Icons.h"
+#include "IconLabel.h"
 #include "LoadingIndicator.h"
 #include "Palette.h"
 #include "PanelStyle.h"
@@ -34,10 +35,9 @@ FundView::FundView(MenuBarController& controller, QWidget* parent)
     m_error = new QWidget;
     auto* errorColumn = new QVBoxLayout(m_error);
     errorColumn->setSpacing(8);
-    auto* symbol = new QLabel;
-    symbol->setPixmap(Icons::pixmap(QStringLiteral("wifi.exclamationmark"),
-                                    Palette::secondaryText(), 22, devicePixelRatioF()));
-    errorColumn->addWidget(symbol, 0, Qt::AlignHCenter);
+    errorColumn->addWidget(
+        new IconLabel(QStringLiteral("wifi.exclamationmark"), Palette::secondaryText(), 22), 0,
+        Qt::AlignHCenter);
     m_errorText = PanelStyle::label(QString(), 11, Palette::secondaryText());
     m_errorText->setWordWrap(true);
     m_errorText->setAlignment(Qt::AlignCenter);

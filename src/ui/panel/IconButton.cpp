@@ -2,6 +2,7 @@
 
 #include "Icons.h"
 #include "Palette.h"
+#include "PanelStyle.h"
 
 #include <QEnterEvent>
 #include <QEvent>
@@ -39,7 +40,8 @@ void IconButton::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
     }
     const QColor tint = m_hovered ? Palette::primaryText() : Palette::secondaryText();
-    const QPixmap picture = Icons::pixmap(m_iconName, tint, iconSize, devicePixelRatioF());
+    const QPixmap picture =
+        Icons::pixmap(m_iconName, tint, iconSize, PanelStyle::devicePixelRatio(painter));
     const QPoint origin((width() - iconSize) / 2, (height() - iconSize) / 2);
     painter.drawPixmap(origin, picture);
 }

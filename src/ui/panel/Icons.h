@@ -19,10 +19,16 @@ namespace Icons {
 // `name` drawn in `color` into a square of `logicalSize` device-independent
 // pixels, for a screen of device pixel ratio `dpr`. Renderings are cached.
 // A null pixmap for an unknown name, with a warning the first time.
+//
+// Ask at paint time, with the ratio of the device painted on
+// (QPainter::device()->devicePixelRatioF()): a widget's own ratio is that of
+// the screen it was last shown on, and a rendering into a picture of twice
+// the size has a ratio of its own.
 QPixmap pixmap(const QString& name, const QColor& color, int logicalSize, qreal dpr = 1.0);
 
-// The same as an icon, with renderings for ordinary and double-density
-// screens.
+// The same as an icon for a button or a menu entry, at most `logicalSize`
+// pixels square, rendered afresh for whatever pixel ratio it is drawn at.
+// Disabled, it fades.
 QIcon icon(const QString& name, const QColor& color, int logicalSize);
 
 bool exists(const QString& name);

@@ -1,9 +1,10 @@
 #include "MainPanelView.h"
 
+#include "FocusOrder.h"
 #include "FundView.h"
 #include "GoldView.h"
 #include "IconButton.h"
-#include "Icons.h"
+#include "IconLabel.h"
 #include "Palette.h"
 #include "PanelStyle.h"
 #include "PanelTheme.h"
@@ -11,11 +12,14 @@
 #include "SectorView.h"
 #include "SegmentedTabs.h"
 #include "SettingsView.h"
+#include "SheetOverlay.h"
 #include "UpdateBanner.h"
 #include "app/MenuBarController.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
@@ -137,10 +141,8 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     auto* errorRow = new QHBoxLayout;
     errorRow->setContentsMargins(12, 4, 12, 4);
     errorRow->setSpacing(6);
-    auto* warning = new QLabel;
-    warning->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle.fill"),
-                                     QColor(255, 149, 0), 9, devicePixelRatioF()));
-    errorRow->addWidget(warning);
+    errorRow->addWidget(
+        new IconLabel(QStringLiteral("exclamationmark.triangle.fill"), QColor(255, 149, 0), 9));
     m_errorText = PanelStyle::label(QString(), 10, Palette::secondaryText());
     m_errorText->setWordWrap(true); // an alert's text can be wider than the panel
     errorRow->addWidget(m_errorText, 1);
@@ -170,11 +172,40 @@ void MainPanelView::setTab(Tab tab)
 
 void MainPanelView::setShowSettings(bool show)
 {
+    const bool turning = show != m_showSettings;
+    const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     // Leaving settings forgets half-typed codes, look-ups and open sheets.
     if (m_showSettings && !show)
         m_settings->reset();
     m_showSettings = show;
     refresh();
+    if (turning && hadFocus)
+        focusFirstControl();
+}
+
+void MainPanelView::focusFirstControl()
+{
+    const QList<QWidget*> controls = FocusOrder::chain(this);
+    if (!controls.isEmpty())
+        controls.first()->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainPanelView::focusNextPrevChild(bool next)
+{
+    // An open sheet keeps the keyboard to itself, as it keeps the pointer.
+    if (SheetOverlay* overlay = SheetOverlay::current(this))
+        return FocusOrder::move(overlay->sheet(), next);
+    return FocusOrder::move(this, next);
+}
+
+void MainPanelView::keyPressEvent(QKeyEvent* event)
+{
+    // A sheet takes its own Escape; this one is the page's.
+    if (event->key() == Qt::Key_Escape && m_showSettings && !SheetOverlay::current(this)) {
+        setShowSettings(false);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString MainPanelView::titleText() const

@@ -20,6 +20,10 @@ class UpdateBanner;
 // the settings) and the message line (errors, alerts that reached no one).
 // It owns no data: everything is read from the controller and redrawn when
 // the controller changes.
+//
+// Tab walks its controls in reading order (FocusOrder), staying inside a
+// sheet while one is open. Escape leaves the settings for the tabs; on the
+// tabs it is left to the window, which closes.
 class MainPanelView : public QWidget {
     Q_OBJECT
 public:
@@ -58,10 +62,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void applyPendingTab();
     void showStatus();
+    // After the page changed under a focus that was in the panel, the
+    // focus starts again at the top of the new page.
+    void focusFirstControl();
     void pickSector(int index);
 
     MenuBarController& m_controller;

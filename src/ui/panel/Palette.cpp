@@ -104,6 +104,21 @@ QColor mutedText()
     return rgb(0.6f, 0.6f, 0.62f);
 }
 
+QColor placeholderText()
+{
+    return rgb(0.56f, 0.57f, 0.58f);
+}
+
+QColor disabledText()
+{
+    return rgb(0.42f, 0.43f, 0.45f);
+}
+
+QColor focusRing()
+{
+    return brandGold();
+}
+
 QColor withOpacity(QColor color, qreal opacity)
 {
     color.setAlphaF(float(color.alphaF() * opacity));
@@ -112,7 +127,7 @@ QColor withOpacity(QColor color, qreal opacity)
 
 QPalette widgetPalette()
 {
-    const QColor disabledText = rgb(0.42f, 0.43f, 0.45f);
+    const QColor disabledText = Palette::disabledText();
     QPalette palette;
     for (const QPalette::ColorGroup group :
          {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -125,7 +140,7 @@ QPalette widgetPalette()
         set(QPalette::Base, cardBackground());
         set(QPalette::AlternateBase, zebraLight());
         set(QPalette::Text, disabled ? disabledText : primaryText());
-        set(QPalette::PlaceholderText, disabled ? disabledText : secondaryText());
+        set(QPalette::PlaceholderText, disabled ? disabledText : placeholderText());
         set(QPalette::Button, zebraLight());
         set(QPalette::ButtonText, disabled ? disabledText : primaryText());
         set(QPalette::BrightText, brandGoldBright());

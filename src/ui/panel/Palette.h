@@ -11,6 +11,7 @@
 // Text on the panel's surfaces comes in three strengths: primary, secondary and
 // muted. Each of them, and the red and green of a change, keeps WCAG's 4.5:1
 // against every surface it is drawn on (panel, card, zebra rows, text fields).
+// A text field's placeholder is fainter on purpose (placeholderText).
 namespace Palette {
 
 QColor brandGold();
@@ -35,6 +36,22 @@ QColor secondaryText();
 // Captions beside a value: the time of the last update, the countdown, the
 // date of a fund's value. Never on the zebra rows, where it would be too faint.
 QColor mutedText();
+// A text field's placeholder ("700.00" in an empty threshold field): an
+// example, which must not pass for a value. On the field's well (zebraLight)
+// the secondary text keeps 4.93:1, so a placeholder held to 4.5:1 could be only
+// a shade dimmer than the secondary colour the panel draws codes and versions
+// in. It is drawn as Qt draws placeholders by default instead, like the
+// primary text at half strength: 3.7:1 on the well, above the 3:1 that WCAG
+// asks of large text and of controls, and clearly apart from both what the
+// user types (2.6:1 between them) and the secondary text.
+QColor placeholderText();
+// Text of what cannot be used right now: a disabled button or row of tabs.
+// Exempt from the contrast rule, as in WCAG.
+QColor disabledText();
+
+// The ring around the control that has the keyboard focus: gold, at least
+// 3:1 against every surface (WCAG's minimum for what is not text).
+QColor focusRing();
 
 // `color` with its alpha multiplied by `opacity`.
 QColor withOpacity(QColor color, qreal opacity);

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -117,6 +118,13 @@ void styleScrollBars(QScrollArea* area)
 QVBoxLayout* makeTabColumn(QScrollArea* area)
 {
     styleScrollBars(area);
+    // Tab stops at a tab's page only while it has something to scroll with
+    // the arrow keys; the page holds no control of its own.
+    area->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(area->verticalScrollBar(), &QScrollBar::rangeChanged, area,
+                     [area](int, int maximum) {
+                         area->setFocusPolicy(maximum > 0 ? Qt::TabFocus : Qt::NoFocus);
+                     });
     area->setFrameShape(QFrame::NoFrame);
     area->setWidgetResizable(true);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -127,6 +135,13 @@ QVBoxLayout* makeTabColumn(QScrollArea* area)
     area->setWidget(content);
     area->viewport()->setAutoFillBackground(false);
     return column;
+}
+
+qreal devicePixelRatio(const QPainter& painter)
+{
+    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
+        return engine->paintDevice()->devicePixelRatioF();
+    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
 }
 
 QPainterPath beginRoundedCard(QPainter& painter, const QRect& rect, const QColor& fill)

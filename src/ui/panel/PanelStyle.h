@@ -52,7 +52,15 @@ void styleScrollBars(QScrollArea* area);
 
 // Makes `area` a tab's borderless vertical scroll area over a fresh content
 // column with the panel's 14 px margins and spacing, and returns the column.
+// Tab stops at it only while its content is taller than it is.
 QVBoxLayout* makeTabColumn(QScrollArea* area);
+
+// The pixel ratio of what `painter` really draws on, for pictures drawn at
+// paint time: the window's backing store on screen, the picture itself when a
+// widget is rendered into one (QWidget::render into a picture of ratio 2).
+// QPainter::device() is the widget in both cases, with the ratio of the screen
+// it was last shown on.
+qreal devicePixelRatio(const QPainter& painter);
 
 // A table or card painted by hand: clipped to a rounded rectangle of radius
 // 12 and filled; after the content, `finishRoundedCard` draws the outline.

@@ -1,5 +1,6 @@
 #include "PanelTheme.h"
 
+#include "KeyboardFocus.h"
 #include "Palette.h"
 #include "PanelStyle.h"
 
@@ -22,6 +23,10 @@ const char* const givenProperty = "quotaraPanelLook";
 // has no light edge anywhere but one: it outlines a tool tip in the tip's
 // text colour. Desktop styles (Breeze, Kvantum, a GTK bridge) may bring
 // pixmaps or colours of their own, so the panel never uses them.
+//
+// The keyboard focus is shown one way everywhere: a gold ring just outside
+// the focused control (the focus frame KeyboardFocus moves around), not
+// Fusion's dark inner outline, which hardly shows on the panel.
 class Style : public QProxyStyle {
 public:
     Style() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -29,6 +34,8 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override
     {
+        if (element == PE_FrameFocusRect)
+            return;
         if (element != PE_PanelTipLabel) {
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
@@ -38,6 +45,47 @@ public:
         painter->setBrush(option->palette.toolTipBase());
         painter->drawRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5));
         painter->restore();
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element != CE_FocusFrame) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        // The frame is the control's rectangle grown by the margin on every
+        // side; the ring's line runs in that margin, clear of the control.
+        const qreal half = PanelTheme::focusRingWidth / 2;
+        const QRectF ring = QRectF(option->rect).adjusted(half, half, -half, -half);
+        const qreal radius = std::min(ring.height() / 2, qreal(PanelTheme::focusRingRadius));
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(Palette::focusRing(), PanelTheme::focusRingWidth));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(ring, radius, radius);
+        painter->restore();
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        if (metric == PM_FocusFrameHMargin || metric == PM_FocusFrameVMargin)
+            return PanelTheme::focusRingMargin;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        // Above the control, so that neighbours and cards do not cover it.
+        if (hint == SH_FocusFrame_AboveWidget)
+            return 1;
+        // No mask: the frame paints its ring and nothing else, and a mask
+        // would cut the ring's rounded corners.
+        if (hint == SH_FocusFrame_Mask)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
@@ -127,6 +175,7 @@ namespace PanelTheme {
 void apply(QWidget* root)
 {
     Look* theme = look();
+    KeyboardFocus::install();
     root->setProperty(rootProperty, true);
     root->setPalette(Palette::widgetPalette());
     root->setFont(PanelStyle::font(13));

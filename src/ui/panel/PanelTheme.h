@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QStyle;
 class QWidget;
 
@@ -14,7 +16,14 @@ class QWidget;
 // when the widget it was opened from is).
 namespace PanelTheme {
 
-// Gives `root` and everything in it, now and later, the panel's look.
+// The ring around the control with the keyboard focus: a line this wide,
+// this far outside the control, with at most this corner radius.
+constexpr int focusRingMargin = 3;
+constexpr qreal focusRingWidth = 2;
+constexpr int focusRingRadius = 8;
+
+// Gives `root` and everything in it, now and later, the panel's look, and
+// the keyboard habits that go with it (KeyboardFocus).
 void apply(QWidget* root);
 
 // Whether `widget` is a root given the look or inside one.

@@ -1,8 +1,8 @@
 #include "SearchButton.h"
 
 #include "Icons.h"
-#include "PanelStyle.h"
 #include "Palette.h"
+#include "PanelStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -82,8 +82,8 @@ void SearchButton::paintEvent(QPaintEvent*)
         p.setBrush(Palette::withOpacity(Palette::primaryText(), 0.08));
         p.drawRoundedRect(frame, cornerRadius, cornerRadius);
     }
-    const QPixmap icon =
-        Icons::pixmap(QStringLiteral("magnifyingglass"), glass, iconSize, devicePixelRatioF());
+    const QPixmap icon = Icons::pixmap(QStringLiteral("magnifyingglass"), glass, iconSize,
+                                       PanelStyle::devicePixelRatio(p));
     p.translate(width() / 2.0, height() / 2.0);
     p.rotate(m_angle);
     p.drawPixmap(QPointF(-iconSize / 2.0, -iconSize / 2.0), icon);

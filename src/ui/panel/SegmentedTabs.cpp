@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,6 +18,10 @@ SegmentedTabs::SegmentedTabs(QStringList labels, Style style, QWidget* parent)
 {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    setMouseTracking(true);
+    // Reached with Tab; a click selects without taking the focus from a
+    // field being typed in.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 int SegmentedTabs::horizontalPadding() const
@@ -103,7 +108,7 @@ void SegmentedTabs::paintEvent(QPaintEvent*)
     for (int i = 0; i < count(); ++i) {
         const bool selected = i == m_selection;
         painter.setFont(labelFont(selected));
-        painter.setPen(selected ? Palette::brandGoldBright() : Palette::secondaryText());
+        painter.setPen(labelColor(i));
         const QRect textArea = segmentRect(i).adjusted(horizontalPadding(), verticalPadding,
                                                        -horizontalPadding(), -verticalPadding);
         const QString text =
@@ -115,6 +120,65 @@ void SegmentedTabs::paintEvent(QPaintEvent*)
     painter.setPen(QPen(Palette::zebraLight(), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(shape);
+}
+
+QColor SegmentedTabs::labelColor(int index) const
+{
+    // Disabled (an edited rule's type, the panel under a sheet), even the
+    // selected segment loses its gold: nothing here answers a click.
+    if (!isEnabled())
+        return Palette::disabledText();
+    if (index == m_selection)
+        return Palette::brandGoldBright();
+    return index == hovered() ? Palette::primaryText() : Palette::secondaryText();
+}
+
+void SegmentedTabs::setHovered(int index)
+{
+    if (index == m_hovered)
+        return;
+    m_hovered = index;
+    update();
+}
+
+void SegmentedTabs::mouseMoveEvent(QMouseEvent* event)
+{
+    setHovered(segmentAt(event->position().toPoint()));
+    QWidget::mouseMoveEvent(event);
+}
+
+void SegmentedTabs::leaveEvent(QEvent* event)
+{
+    setHovered(-1);
+    QWidget::leaveEvent(event);
+}
+
+void SegmentedTabs::keyPressEvent(QKeyEvent* event)
+{
+    int next = m_selection;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        next = m_selection - 1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        next = m_selection + 1;
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = count() - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // At either end the selection stays, as in a row of radio buttons that
+    // does not wrap.
+    setSelection(std::clamp(next, 0, std::max(0, count() - 1)));
+    event->accept();
 }
 
 void SegmentedTabs::mousePressEvent(QMouseEvent* event)
@@ -146,5 +210,14 @@ void SegmentedTabs::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
         updateGeometry();
+    if (event->type() == QEvent::EnabledChange) {
+        // A pointing hand over a row that cannot be clicked would promise
+        // what it does not keep.
+        if (isEnabled())
+            setCursor(Qt::PointingHandCursor);
+        else
+            unsetCursor();
+        update();
+    }
     QWidget::changeEvent(event);
 }

@@ -6,6 +6,10 @@
 // A row of equally wide segments of which exactly one is selected, drawn as
 // one rounded dark strip with the selected segment raised. Used to switch the
 // panel's tabs (Default) and, tighter, inside forms (Compact).
+//
+// Tab reaches it, and the arrow keys (Home and End too) move the selection.
+// A segment under the pointer lights up. Disabled, the whole row dims and
+// nothing lights up.
 class SegmentedTabs : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +36,8 @@ public:
     // range.
     QRect segmentRect(int index) const;
     int segmentAt(const QPoint& pos) const;
+    // The segment under the pointer, -1 for none (and while disabled).
+    int hovered() const { return isEnabled() ? m_hovered : -1; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -43,13 +49,19 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     QFont labelFont(bool selected) const;
+    QColor labelColor(int index) const;
+    void setHovered(int index);
 
     QStringList m_labels;
     Style m_style;
     int m_selection;
     int m_pressed = -1;
+    int m_hovered = -1;
 };

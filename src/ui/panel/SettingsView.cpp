@@ -20,6 +20,7 @@
 #include "market/Money.h"
 #include "market/Origins.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -38,15 +39,16 @@ namespace {
 
 const QString goldSource = QStringLiteral("gold");
 
-// One watched board or fund: name, code, and "删除" in its context menu. A
-// fund's row also offers "编辑持仓" there and on a double click, and says
-// what is held of it.
+// One watched board or fund: name, code, and "删除" in its context menu,
+// which the menu key opens on a row reached with Tab. A fund's row also
+// offers "编辑持仓" there and on a double click, and says what is held of it.
 class WatchRow : public QWidget {
 public:
     WatchRow(const QString& code, const QString& name, std::function<void()> remove,
              std::function<void()> edit = {}, const QString& held = {})
         : m_code(code), m_name(name), m_edit(std::move(edit))
     {
+        setFocusPolicy(Qt::TabFocus);
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(14, 9, 14, 9);
         row->setSpacing(8);
@@ -162,6 +164,8 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->viewport()->setAutoFillBackground(false);
+    // Tab goes through the page's controls and scrolls to each of them.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     PanelStyle::styleScrollBars(m_scroll);
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
@@ -509,21 +513,28 @@ bool SettingsView::eventFilter(QObject* watched, QEvent* event)
 
 namespace {
 
+QList<WatchRow*> rowsIn(QVBoxLayout* layout)
+{
+    QList<WatchRow*> rows;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget()))
+            rows.append(row);
+    }
+    return rows;
+}
+
 QStringList rowTexts(QVBoxLayout* layout)
 {
     QStringList texts;
-    for (int i = 0; i < layout->count(); ++i) {
-        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget()))
-            texts.append(row->text());
-    }
+    for (const WatchRow* row : rowsIn(layout))
+        texts.append(row->text());
     return texts;
 }
 
 WatchRow* rowOf(QVBoxLayout* layout, const QString& code)
 {
-    for (int i = 0; i < layout->count(); ++i) {
-        if (auto* row = dynamic_cast<WatchRow*>(layout->itemAt(i)->widget());
-            row && row->code() == code)
+    for (WatchRow* row : rowsIn(layout)) {
+        if (row->code() == code)
             return row;
     }
     return nullptr;
@@ -559,6 +570,22 @@ QString SettingsView::fundHeldText(const QString& code) const
 
 void SettingsView::rebuildWatchRows()
 {
+    // A row deleted from its menu with the keyboard hands the focus on to
+    // the row that takes its place, or to the section's "+" when none is
+    // left. Meanwhile the page holds it, or hiding the old rows one by one
+    // would pass it on down the page.
+    QVBoxLayout* focusedList = nullptr;
+    qsizetype focusedRow = -1;
+    for (QVBoxLayout* layout : {m_sectorRows, m_fundRows}) {
+        const QList<WatchRow*> rows = rowsIn(layout);
+        const auto at = std::find(rows.cbegin(), rows.cend(), QApplication::focusWidget());
+        if (at != rows.cend()) {
+            focusedList = layout;
+            focusedRow = at - rows.cbegin();
+            setFocus(Qt::OtherFocusReason);
+        }
+    }
+
     const WatchConfig& config = m_controller.configStore().config();
     const Holdings& holdings = m_controller.holdingsStore().holdings();
     // Boards are only removed; funds also carry what is held of them.
@@ -601,6 +628,14 @@ void SettingsView::rebuildWatchRows()
     };
     m_sectorForm->setWatchedCodes(codes(config.sectors));
     m_fundForm->setWatchedCodes(codes(config.funds));
+
+    if (focusedList && hasFocus()) {
+        const QList<WatchRow*> rows = rowsIn(focusedList);
+        QWidget* successor = focusedList == m_sectorRows ? m_sectorButton : m_fundButton;
+        if (!rows.isEmpty())
+            successor = rows[std::min(focusedRow, rows.size() - 1)];
+        successor->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void SettingsView::refreshSourceMenu()

@@ -1,9 +1,11 @@
 #include "SheetOverlay.h"
 
+#include "FocusOrder.h"
 #include "Palette.h"
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -27,13 +29,16 @@ SheetOverlay::SheetOverlay(QWidget* host, QWidget* sheet)
     show();
     raise();
     m_sheet->show();
-    // The keyboard starts in the sheet's first field.
-    for (QWidget* w = m_sheet->nextInFocusChain(); w && w != m_sheet; w = w->nextInFocusChain()) {
-        if (m_sheet->isAncestorOf(w) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
-            w->setFocus(Qt::OtherFocusReason);
-            break;
-        }
-    }
+    // The keyboard starts in the sheet's first field that shows, where the
+    // typing is; a sheet without one starts at its first control.
+    const QList<QWidget*> controls = FocusOrder::chain(m_sheet);
+    const auto field = std::find_if(controls.cbegin(), controls.cend(), [](QWidget* w) {
+        return qobject_cast<QLineEdit*>(w) != nullptr;
+    });
+    if (field != controls.cend())
+        (*field)->setFocus(Qt::OtherFocusReason);
+    else if (!controls.isEmpty())
+        controls.first()->setFocus(Qt::OtherFocusReason);
 }
 
 SheetOverlay* SheetOverlay::current(QWidget* host)
@@ -71,9 +76,8 @@ void SheetOverlay::place()
         return;
     setGeometry(m_host->rect());
     const QSize size = m_sheet->size().boundedTo(m_host->size());
-    m_sheet->setGeometry(QRect(QPoint((width() - size.width()) / 2,
-                                      (height() - size.height()) / 2),
-                               size));
+    m_sheet->setGeometry(
+        QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size));
 }
 
 bool SheetOverlay::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,6 @@
 #include "UpdateBanner.h"
 
+#include "IconLabel.h"
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
@@ -19,10 +20,7 @@ UpdateBanner::UpdateBanner(QWidget* parent) : QWidget(parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(14, 8, 14, 8);
     row->setSpacing(8);
-    auto* symbol = new QLabel;
-    symbol->setPixmap(Icons::pixmap(QStringLiteral("arrow.up.circle.fill"), Palette::brandGold(),
-                                    16, devicePixelRatioF()));
-    row->addWidget(symbol);
+    row->addWidget(new IconLabel(QStringLiteral("arrow.up.circle.fill"), Palette::brandGold(), 16));
     auto* texts = new QVBoxLayout;
     texts->setSpacing(1);
     m_title = PanelStyle::label(QString(), 12, Palette::primaryText(), QFont::Medium);

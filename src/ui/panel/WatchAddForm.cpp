@@ -1,6 +1,7 @@
 #include "WatchAddForm.h"
 
 #include "FormTextField.h"
+#include "IconLabel.h"
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
@@ -49,13 +50,6 @@ protected:
 private:
     QVariantAnimation m_turn;
 };
-
-QLabel* symbol(const QString& name, const QColor& color, int size, const QWidget* host)
-{
-    auto* label = new QLabel;
-    label->setPixmap(Icons::pixmap(name, color, size, host->devicePixelRatioF()));
-    return label;
-}
 
 QHBoxLayout* rowLayout(QWidget* row, int spacing)
 {
@@ -106,7 +100,7 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, Search search, QWidget* par
 
     m_foundRow = new QWidget;
     auto* found = rowLayout(m_foundRow, 6);
-    found->addWidget(symbol(QStringLiteral("checkmark.circle.fill"), Palette::down(), 10, this));
+    found->addWidget(new IconLabel(QStringLiteral("checkmark.circle.fill"), Palette::down(), 10));
     m_foundName = PanelStyle::label(QString(), 11, Palette::primaryText());
     found->addWidget(m_foundName);
     m_add = PanelStyle::prominentButton(QString(), 11);
@@ -120,7 +114,7 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, Search search, QWidget* par
     m_notFoundRow = new QWidget;
     auto* notFound = rowLayout(m_notFoundRow, 4);
     notFound->addWidget(
-        symbol(QStringLiteral("exclamationmark.triangle.fill"), QColor(255, 149, 0), 10, this));
+        new IconLabel(QStringLiteral("exclamationmark.triangle.fill"), QColor(255, 149, 0), 10));
     m_notFoundText =
         PanelStyle::label(QStringLiteral("未找到该") + noun() + QStringLiteral("，请检查代码"), 11,
                           Palette::secondaryText());

@@ -1,5 +1,6 @@
 #include "PaintProbe.h"
 #include "ui/panel/Icons.h"
+#include "ui/panel/Palette.h"
 
 #include <QTest>
 
@@ -10,6 +11,8 @@ class TestIcons : public QObject {
 private slots:
     void renders_data();
     void renders();
+    void iconAtEveryRatio_data();
+    void iconAtEveryRatio();
     void unknownName();
 };
 
@@ -19,12 +22,27 @@ void TestIcons::renders_data()
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<QColor>("color");
     const QColor gold(0xe9, 0xb8, 0x32);
-    for (const QString& name :
-         {u"xmark"_s, u"gearshape"_s, u"arrow.up.circle.fill"_s, u"exclamationmark.triangle.fill"_s,
-          u"wifi.exclamationmark"_s, u"magnifyingglass"_s, u"plus"_s, u"trash"_s, u"pencil"_s,
-          u"bell"_s, u"chevron.right"_s, u"chevron.down"_s, u"minus"_s, u"checkmark.circle.fill"_s,
-          u"cup.and.saucer.fill"_s, u"bell.slash"_s, u"bell.fill"_s, u"scalemass.fill"_s,
-          u"square.grid.2x2.fill"_s, u"chart.pie.fill"_s, u"info.circle"_s})
+    for (const QString& name : {u"xmark"_s,
+                                u"gearshape"_s,
+                                u"arrow.up.circle.fill"_s,
+                                u"exclamationmark.triangle.fill"_s,
+                                u"wifi.exclamationmark"_s,
+                                u"magnifyingglass"_s,
+                                u"plus"_s,
+                                u"trash"_s,
+                                u"pencil"_s,
+                                u"bell"_s,
+                                u"chevron.right"_s,
+                                u"chevron.down"_s,
+                                u"minus"_s,
+                                u"checkmark.circle.fill"_s,
+                                u"cup.and.saucer.fill"_s,
+                                u"bell.slash"_s,
+                                u"bell.fill"_s,
+                                u"scalemass.fill"_s,
+                                u"square.grid.2x2.fill"_s,
+                                u"chart.pie.fill"_s,
+                                u"info.circle"_s})
         QTest::addRow("%s", qPrintable(name)) << name << 1.0 << gold;
     QTest::newRow("@2x") << u"xmark"_s << 2.0 << gold;
     QTest::newRow("@1.5x") << u"gearshape"_s << 1.5 << gold;
@@ -62,6 +80,45 @@ void TestIcons::renders()
 
     const QIcon icon = Icons::icon(name, color, 16);
     QCOMPARE(icon.pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
+}
+
+void TestIcons::iconAtEveryRatio_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::addColumn<int>("asked"); // the room offered, in device-independent pixels
+    QTest::addColumn<bool>("disabled");
+    QTest::newRow("ratio 1") << 1.0 << 11 << false;
+    QTest::newRow("ratio 1.25") << 1.25 << 11 << false;
+    QTest::newRow("ratio 1.5") << 1.5 << 11 << false;
+    QTest::newRow("ratio 2") << 2.0 << 11 << false;
+    QTest::newRow("ratio 3") << 3.0 << 11 << false;
+    // A style offers its default icon size; the icon keeps its own.
+    QTest::newRow("more room than its size") << 1.5 << 16 << false;
+    QTest::newRow("disabled") << 1.5 << 11 << true;
+}
+
+void TestIcons::iconAtEveryRatio()
+{
+    QFETCH(qreal, dpr);
+    QFETCH(int, asked);
+    QFETCH(bool, disabled);
+    const QColor gold(0xe9, 0xb8, 0x32);
+    const QIcon icon = Icons::icon(u"plus"_s, gold, 11);
+    const QPixmap picture =
+        icon.pixmap(QSize(asked, asked), dpr, disabled ? QIcon::Disabled : QIcon::Normal);
+    // Drawn for the ratio asked, not a neighbour's rendering scaled: the
+    // same pixels as the panel's own rendering at that ratio.
+    // Given more room, it keeps its own size in the middle of it rather
+    // than being enlarged.
+    const QColor ink = disabled ? Palette::withOpacity(gold, 0.4) : gold;
+    const QImage exact = Icons::pixmap(u"plus"_s, ink, 11, dpr).toImage();
+    QCOMPARE(picture.devicePixelRatio(), dpr);
+    const QImage image = picture.toImage();
+    QCOMPARE(image.width(), std::max(exact.width(), qRound(asked * dpr)));
+    const int offset = (image.width() - exact.width()) / 2;
+    QImage middle = image.copy(offset, offset, exact.width(), exact.height());
+    middle.setDevicePixelRatio(dpr);
+    QCOMPARE(middle, exact);
 }
 
 void TestIcons::unknownName()

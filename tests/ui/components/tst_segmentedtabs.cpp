@@ -22,6 +22,10 @@ private slots:
     void compactOnlyPadsLess_data();
     void compactOnlyPadsLess();
     void selectedSegmentIsRaised();
+    void keys_data();
+    void keys();
+    void hoverAndDisabledLook_data();
+    void hoverAndDisabledLook();
 };
 
 void TestSegmentedTabs::selecting_data()
@@ -105,6 +109,79 @@ void TestSegmentedTabs::selectedSegmentIsRaised()
     PROBE_COMPARE_COLOR(probe(1), Palette::zebraLight());
     PROBE_COMPARE_COLOR(probe(0), Palette::panelBackground());
     PROBE_COMPARE_COLOR(probe(2), Palette::panelBackground());
+}
+
+void TestSegmentedTabs::keys_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("selection");
+    QTest::addColumn<int>("emitted");
+    QTest::newRow("right") << 0 << int(Qt::Key_Right) << 1 << 1;
+    QTest::newRow("down") << 1 << int(Qt::Key_Down) << 2 << 1;
+    QTest::newRow("left") << 2 << int(Qt::Key_Left) << 1 << 1;
+    QTest::newRow("up") << 1 << int(Qt::Key_Up) << 0 << 1;
+    QTest::newRow("end") << 0 << int(Qt::Key_End) << 2 << 1;
+    QTest::newRow("home") << 2 << int(Qt::Key_Home) << 0 << 1;
+    // No wrapping round: the last segment is not one step left of the first.
+    QTest::newRow("left at the first") << 0 << int(Qt::Key_Left) << 0 << 0;
+    QTest::newRow("right at the last") << 2 << int(Qt::Key_Right) << 2 << 0;
+    QTest::newRow("space") << 1 << int(Qt::Key_Space) << 1 << 0;
+}
+
+void TestSegmentedTabs::keys()
+{
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, selection);
+    QFETCH(int, emitted);
+    SegmentedTabs row(tabs);
+    row.setSelection(start);
+    // Tab reaches it; a click does not pull the focus from a field.
+    QCOMPARE(row.focusPolicy(), Qt::TabFocus);
+    QSignalSpy changed(&row, &SegmentedTabs::selectionChanged);
+    QTest::keyClick(&row, Qt::Key(key));
+    QCOMPARE(row.selection(), selection);
+    QCOMPARE(changed.count(), emitted);
+}
+
+void TestSegmentedTabs::hoverAndDisabledLook_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("pointer"); // the segment under the pointer, -1 for none
+    QTest::newRow("enabled") << true << -1;
+    QTest::newRow("enabled, pointer on another") << true << 1;
+    QTest::newRow("enabled, pointer on the selected") << true << 0;
+    QTest::newRow("disabled") << false << -1;
+    QTest::newRow("disabled, pointer on another") << false << 1;
+}
+
+void TestSegmentedTabs::hoverAndDisabledLook()
+{
+    QFETCH(bool, enabled);
+    QFETCH(int, pointer);
+    SegmentedTabs row(tabs, SegmentedTabs::Style::Compact);
+    row.resize(300, row.sizeHint().height());
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    row.setEnabled(enabled);
+    if (pointer >= 0)
+        QTest::mouseMove(&row, row.segmentRect(pointer).center());
+    QTRY_COMPARE(row.hovered(), enabled ? pointer : -1);
+
+    QHash<QString, QColor> drawn;
+    for (const PaintProbe::TextRun& run : PaintProbe::TextRecorder::textOf(&row))
+        drawn.insert(run.text, run.color);
+    QCOMPARE(drawn.size(), tabs.size());
+    for (int i = 0; i < tabs.size(); ++i) {
+        // Disabled, nothing stands out: no gold selection, no lit segment.
+        const QColor expected = !enabled       ? Palette::disabledText()
+                                : i == 0       ? Palette::brandGoldBright()
+                                : i == pointer ? Palette::primaryText()
+                                               : Palette::secondaryText();
+        QCOMPARE(drawn.value(tabs[i]), expected);
+    }
+    QCOMPARE(row.cursor().shape(), enabled ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 QTEST_MAIN(TestSegmentedTabs)

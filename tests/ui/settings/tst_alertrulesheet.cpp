@@ -1,6 +1,7 @@
 #include "PreferencesSandbox.h"
 #include "app/MenuBarController.h"
 #include "market/Money.h"
+#include "ui/panel/AlertRuleList.h"
 #include "ui/panel/AlertRuleSheet.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/HoldingSheet.h"
@@ -8,6 +9,7 @@
 #include "ui/panel/SegmentedTabs.h"
 #include "ui/panel/SettingsView.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -31,6 +33,8 @@ private slots:
     void sheetIsModalOverThePanel();
     void holdingSheet_data();
     void holdingSheet();
+    void opensInItsFirstField_data();
+    void opensInItsFirstField();
 
 private:
     std::unique_ptr<MenuBarController> makeController()
@@ -332,6 +336,45 @@ void TestAlertRuleSheet::holdingSheet()
         QTest::keyClicks(sheet.quantityField(), u"1"_s);
         QCOMPARE(sheet.quantityError(), QString());
     }
+}
+
+void TestAlertRuleSheet::opensInItsFirstField_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("type"); // the rule's target type, for an edit
+    QTest::newRow("add") << false << 0;
+    QTest::newRow("edit a gold rule") << true << int(AlertTargetType::goldCNY);
+    QTest::newRow("edit a board rule") << true << int(AlertTargetType::sector);
+}
+
+void TestAlertRuleSheet::opensInItsFirstField()
+{
+    QFETCH(bool, edit);
+    QFETCH(int, type);
+    auto controller = makeController();
+    MainPanelView panel(*controller);
+    panel.show();
+    panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    panel.setShowSettings(true);
+    SettingsView* settings = panel.settingsView();
+    if (edit) {
+        AlertRule rule = AlertConfig::defaultRules().first();
+        rule.targetType = AlertTargetType(type);
+        if (rule.targetType == AlertTargetType::sector) {
+            const SectorConfig board = controller->configStore().config().sectors.first();
+            rule.targetCode = board.code;
+            rule.targetName = board.name;
+        }
+        controller->alertConfig().setRules({rule});
+        QTest::keyClick(settings->ruleList()->groups().first()->rows().first(), Qt::Key_Return);
+    } else {
+        settings->openAddRuleSheet();
+    }
+    auto* sheet = panel.findChild<AlertRuleSheet*>();
+    QVERIFY(sheet);
+    // Past the type tabs and the target list: the first thing to type in.
+    QCOMPARE(QApplication::focusWidget(), sheet->thresholdField());
 }
 
 QTEST_MAIN(TestAlertRuleSheet)

@@ -9,13 +9,18 @@
 #include "ui/panel/AlertRuleSheet.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/FundView.h"
+#include "ui/panel/GoldToggle.h"
 #include "ui/panel/GoldView.h"
 #include "ui/panel/HoldingStrip.h"
 #include "ui/panel/IconButton.h"
+#include "ui/panel/KeyboardFocus.h"
 #include "ui/panel/MainPanelView.h"
+#include "ui/panel/Palette.h"
+#include "ui/panel/PanelTheme.h"
 #include "ui/panel/SectorView.h"
 #include "ui/panel/SegmentedTabs.h"
 #include "ui/panel/SettingsView.h"
+#include "ui/panel/SheetOverlay.h"
 #include "ui/panel/UpdateBanner.h"
 #include "ui/panel/WatchAddForm.h"
 
@@ -26,6 +31,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleFactory>
 #include <QTest>
@@ -60,6 +67,11 @@ private slots:
     void popupsAreDark();
     void chineseInSimplifiedShapes_data() { legibleOnALightDesktop_data(); }
     void chineseInSimplifiedShapes();
+    void tabWalksTheControlsInReadingOrder_data();
+    void tabWalksTheControlsInReadingOrder();
+    void focusRingFollowsTheKeyboard_data();
+    void focusRingFollowsTheKeyboard();
+    void keysStepThroughThePages();
 
 private:
     std::unique_ptr<MenuBarController> controller()
@@ -588,6 +600,258 @@ void TestMainPanelView::chineseInSimplifiedShapes()
     showPage(*view, *c, page);
     const QStringList wrong = notInSimplifiedShapes(view.get());
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+namespace {
+
+// Where a control stands on its page as if nothing were scrolled: scrolling
+// during a walk moves the page, not the order.
+QPoint pagePosition(const QWidget* control, const QWidget* root)
+{
+    QPoint position = control->mapTo(root, QPoint(0, 0));
+    for (const QWidget* w = control->parentWidget(); w && w != root; w = w->parentWidget()) {
+        if (const auto* area = qobject_cast<const QScrollArea*>(w))
+            position.ry() += area->verticalScrollBar()->value();
+    }
+    return position;
+}
+
+// Whether `next` comes after `previous` in reading order: lower down, or on
+// the same line further right.
+bool readsAfter(const QPoint& previous, const QPoint& next)
+{
+    return next.y() > previous.y() + 2 ||
+           (std::abs(next.y() - previous.y()) <= 2 && next.x() > previous.x());
+}
+
+// Every control a keyboard user should reach under `root`: shown, enabled,
+// and something that does a thing with the focus.
+QList<QWidget*> controlsUnder(QWidget* root)
+{
+    QList<QWidget*> controls;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (w->isWindow() || !w->isVisibleTo(root) || !w->isEnabled())
+            continue;
+        const bool acts = qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                          qobject_cast<QLineEdit*>(w) || qobject_cast<SegmentedTabs*>(w) ||
+                          qobject_cast<AlertRuleRow*>(w) || w->toolTip().contains(u"右键"_s);
+        // A page that scrolls is worked with the arrow keys.
+        if (acts)
+            controls.append(w);
+    }
+    // A page that scrolls and holds no control is worked with the arrow
+    // keys; one with controls scrolls to each of them.
+    for (auto* area : root->findChildren<QScrollArea*>()) {
+        const bool holdsControls =
+            std::any_of(controls.cbegin(), controls.cend(),
+                        [area](QWidget* w) { return area->isAncestorOf(w); });
+        if (area->isVisibleTo(root) && area->verticalScrollBar()->maximum() > 0 && !holdsControls)
+            controls.append(area);
+    }
+    return controls;
+}
+
+QString nameOf(const QWidget* w)
+{
+    const QString text = w->accessibleName().isEmpty() ? w->toolTip() : w->accessibleName();
+    return QString::fromLatin1(w->metaObject()->className()) + u' ' + w->objectName() + u' ' + text;
+}
+
+} // namespace
+
+void TestMainPanelView::tabWalksTheControlsInReadingOrder_data()
+{
+    QTest::addColumn<QString>("page");
+    for (const QString& page : allPages())
+        QTest::newRow(qPrintable(page)) << page;
+    // Rows rebuilt while the page is open join Qt's own focus chain last,
+    // after the page's foot.
+    QTest::newRow("rule added while open") << u"rule added"_s;
+    QTest::newRow("board removed while open") << u"board removed"_s;
+}
+
+void TestMainPanelView::tabWalksTheControlsInReadingOrder()
+{
+    QFETCH(QString, page);
+    auto c = loadedController();
+    auto view = openView(*c);
+    QVERIFY(view);
+    if (page == u"rule added") {
+        showPage(*view, *c, u"rules"_s);
+        AlertRule rule = AlertConfig::defaultRules().first();
+        rule.id = u"added"_s;
+        rule.targetType = AlertTargetType::sector;
+        rule.targetCode = c->configStore().config().sectors.first().code;
+        rule.targetName = c->configStore().config().sectors.first().name;
+        c->alertConfig().add(rule);
+    } else if (page == u"board removed") {
+        showPage(*view, *c, u"settings"_s);
+        view->settingsView()->removeSector(c->configStore().config().sectors[1].code);
+    } else {
+        showPage(*view, *c, page);
+    }
+    QCoreApplication::sendPostedEvents();
+    SheetOverlay* overlay = SheetOverlay::current(view.get());
+    QWidget* root = overlay ? overlay->sheet() : view.get();
+    const QList<QWidget*> expected = controlsUnder(root);
+    QVERIFY(expected.size() >= 2);
+
+    // Twice round, from wherever the focus starts. The page scrolls each
+    // control into view as the focus comes to it.
+    QList<QWidget*> visited;
+    for (qsizetype i = 0; i < 2 * expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : view.get(),
+                        Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QVERIFY2(!focus->visibleRegion().isEmpty(), qPrintable(nameOf(focus)));
+        visited.append(focus);
+    }
+    // One round, from the control that comes first on the page.
+    const auto first = std::min_element(visited.cbegin(), visited.cend(), [&](auto a, auto b) {
+        return readsAfter(pagePosition(a, root), pagePosition(b, root));
+    });
+    const qsizetype start = first - visited.cbegin();
+    const QList<QWidget*> round = visited.mid(start, expected.size());
+    QCOMPARE(round.size(), expected.size());
+
+    QStringList missed;
+    for (QWidget* w : expected) {
+        if (!round.contains(w))
+            missed.append(nameOf(w));
+    }
+    QVERIFY2(missed.isEmpty(), qPrintable(u"never reached: "_s + missed.join(u", "_s)));
+    for (qsizetype i = 1; i < round.size(); ++i) {
+        QVERIFY2(readsAfter(pagePosition(round[i - 1], root), pagePosition(round[i], root)),
+                 qPrintable(nameOf(round[i]) + u" after "_s + nameOf(round[i - 1])));
+    }
+    // Shift+Tab goes back the same way.
+    round.first()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(round.first(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), round.last());
+}
+
+void TestMainPanelView::focusRingFollowsTheKeyboard_data()
+{
+    // "tab": the focus moved with Tab; "click": then a click with the
+    // mouse; "field": Tab into a text field.
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("ring");
+    QTest::newRow("tabs, Tab") << u"gold"_s << u"tab"_s << true;
+    QTest::newRow("tabs, Tab then click") << u"gold"_s << u"click"_s << false;
+    QTest::newRow("settings, Tab") << u"settings"_s << u"tab"_s << true;
+    QTest::newRow("settings, into a text field") << u"settings"_s << u"field"_s << false;
+    QTest::newRow("rules, Tab") << u"rules"_s << u"tab"_s << true;
+    QTest::newRow("rule sheet, Tab") << u"rule sheet"_s << u"tab"_s << true;
+}
+
+void TestMainPanelView::focusRingFollowsTheKeyboard()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, how);
+    QFETCH(bool, ring);
+    auto c = loadedController();
+    auto view = openView(*c);
+    QVERIFY(view);
+    showPage(*view, *c, page);
+    // Nothing is ringed before the keyboard is used.
+    QCOMPARE(KeyboardFocus::ringTarget(), nullptr);
+
+    if (how == u"field") {
+        FormTextField* field = view->settingsView()->sectorForm()->field();
+        QWidget* before = view->settingsView()->addSectorButton();
+        before->setFocus();
+        QTest::keyClick(before, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), field);
+    } else {
+        // Past a text field, which shows the focus its own way.
+        do {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : view.get(),
+                            Qt::Key_Tab);
+        } while (qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+    }
+    QWidget* control = QApplication::focusWidget();
+    QVERIFY(control);
+    if (how == u"click") {
+        QTest::mouseClick(view->tabs(), Qt::LeftButton, {}, view->tabs()->segmentRect(1).center());
+        QCOMPARE(QApplication::focusWidget(), control); // the tabs take no focus from a click
+    }
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(KeyboardFocus::ringTarget(), ring ? control : nullptr);
+
+    // The ring's line, left of the control half-way down.
+    const QImage image = view->grab().toImage();
+    const QPoint left = control->mapTo(view.get(), QPoint(0, control->height() / 2));
+    const QPoint onRing = left - QPoint(PanelTheme::focusRingMargin - 1, 0);
+    const QColor drawn = image.pixelColor(onRing);
+    if (ring) {
+        PROBE_COMPARE_COLOR(drawn, Palette::focusRing());
+        // It stands out from whatever it is drawn on, as WCAG asks of a
+        // focus indicator.
+        const QColor beside = image.pixelColor(onRing - QPoint(3, 0));
+        QVERIFY2(PaintProbe::contrastRatio(drawn, beside) >= 3.0, qPrintable(beside.name()));
+    } else {
+        QVERIFY2(!PaintProbe::near(drawn, Palette::focusRing(), 40), qPrintable(drawn.name()));
+    }
+}
+
+void TestMainPanelView::keysStepThroughThePages()
+{
+    auto c = loadedController();
+    auto view = openView(*c);
+    QVERIFY(view);
+    const auto press = [](Qt::Key key) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        QTest::keyClick(target, key);
+    };
+    const auto focused = [] { return QApplication::focusWidget(); };
+
+    // Return on the gear opens the settings, with the focus on "返回" where
+    // the gear was.
+    const QList<IconButton*> buttons = view->findChildren<IconButton*>();
+    const auto gear = std::find_if(buttons.cbegin(), buttons.cend(),
+                                   [](IconButton* b) { return b->toolTip() == u"设置"_s; });
+    QVERIFY(gear != buttons.cend());
+    (*gear)->setFocus();
+    press(Qt::Key_Return);
+    QVERIFY(view->showSettings());
+    QCOMPARE(focused()->toolTip(), u"返回"_s);
+
+    // Return on "添加规则" opens the sheet, in its threshold field.
+    SettingsView* settings = view->settingsView();
+    settings->addRuleButton()->setFocus();
+    press(Qt::Key_Return);
+    auto* sheet = view->findChild<AlertRuleSheet*>();
+    QVERIFY(sheet);
+    QCOMPARE(focused(), sheet->thresholdField());
+
+    // A switch flips on Return; a group header folds and keeps the focus.
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!view->findChild<AlertRuleSheet*>());
+    QVERIFY(view->showSettings());
+    GoldToggle* master = settings->ruleList()->masterSwitch();
+    const bool wasOn = master->isChecked();
+    master->setFocus();
+    press(Qt::Key_Return);
+    QCOMPARE(settings->ruleList()->masterSwitch()->isChecked(), !wasOn);
+    AlertGroupHeader* header = settings->ruleList()->groups().first()->header();
+    const QString group = header->objectName();
+    header->setFocus();
+    press(Qt::Key_Enter);
+    QVERIFY(settings->ruleList()->groups().first()->header()->isCollapsed());
+    QTRY_COMPARE(focused()->objectName(), group);
+
+    // Escape leaves the settings, the focus back on the gear; on the tabs
+    // it is left to the window.
+    press(Qt::Key_Escape);
+    QVERIFY(!view->showSettings());
+    QCOMPARE(focused()->toolTip(), u"设置"_s);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(focused(), &escape);
+    QVERIFY(!escape.isAccepted());
+    QVERIFY(!view->showSettings());
 }
 
 QTEST_MAIN(TestMainPanelView)
