@@ -210,10 +210,11 @@ void SimProvider::handle(const QHttpServerRequest& request, QTcpSocket* socket)
     // The client may give up while we wait; the socket is gone by then. A
     // coarse timer may fire 5 % late, which over a cycle's round trips is
     // more than the client's own work: the latency must be what was asked.
-    QTimer::singleShot(wait, Qt::PreciseTimer, this, [this, guard = QPointer<QTcpSocket>(socket), answer, fault] {
-        if (guard && guard->state() == QAbstractSocket::ConnectedState)
-            deliver(guard, answer, fault);
-    });
+    QTimer::singleShot(wait, Qt::PreciseTimer, this,
+                       [this, guard = QPointer<QTcpSocket>(socket), answer, fault] {
+                           if (guard && guard->state() == QAbstractSocket::ConnectedState)
+                               deliver(guard, answer, fault);
+                       });
 }
 
 void SimProvider::deliver(QTcpSocket* socket, const SimRoutes::Answer& answer,

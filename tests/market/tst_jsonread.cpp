@@ -141,7 +141,8 @@ void TestJsonRead::decimal_data()
     // Longer than the reader's stack buffer: read through the heap.
     QTest::newRow("64 characters") << (u"1."_qs + QString(62, u'0')) << true << 1.0;
     QTest::newRow("90 characters") << (u"1"_qs + QString(89, u'0')) << true << 1e89;
-    QTest::newRow("90 characters, bad tail") << (u"1"_qs + QString(88, u'0') + u'x') << false << 0.0;
+    QTest::newRow("90 characters, bad tail")
+        << (u"1"_qs + QString(88, u'0') + u'x') << false << 0.0;
     QTest::newRow("empty") << u""_qs << false << 0.0;
     QTest::newRow("hyphen") << u"-"_qs << false << 0.0;
     QTest::newRow("double dash") << u"--"_qs << false << 0.0;

@@ -206,10 +206,9 @@ void TestNetworkClient::abandonedRequestsFreeTheirConnections()
             NetworkClient::defaultReferer.toString(), std::chrono::milliseconds(200), cancel));
         QVERIFY(outcome.error);
     }
-    const auto outcome = run(NetworkClient::getJSON(url(kPath + u'?' + kQuery),
-                                                    NetworkClient::defaultUA.toString(),
-                                                    NetworkClient::defaultReferer.toString(),
-                                                    std::chrono::milliseconds(2000)));
+    const auto outcome = run(NetworkClient::getJSON(
+        url(kPath + u'?' + kQuery), NetworkClient::defaultUA.toString(),
+        NetworkClient::defaultReferer.toString(), std::chrono::milliseconds(2000)));
     QVERIFY2(outcome.value, qPrintable(outcome.describe()));
 }
 

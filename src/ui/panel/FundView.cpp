@@ -2,8 +2,8 @@
 
 #include "FundCard.h"
 #include "HoldingsSummaryCard.h"
-#include "Icons.h"
 #include "IconLabel.h"
+#include "Icons.h"
 #include "LoadingIndicator.h"
 #include "Palette.h"
 #include "PanelStyle.h"

@@ -1,7 +1,7 @@
 #include "GoldToggle.h"
 
-#include "PanelStyle.h"
 #include "Palette.h"
+#include "PanelStyle.h"
 
 #include <QPainter>
 

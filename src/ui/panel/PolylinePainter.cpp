@@ -77,9 +77,8 @@ void draw(QPainter& painter, const Polyline& line)
         top = std::min(top, line.points[i].y());
         bottom = std::max(bottom, line.points[i].y());
     }
-    const QRect area = QRectF(QPointF(left, top), QPointF(right, bottom))
-                           .adjusted(-2, -2, 2, 2)
-                           .toAlignedRect();
+    const QRect area =
+        QRectF(QPointF(left, top), QPointF(right, bottom)).adjusted(-2, -2, 2, 2).toAlignedRect();
     QImage layer(area.size() * ratio, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(ratio);
     layer.fill(Qt::transparent);

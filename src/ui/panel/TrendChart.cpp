@@ -18,10 +18,10 @@
 #include <limits>
 
 using namespace Qt::StringLiterals;
-using TrendGeometry::Plot;
-using TrendGeometry::Range;
 using PolylinePainter::dashedPen;
 using PolylinePainter::solidPen;
+using TrendGeometry::Plot;
+using TrendGeometry::Range;
 
 namespace {
 
@@ -250,7 +250,7 @@ void TrendChart::paintPlot(QPainter& painter, const Plot& plot, const Range& ran
 
     if (!m_averagePoints.isEmpty()) {
         PolylinePainter::draw(painter, {m_averagePoints.constData(), int(m_averagePoints.size()),
-                                  averageColour(), 0.8, 2, 2});
+                                        averageColour(), 0.8, 2, 2});
     }
 
     painter.setPen(Qt::NoPen);
