@@ -169,14 +169,16 @@ MarketState MenuBarController::stockMarketState() const
     return MarketHours::stockState(m_calendar, m_now());
 }
 
-void MenuBarController::noteClosuresInQuotes()
+bool MenuBarController::noteClosuresInQuotes()
 {
     const QDateTime now = m_now();
     const QDate today = TradingCalendar::shanghaiDate(now);
+    bool marked = false;
     if (MarketHours::showsNoTradingToday(m_calendar, Market::stocks, m_trendData, now))
-        m_calendar.markDetected(Market::stocks, today);
+        marked |= m_calendar.markDetected(Market::stocks, today);
     if (MarketHours::showsNoTradingToday(m_calendar, Market::gold, m_goldTrendData, now))
-        m_calendar.markDetected(Market::gold, today);
+        marked |= m_calendar.markDetected(Market::gold, today);
+    return marked;
 }
 
 QStringList MenuBarController::calendarNotes() const
@@ -258,8 +260,16 @@ QCoro::Task<void> MenuBarController::refresh()
         }
     }
     // A trading day whose answers hold no minute of it is a closure the
-    // calendar did not know.
-    noteClosuresInQuotes();
+    // calendar did not know. The funds were judged meanwhile, by the
+    // calendar as it stood: once more by the calendar as it stands now.
+    if (noteClosuresInQuotes() && fresh.funds) {
+        const QDateTime now = m_now();
+        judgeFunds(m_funds, m_fundStockChanges, now);
+        QStringList codes;
+        for (const FundConfig& f : m_configStore->config().funds)
+            codes.append(f.code);
+        m_estimateHistory.note(m_funds, codes, now, m_calendar);
+    }
     if (fresh.gold || fresh.board || fresh.overview || fresh.funds)
         m_lastUpdate = m_now();
     updateStatusTitle();
@@ -481,14 +491,7 @@ QCoro::Task<bool> MenuBarController::refreshFunds()
     const QMap<QString, double> changes = std::move(*priced.value);
 
     const QDateTime now = m_now();
-    for (FundDetail& d : details) {
-        d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now, m_calendar);
-        if (d.navIsCurrent)
-            continue;
-        d.estChangePct = FundEstimator::estimateChangePct(d.holdings, changes);
-        if (d.estChangePct)
-            d.estNav = FundEstimator::estimateNav(d.quote.nav, *d.estChangePct);
-    }
+    judgeFunds(details, changes, now);
     m_estimateHistory.note(details, codes, now, m_calendar);
     m_funds = details;
     m_fundStockChanges = changes;
@@ -504,6 +507,21 @@ Profit::Summary MenuBarController::portfolio() const
         watched.append(f.code);
     const Holdings& holdings = m_holdingsStore->holdings();
     return Profit::summarize(holdings.funds, m_funds, watched, holdings.gold, m_gold);
+}
+
+void MenuBarController::judgeFunds(QList<FundDetail>& details, const QMap<QString, double>& changes,
+                                   const QDateTime& now) const
+{
+    for (FundDetail& d : details) {
+        d.navIsCurrent = EstimateLog::navIsCurrent(d.quote, now, m_calendar);
+        d.estChangePct.reset();
+        d.estNav.reset();
+        if (d.navIsCurrent)
+            continue;
+        d.estChangePct = FundEstimator::estimateChangePct(d.holdings, changes);
+        if (d.estChangePct)
+            d.estNav = FundEstimator::estimateNav(d.quote.nav, *d.estChangePct);
+    }
 }
 
 EstimateTrust MenuBarController::estimateTrust(const FundDetail& fund) const
@@ -526,6 +544,7 @@ void MenuBarController::startTimer()
     connect(m_timer, &QTimer::timeout, this, &MenuBarController::refreshTick);
     startCountdownTimer();
     m_wakeTimer = new QTimer(this);
+    m_wakeTimer->setObjectName(QStringLiteral("nextMinute"));
     m_wakeTimer->setSingleShot(true);
     m_wakeTimer->setTimerType(Qt::CoarseTimer);
     connect(m_wakeTimer, &QTimer::timeout, this, &MenuBarController::scheduleTimers);

@@ -196,7 +196,11 @@ private:
     void publish() { emit changed(); }
     // A trend that holds nothing of a trading day well into its session
     // closes that market for the rest of the day.
-    void noteClosuresInQuotes();
+    // True when it found a closure the calendar did not know.
+    bool noteClosuresInQuotes();
+    // Whether each fund's value is the day's, and its estimate when not.
+    void judgeFunds(QList<FundDetail>& details, const QMap<QString, double>& changes,
+                    const QDateTime& now) const;
 
     Clock m_now;
     TradingCalendar m_calendar;

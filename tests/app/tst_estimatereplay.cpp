@@ -396,7 +396,7 @@ void TestEstimateReplay::holdingsProfitThroughTheDays()
     QCOMPARE(Format::money(*figures.value), u"10,100.00"_s);
     QCOMPARE(Format::signedMoney(*figures.holdingProfit), u"+1,100.00"_s);
     QCOMPARE(c->title(), u"+100"_s);
-    QCOMPARE(WatchReport::tooltipLines(*c).last(), u"今日收益 +100.00（已更新）"_s);
+    QVERIFY(WatchReport::tooltipLines(*c).contains(u"今日收益 +100.00（已更新）"_s));
     refreshAt(*c, shanghai(6, 3, 23, 30));
     QCOMPARE(today(), u"+100.00 已更新"_s);
     refreshAt(*c, shanghai(6, 4, 9, 0)); // Tuesday before the auction
@@ -414,7 +414,7 @@ void TestEstimateReplay::holdingsProfitThroughTheDays()
     // market is open.
     c->holdingsStore().setHideAmounts(true);
     QCOMPARE(c->title(), u"****"_s);
-    QCOMPARE(WatchReport::tooltipLines(*c).last(), u"今日收益 ****（已更新）"_s);
+    QVERIFY(WatchReport::tooltipLines(*c).contains(u"今日收益 ****（已更新）"_s));
 }
 
 QTEST_GUILESS_MAIN(TestEstimateReplay)
