@@ -99,7 +99,9 @@ Summary summarize(const QMap<QString, Position>& positions, const QList<FundDeta
 {
     Summary s;
     bool valueBroken = false, todayBroken = false, profitBroken = false, basisBroken = false;
-    std::optional<qint64> today;
+    // Starts at zero rather than empty: whether any holding had a day is told
+    // by the kinds below, and an overflow still empties it.
+    std::optional<qint64> today = 0;
     std::optional<qint64> basis;
     bool estimated = false, confirmed = false, market = false;
     const auto add = [&](const Position& position, const Figures& f) {

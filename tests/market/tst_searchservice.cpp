@@ -31,8 +31,8 @@ private:
     bool isBusy(bool fund) const { return fund ? m_funds.isBusy() : m_boards.isBusy(); }
 
     SimFixture m_fixture;
-    FundSearchService m_funds{m_fixture.origin(), 500ms};
-    SectorSearchService m_boards{m_fixture.origin(), 500ms};
+    FundSearchService m_funds{m_fixture.origin(), stallTimeout(500ms)};
+    SectorSearchService m_boards{m_fixture.origin(), stallTimeout(500ms)};
 };
 
 namespace {
