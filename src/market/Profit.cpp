@@ -99,9 +99,8 @@ Summary summarize(const QMap<QString, Position>& positions, const QList<FundDeta
 {
     Summary s;
     bool valueBroken = false, todayBroken = false, profitBroken = false, basisBroken = false;
-    // Starts at zero rather than empty: whether any holding had a day is told
-    // by the kinds below, and an overflow still empties it.
-    std::optional<qint64> today = 0;
+    // A plain sum: whether any holding had a day is told by the kinds below.
+    qint64 today = 0;
     std::optional<qint64> basis;
     bool estimated = false, confirmed = false, market = false;
     const auto add = [&](const Position& position, const Figures& f) {
@@ -110,7 +109,9 @@ Summary summarize(const QMap<QString, Position>& positions, const QList<FundDeta
             if (f.today->kind == DayKind::earlier) {
                 ++s.earlierFunds;
             } else {
-                accumulate(today, todayBroken, f.today->fen);
+                const auto sum = Money::add(today, f.today->fen);
+                todayBroken |= !sum;
+                today = sum.value_or(0);
                 estimated |= f.today->kind == DayKind::estimated;
                 confirmed |= f.today->kind == DayKind::confirmed;
                 market |= f.today->kind == DayKind::market;
@@ -150,11 +151,11 @@ Summary summarize(const QMap<QString, Position>& positions, const QList<FundDeta
         }
     }
 
-    if (today && (estimated || confirmed || market)) {
+    if (!todayBroken && (estimated || confirmed || market)) {
         const DayKind kind = estimated   ? DayKind::estimated
                              : confirmed ? DayKind::confirmed
                                          : DayKind::market;
-        s.today = Day{*today, kind, QString()};
+        s.today = Day{today, kind, QString()};
     }
     if (s.holdingProfit && basis && *basis > 0)
         s.holdingRatePct = double(*s.holdingProfit) / double(*basis) * 100;
