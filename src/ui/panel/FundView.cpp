@@ -3,7 +3,6 @@
 #include "FundCard.h"
 #include "HoldingsSummaryCard.h"
 #include "IconLabel.h"
-#include "Icons.h"
 #include "LoadingIndicator.h"
 #include "Palette.h"
 #include "PanelStyle.h"

@@ -17,8 +17,17 @@ QSize IconLabel::sizeHint() const
     return {std::max(m_size, m_frameWidth), m_size};
 }
 
+void IconLabel::setIcon(const QString& name, const QColor& color)
+{
+    m_name = name;
+    m_color = color;
+    update();
+}
+
 void IconLabel::paintEvent(QPaintEvent*)
 {
+    if (m_name.isEmpty())
+        return;
     QPainter painter(this);
     const qreal dpr = PanelStyle::devicePixelRatio(painter);
     const QPoint corner((width() - m_size) / 2, (height() - m_size) / 2);

@@ -19,6 +19,8 @@ public:
 
     QString iconName() const { return m_name; }
     int iconSize() const { return m_size; }
+    // Another icon in the same place; an empty name shows none.
+    void setIcon(const QString& name, const QColor& color);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

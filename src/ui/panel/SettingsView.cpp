@@ -25,6 +25,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -41,7 +42,8 @@ const QString goldSource = QStringLiteral("gold");
 
 // One watched board or fund: name, code, and "删除" in its context menu,
 // which the menu key opens on a row reached with Tab. A fund's row also
-// offers "编辑持仓" there and on a double click, and says what is held of it.
+// offers "编辑持仓" there and on a double click or Return, and says what is
+// held of it.
 class WatchRow : public QWidget {
 public:
     WatchRow(const QString& code, const QString& name, std::function<void()> remove,
@@ -74,7 +76,7 @@ public:
         QAction* removeAction = m_menu->addAction(
             Icons::icon(QStringLiteral("trash"), Palette::up(), 14), QStringLiteral("删除"));
         QObject::connect(removeAction, &QAction::triggered, this, std::move(remove));
-        setToolTip(m_edit ? QStringLiteral("双击编辑持仓，右键可删除")
+        setToolTip(m_edit ? QStringLiteral("双击或按回车编辑持仓，右键可删除")
                           : QStringLiteral("右键可删除"));
     }
     QString text() const { return m_name + u'|' + m_code; }
@@ -87,6 +89,16 @@ protected:
     {
         if (m_edit && event->button() == Qt::LeftButton)
             m_edit();
+    }
+    // Return on a row reached with Tab does what the double click does, as on
+    // a rule's row.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_edit && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+            m_edit();
+            return;
+        }
+        QWidget::keyPressEvent(event);
     }
 
 private:

@@ -133,7 +133,7 @@ WatchAddForm::WatchAddForm(Kind kind, Lookup lookup, Search search, QWidget* par
     // No results, or the search failed.
     m_noteRow = new QWidget;
     auto* note = rowLayout(m_noteRow, 4);
-    m_noteSymbol = new QLabel;
+    m_noteSymbol = new IconLabel(QString(), QColor(), 10);
     note->addWidget(m_noteSymbol);
     m_noteText = PanelStyle::label(QString(), 11, Palette::secondaryText());
     note->addWidget(m_noteText);
@@ -367,11 +367,10 @@ void WatchAddForm::setSearchState(SearchState state)
     m_searchState = state;
     const bool failed = state == SearchState::failed;
     if (failed || state == SearchState::noResults) {
-        m_noteSymbol->setPixmap(failed ? Icons::pixmap(QStringLiteral("wifi.exclamationmark"),
-                                                       QColor(255, 149, 0), 10, devicePixelRatioF())
-                                       : Icons::pixmap(QStringLiteral("magnifyingglass"),
-                                                       Palette::secondaryText(), 10,
-                                                       devicePixelRatioF()));
+        if (failed)
+            m_noteSymbol->setIcon(QStringLiteral("wifi.exclamationmark"), QColor(255, 149, 0));
+        else
+            m_noteSymbol->setIcon(QStringLiteral("magnifyingglass"), Palette::secondaryText());
         m_noteText->setText(failed ? QStringLiteral("搜索失败，请检查网络")
                                    : QStringLiteral("未找到匹配的") + noun());
     }

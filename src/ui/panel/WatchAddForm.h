@@ -12,6 +12,7 @@
 #include <optional>
 
 class FormTextField;
+class IconLabel;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -126,7 +127,7 @@ private:
     QWidget* m_noteRow = nullptr;
     QLabel* m_foundName = nullptr;
     QLabel* m_notFoundText = nullptr;
-    QLabel* m_noteSymbol = nullptr;
+    IconLabel* m_noteSymbol = nullptr;
     QLabel* m_noteText = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_addAnyway = nullptr;

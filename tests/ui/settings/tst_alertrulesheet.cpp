@@ -3,6 +3,7 @@
 #include "market/Money.h"
 #include "ui/panel/AlertRuleList.h"
 #include "ui/panel/AlertRuleSheet.h"
+#include "ui/panel/ConfirmSheet.h"
 #include "ui/panel/FormTextField.h"
 #include "ui/panel/HoldingSheet.h"
 #include "ui/panel/MainPanelView.h"
@@ -260,6 +261,59 @@ void TestAlertRuleSheet::sheetIsModalOverThePanel()
     QTRY_VERIFY(!panel.findChild<AddAlertSheet*>());
 }
 
+void TestAlertRuleSheet::opensInItsFirstField_data()
+{
+    QTest::addColumn<QString>("sheet"); // which sheet, opened as the user opens it
+    QTest::newRow("add a rule") << u"add"_s;
+    QTest::newRow("edit a gold rule") << u"edit gold"_s;
+    QTest::newRow("edit a board rule") << u"edit board"_s;
+    QTest::newRow("a fund's holding") << u"holding"_s;
+    QTest::newRow("asked before removing a held fund") << u"confirm"_s;
+}
+
+void TestAlertRuleSheet::opensInItsFirstField()
+{
+    QFETCH(QString, sheet);
+    auto controller = makeController();
+    const SectorConfig board = controller->configStore().config().sectors.first();
+    const QString fund = controller->configStore().config().funds.first().code;
+    controller->holdingsStore().setFund(
+        fund, Profit::Position{.quantity = Money::unitsPerOne, .cost = {}});
+    MainPanelView panel(*controller);
+    panel.show();
+    panel.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    panel.setShowSettings(true);
+    SettingsView* settings = panel.settingsView();
+    if (sheet.startsWith(u"edit"_s)) {
+        AlertRule rule = AlertConfig::defaultRules().first();
+        if (sheet == u"edit board"_s) {
+            rule.targetType = AlertTargetType::sector;
+            rule.targetCode = board.code;
+            rule.targetName = board.name;
+        }
+        controller->alertConfig().setRules({rule});
+        QTest::keyClick(settings->ruleList()->groups().first()->rows().first(), Qt::Key_Return);
+    } else if (sheet == u"holding"_s) {
+        QTest::keyClick(settings->fundRow(fund), Qt::Key_Return);
+    } else if (sheet == u"confirm"_s) {
+        settings->askRemoveFund(fund);
+    } else {
+        settings->openAddRuleSheet();
+    }
+    // Past the type tabs and the target list: the first thing to type in;
+    // where there is nothing to type, the first button.
+    QWidget* expected = nullptr;
+    if (auto* rules = panel.findChild<AlertRuleSheet*>())
+        expected = rules->thresholdField();
+    else if (auto* holding = panel.findChild<HoldingSheet*>())
+        expected = holding->quantityField();
+    else if (auto* confirm = panel.findChild<ConfirmSheet*>())
+        expected = confirm->cancelButton();
+    QVERIFY(expected);
+    QCOMPARE(QApplication::focusWidget(), expected);
+}
+
 Q_DECLARE_METATYPE(HoldingForm::Target)
 
 // The holding sheet reads its two fields exactly and says what is wrong
@@ -336,45 +390,6 @@ void TestAlertRuleSheet::holdingSheet()
         QTest::keyClicks(sheet.quantityField(), u"1"_s);
         QCOMPARE(sheet.quantityError(), QString());
     }
-}
-
-void TestAlertRuleSheet::opensInItsFirstField_data()
-{
-    QTest::addColumn<bool>("edit");
-    QTest::addColumn<int>("type"); // the rule's target type, for an edit
-    QTest::newRow("add") << false << 0;
-    QTest::newRow("edit a gold rule") << true << int(AlertTargetType::goldCNY);
-    QTest::newRow("edit a board rule") << true << int(AlertTargetType::sector);
-}
-
-void TestAlertRuleSheet::opensInItsFirstField()
-{
-    QFETCH(bool, edit);
-    QFETCH(int, type);
-    auto controller = makeController();
-    MainPanelView panel(*controller);
-    panel.show();
-    panel.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&panel));
-    panel.setShowSettings(true);
-    SettingsView* settings = panel.settingsView();
-    if (edit) {
-        AlertRule rule = AlertConfig::defaultRules().first();
-        rule.targetType = AlertTargetType(type);
-        if (rule.targetType == AlertTargetType::sector) {
-            const SectorConfig board = controller->configStore().config().sectors.first();
-            rule.targetCode = board.code;
-            rule.targetName = board.name;
-        }
-        controller->alertConfig().setRules({rule});
-        QTest::keyClick(settings->ruleList()->groups().first()->rows().first(), Qt::Key_Return);
-    } else {
-        settings->openAddRuleSheet();
-    }
-    auto* sheet = panel.findChild<AlertRuleSheet*>();
-    QVERIFY(sheet);
-    // Past the type tabs and the target list: the first thing to type in.
-    QCOMPARE(QApplication::focusWidget(), sheet->thresholdField());
 }
 
 QTEST_MAIN(TestAlertRuleSheet)

@@ -815,12 +815,15 @@ void TestSettingsView::leavingSettingsForgetsTheForms()
 
 void TestSettingsView::holdingsFromTheRows_data()
 {
-    QTest::addColumn<QString>("opened"); // how: "double click", "menu", "gold row", "gold button"
+    // how: "double click", "return", "menu", "gold row", "gold button"
+    QTest::addColumn<QString>("opened");
     QTest::addColumn<bool>("held");      // a holding is there before
     QTest::addColumn<QString>("action"); // "save 200 1.5", "clear", "escape"
     QTest::addColumn<QString>("shown");  // the row's text afterwards
     QTest::newRow("a fund's row, double click, saved")
         << u"double click"_s << false << u"save 1234.5 1.5"_s << u"1,234.50 份"_s;
+    QTest::newRow("a fund's row, Return, saved")
+        << u"return"_s << true << u"save 300 1.2"_s << u"300.00 份"_s;
     QTest::newRow("a fund's menu, edited")
         << u"menu"_s << true << u"save 200 -"_s << u"200.00 份"_s;
     QTest::newRow("a fund's menu, cleared") << u"menu"_s << true << u"clear"_s << QString();
@@ -832,8 +835,9 @@ void TestSettingsView::holdingsFromTheRows_data()
         << u"gold button"_s << true << u"clear"_s << u"未设置"_s;
 }
 
-// A fund's holding is edited from its row (double click, or "编辑持仓" in
-// its menu), gold's from a row of its own; the rows say what is held.
+// A fund's holding is edited from its row (double click, Return, or
+// "编辑持仓" in its menu), gold's from a row of its own; the rows say what is
+// held.
 void TestSettingsView::holdingsFromTheRows()
 {
     QFETCH(QString, opened);
@@ -858,6 +862,11 @@ void TestSettingsView::holdingsFromTheRows()
     view.ensureVisible(row);
     if (opened == u"double click"_s || opened == u"gold row"_s) {
         QTest::mouseDClick(row, Qt::LeftButton, {}, QPoint(20, row->height() / 2));
+    } else if (opened == u"return"_s) {
+        // Reached with Tab, and its tool tip says how it is edited.
+        QVERIFY(row->focusPolicy() & Qt::TabFocus);
+        QVERIFY(row->toolTip().contains(u"回车"_s));
+        QTest::keyClick(row, Qt::Key_Return);
     } else if (opened == u"menu"_s) {
         const QList<QAction*> actions = row->findChild<QMenu*>()->actions();
         QCOMPARE(actions.size(), 2);
