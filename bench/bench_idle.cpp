@@ -2,13 +2,15 @@
 // simulated provider served from this process, with the app's clock moved
 // to a chosen Shanghai moment by libfaketime, lets it settle, then watches
 // it for a while: resident memory, wake-ups (context switches of all its
-// threads) per second, CPU share and the requests it sends.
+// threads) per minute, CPU share, the requests it sends and the files it
+// rewrites under its configuration folder.
 #include "BenchStats.h"
 #include "BenchSupport.h"
 #include "SimProvider.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -33,6 +35,7 @@ struct Settings {
     QString app;
     QString faketimeLibrary;
     QString platform; // "xcb" (a tray on the X display) or "offscreen" (no tray)
+    QString label;    // which build of the app, for the report
     int settleSeconds = 20;
     int windowSeconds = 30;
     int runs = 3;
@@ -47,6 +50,7 @@ struct Run {
     double cpuPercent = 0;
     int startupRequests = 0; // during the settle period
     int windowRequests = 0;  // while watched
+    int fileWrites = 0;      // files rewritten under the config folder while watched
     bool inTray = false;
     QString error;
 };
@@ -56,6 +60,40 @@ void wait(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Each file under `folder` by its modification time; lock files, which a
+// write takes and drops around itself, are not what it writes.
+QMap<QString, QDateTime> fileTimes(const QString& folder)
+{
+    QMap<QString, QDateTime> times;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (!info.fileName().endsWith(u".lock"_s))
+            times.insert(info.filePath(), info.lastModified());
+    }
+    return times;
+}
+
+// Waits `ms` while looking at the folder twice a second: how many times a
+// file in it was written (a new file or a new modification time).
+int countWrites(const QString& folder, int ms)
+{
+    QMap<QString, QDateTime> seen = fileTimes(folder);
+    int writes = 0;
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        const QMap<QString, QDateTime> now = fileTimes(folder);
+        for (auto it = now.cbegin(); it != now.cend(); ++it)
+            writes += seen.value(it.key()) != it.value();
+        seen = now;
+    });
+    look.start(500);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return writes;
 }
 
 QProcessEnvironment appEnvironment(const Settings& settings, const Moment& moment,
@@ -131,7 +169,7 @@ Run measure(const Settings& settings, const Moment& moment)
     window.start();
     const qint64 switchesBefore = BenchStats::contextSwitches(pid);
     const auto cpuBefore = BenchStats::cpuTime(pid);
-    wait(settings.windowSeconds * 1000);
+    run.fileWrites = countWrites(config.path(), settings.windowSeconds * 1000);
     const qint64 switchesAfter = BenchStats::contextSwitches(pid);
     const auto cpuAfter = BenchStats::cpuTime(pid);
     const double seconds = double(window.nsecsElapsed()) / 1e9;
@@ -169,6 +207,7 @@ QJsonObject toJson(const Run& run)
                        {u"cpuPercent"_s, run.cpuPercent},
                        {u"startupRequests"_s, run.startupRequests},
                        {u"windowRequests"_s, run.windowRequests},
+                       {u"fileWrites"_s, run.fileWrites},
                        {u"inTray"_s, run.inTray}};
 }
 
@@ -189,14 +228,17 @@ int main(int argc, char** argv)
     const QCommandLineOption windowOption(u"window"_s, u"Seconds watched."_s, u"S"_s, u"30"_s);
     const QCommandLineOption runsOption(u"runs"_s, u"Runs per moment."_s, u"N"_s, u"3"_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Write the figures here."_s, u"FILE"_s);
+    const QCommandLineOption labelOption(u"label"_s, u"Which build, for the report."_s, u"TEXT"_s,
+                                         u"this commit"_s);
     parser.addOptions({appOption, faketimeOption, platformOption, settleOption, windowOption,
-                       runsOption, jsonOption});
+                       runsOption, jsonOption, labelOption});
     parser.process(app);
 
     Settings settings;
     settings.app = parser.value(appOption);
     settings.faketimeLibrary = parser.value(faketimeOption);
     settings.platform = parser.value(platformOption);
+    settings.label = parser.value(labelOption);
     settings.settleSeconds = parser.value(settleOption).toInt();
     settings.windowSeconds = parser.value(windowOption).toInt();
     settings.runs = parser.value(runsOption).toInt();
@@ -223,6 +265,7 @@ int main(int argc, char** argv)
         QJsonArray runs;
         QList<double> rss, pss, anon, wakeups, cpu;
         int maxWindowRequests = 0;
+        int maxFileWrites = 0;
         bool allInTray = true;
         for (int i = 0; i < settings.runs; ++i) {
             const Run run = measure(settings, moment);
@@ -230,11 +273,13 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "bench_idle: %s\n", qPrintable(run.error));
                 return 1;
             }
-            std::printf("  run %d: RSS %lld KiB (anon %lld, file %lld; PSS %lld), %.2f wake-ups/s, "
-                        "CPU %.3f %%, requests %d at start-up, %d watched, %s\n",
-                        i + 1, run.rssKiB, run.rssAnonKiB, run.rssFileKiB, run.pssKiB,
-                        run.wakeupsPerSecond, run.cpuPercent, run.startupRequests,
-                        run.windowRequests, run.inTray ? "in the tray" : "as a window");
+            std::printf(
+                "  run %d: RSS %lld KiB (anon %lld, file %lld; PSS %lld), %.1f wake-ups/min, "
+                "CPU %.3f %%, requests %d at start-up, %d watched, %d file writes "
+                "watched, %s\n",
+                i + 1, run.rssKiB, run.rssAnonKiB, run.rssFileKiB, run.pssKiB,
+                run.wakeupsPerSecond * 60, run.cpuPercent, run.startupRequests, run.windowRequests,
+                run.fileWrites, run.inTray ? "in the tray" : "as a window");
             std::fflush(stdout);
             runs.append(toJson(run));
             rss.append(double(run.rssKiB));
@@ -243,6 +288,7 @@ int main(int argc, char** argv)
             wakeups.append(run.wakeupsPerSecond);
             cpu.append(run.cpuPercent);
             maxWindowRequests = std::max(maxWindowRequests, run.windowRequests);
+            maxFileWrites = std::max(maxFileWrites, run.fileWrites);
             allInTray = allInTray && run.inTray;
         }
         results.append(QJsonObject{
@@ -256,10 +302,12 @@ int main(int argc, char** argv)
             {u"medianWakeupsPerSecond"_s, BenchStats::median(wakeups)},
             {u"medianCpuPercent"_s, BenchStats::median(cpu)},
             {u"maxWindowRequests"_s, maxWindowRequests},
+            {u"maxFileWrites"_s, maxFileWrites},
             {u"inTray"_s, allInTray},
         });
     }
     const QJsonObject document{{u"platform"_s, settings.platform},
+                               {u"label"_s, settings.label},
                                {u"settleSeconds"_s, settings.settleSeconds},
                                {u"windowSeconds"_s, settings.windowSeconds},
                                {u"runs"_s, settings.runs},

@@ -214,12 +214,15 @@ void idleTable(const QList<QJsonObject>& documents)
             std::printf("Idle tray app (median of %d runs; watched for %d s after %d s):\n\n",
                         document[u"runs"_s].toInt(), document[u"windowSeconds"_s].toInt(),
                         document[u"settleSeconds"_s].toInt());
-            std::printf("| shown | moment | app sees (gold / stocks) | RSS (MB) | goal ≤ 40 MB | "
-                        "of it anonymous (MB) | PSS (MB) | wake-ups/s | CPU %% | requests while "
-                        "watched | requests at start |\n"
-                        "|:---|:---|:---|---:|:---|---:|---:|---:|---:|---:|---:|\n");
+            std::printf(
+                "| build | shown | moment | app sees (gold / stocks) | RSS (MB) | goal ≤ 40 MB "
+                "| of it anonymous (MB) | PSS (MB) | wake-ups/min | CPU %% | requests while "
+                "watched | requests at start | file writes while watched |\n"
+                "|:---|:---|:---|:---|---:|:---|---:|---:|---:|---:|---:|---:|---:|\n");
             header = true;
         }
+        const QString label = document[u"label"_s].toString(u"this commit"_s);
+        const int window = document[u"windowSeconds"_s].toInt();
         for (const QJsonValue& value : document[u"moments"_s].toArray()) {
             const QJsonObject m = value.toObject();
             const auto megabytes = [&m](const QString& key) {
@@ -232,19 +235,27 @@ void idleTable(const QList<QJsonObject>& documents)
                 startup = std::max(startup, run[u"startupRequests"_s].toInt());
             const bool closed = m[u"moment"_s] == u"closed"_s;
             const int watched = m[u"maxWindowRequests"_s].toInt();
-            std::printf("| %s | %s %s | %s / %s | %s | %s | %s | %s | %s | %s | %d%s | %d |\n",
-                        m[u"inTray"_s].toBool() ? "tray icon" : "window (no tray)",
-                        qPrintable(m[u"moment"_s].toString()),
-                        qPrintable(m[u"instant"_s].toString().left(16).replace(u'T', u' ')),
-                        qPrintable(seen[u"gold"_s].toString(u"?"_s)),
-                        qPrintable(seen[u"stock"_s].toString(u"?"_s)), qPrintable(number(rssMB, 1)),
-                        qPrintable(verdict(rssMB <= 40)),
-                        qPrintable(number(megabytes(u"medianRssAnonKiB"_s), 1)),
-                        qPrintable(number(megabytes(u"medianPssKiB"_s), 1)),
-                        qPrintable(number(m[u"medianWakeupsPerSecond"_s].toDouble(), 2)),
-                        qPrintable(number(m[u"medianCpuPercent"_s].toDouble(), 2)), watched,
-                        closed ? (watched == 0 ? " (goal 0: met)" : " (goal 0: **missed**)") : "",
-                        startup);
+            const double perMinute = m[u"medianWakeupsPerSecond"_s].toDouble() * 60;
+            // At most one write in five minutes, the watched window rounded up.
+            const int writes = m[u"maxFileWrites"_s].toInt();
+            const int allowedWrites = (window + 299) / 300;
+            const QString wakeVerdict =
+                closed ? u" (goal ≤ 1: "_s + verdict(perMinute <= 1) + u")"_s : QString();
+            std::printf(
+                "| %s | %s | %s %s | %s / %s | %s | %s | %s | %s | %s%s | %s | %d%s | %d | "
+                "%d (goal ≤ %d: %s) |\n",
+                qPrintable(label), m[u"inTray"_s].toBool() ? "tray icon" : "window (no tray)",
+                qPrintable(m[u"moment"_s].toString()),
+                qPrintable(m[u"instant"_s].toString().left(16).replace(u'T', u' ')),
+                qPrintable(seen[u"gold"_s].toString(u"?"_s)),
+                qPrintable(seen[u"stock"_s].toString(u"?"_s)), qPrintable(number(rssMB, 1)),
+                qPrintable(verdict(rssMB <= 40)),
+                qPrintable(number(megabytes(u"medianRssAnonKiB"_s), 1)),
+                qPrintable(number(megabytes(u"medianPssKiB"_s), 1)),
+                qPrintable(number(perMinute, 1)), qPrintable(wakeVerdict),
+                qPrintable(number(m[u"medianCpuPercent"_s].toDouble(), 2)), watched,
+                closed ? (watched == 0 ? " (goal 0: met)" : " (goal 0: **missed**)") : "", startup,
+                writes, allowedWrites, qPrintable(verdict(writes <= allowedWrites)));
         }
     }
     if (header)

@@ -9,9 +9,9 @@
 #   IDLE_RUNS=N     runs of each idle measurement (default 3)
 #   IDLE_SETTLE=S   seconds the idle app settles before it is watched (default 20)
 #   IDLE_WINDOW=S   seconds it is watched (default 30)
-#   BASELINE=REV    also build the refresh benchmark of commit REV (in
-#                   build-bench-baseline/) and run it right after this one's;
-#                   the refresh table then shows both, side by side
+#   BASELINE=REV    also build commit REV (in build-bench-baseline/), run its
+#                   refresh benchmark right after this one's and watch its app
+#                   idle in the tray; the tables then show both, side by side
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,7 +35,7 @@ if [ -n "${BASELINE:-}" ]; then
   git archive --format=tar --prefix=src/ "$BASELINE" | tar -x -C "$baseline"
   cmake -S "$baseline/src" -B "$baseline/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_TESTING=OFF -DQUOTARA_BENCHMARKS=ON >/dev/null
-  cmake --build "$baseline/build" -j"$jobs" --target quotara-sim bench_refresh
+  cmake --build "$baseline/build" -j"$jobs" --target quotara quotara-sim bench_refresh
 fi
 
 results="$build/bench-results"
@@ -98,7 +98,15 @@ trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 
 trayer_pid=$!
 sleep 2
 dbus-run-session -- "$build/bench/bench_idle" "${idle[@]}" --platform xcb \
-  --json "$results/idle-tray.json" >&2
+  --label "$(git rev-parse --short HEAD)" --json "$results/idle-tray.json" >&2
+idle_baseline=()
+if [ -n "$baseline" ]; then
+  echo "== idle app in a tray at $BASELINE" >&2
+  dbus-run-session -- "$build/bench/bench_idle" "${idle[@]}" --platform xcb \
+    --app "$baseline/build/src/quotara" --label "$(git rev-parse --short "$BASELINE")" \
+    --json "$results/idle-tray-baseline.json" >&2
+  idle_baseline=(--idle "$results/idle-tray-baseline.json")
+fi
 cleanup
 trap - EXIT
 unset DISPLAY
@@ -107,7 +115,7 @@ unset DISPLAY
 # figures change: a different, heavier idle state, measured for comparison.
 echo "== idle app without a tray (offscreen)" >&2
 dbus-run-session -- "$build/bench/bench_idle" "${idle[@]}" --platform offscreen \
-  --json "$results/idle-window.json" >&2
+  --label "$(git rev-parse --short HEAD)" --json "$results/idle-window.json" >&2
 
 echo "- load average after: $(cut -d' ' -f1-3 /proc/loadavg)" >> "$results/machine.md"
 {
@@ -115,6 +123,6 @@ echo "- load average after: $(cut -d' ' -f1-3 /proc/loadavg)" >> "$results/machi
   echo
   "$build/bench/bench_report" --refresh "$results/refresh.json" "${refresh_baseline[@]}" \
     --chart "$results/chart-x1.json" --chart "$results/chart-x2.json" \
-    --readers "$results/readers.json" --idle "$results/idle-tray.json" \
+    --readers "$results/readers.json" --idle "$results/idle-tray.json" "${idle_baseline[@]}" \
     --idle "$results/idle-window.json"
 } | tee "$results/report.md"
