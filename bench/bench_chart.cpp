@@ -46,8 +46,8 @@ bool buildPanel(Panel& panel, const QDateTime& instant)
         qputenv(variable, panel.sim->origin().toUtf8());
     panel.controller = std::make_unique<MenuBarController>(MenuBarController::Options{
         .now = [instant] { return instant; }, .timeout = 10s, .startTimers = false});
-    BenchSupport::run(panel.controller->refresh());
-    if (panel.controller->errorMessage() || !panel.controller->goldTrendData())
+    BenchSupport::run(panel.controller->cycle().refresh());
+    if (panel.controller->market().errorMessage() || !panel.controller->market().goldTrendData())
         return false;
 
     panel.view = std::make_unique<MainPanelView>(*panel.controller);
@@ -171,7 +171,7 @@ int main(int argc, char** argv)
     }
     g_panel = &panel;
 
-    const TrendData goldDay = *panel.controller->goldTrendData();
+    const TrendData goldDay = *panel.controller->market().goldTrendData();
     const TrendData stress = goldMinutes(1400);
     const QSize size = panel.goldChart->surface()->size();
     std::printf("chart surface %dx%d at pixel ratio %.2f; gold day %lld points; stress set %lld "

@@ -91,9 +91,9 @@ void fullRefresh(benchmark::State& state)
                                            &QNetworkAccessManager::finished, [&] { ++requests; });
     // Connections opened, caches filled: what a running app has.
     for (int i = 0; i < kWarmUpCycles; ++i)
-        BenchSupport::run(controller.refresh());
-    if (controller.errorMessage() || controller.fundErrorMessage() ||
-        controller.funds().isEmpty()) {
+        BenchSupport::run(controller.cycle().refresh());
+    if (controller.market().errorMessage() || controller.market().fundErrorMessage() ||
+        controller.market().funds().isEmpty()) {
         QObject::disconnect(counting);
         state.SkipWithError("the refresh failed against the simulator");
         return;
@@ -106,11 +106,11 @@ void fullRefresh(benchmark::State& state)
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        BenchSupport::run(controller.refresh());
+        BenchSupport::run(controller.cycle().refresh());
         const qint64 ns = timer.nsecsElapsed();
         state.SetIterationTime(double(ns) / 1e9);
         wallMs.append(double(ns) / 1e6);
-        if (controller.errorMessage()) {
+        if (controller.market().errorMessage()) {
             state.SkipWithError("a measured refresh failed");
             break;
         }

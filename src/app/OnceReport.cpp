@@ -152,7 +152,7 @@ QJsonObject holdings(const MenuBarController& c)
     QJsonValue gold(QJsonValue::Null);
     if (held.gold) {
         const Profit::Figures figures =
-            c.gold() ? Profit::gold(*held.gold, *c.gold()) : Profit::Figures{};
+            c.market().gold() ? Profit::gold(*held.gold, *c.market().gold()) : Profit::Figures{};
         gold = toJson(QStringLiteral("grams"), *held.gold, figures);
     }
     const Profit::Summary s = c.portfolio();
@@ -188,7 +188,7 @@ QJsonObject fund(const MenuBarController& controller, const FundDetail& detail)
 {
     QJsonObject json = toJson(detail);
     json.insert(QStringLiteral("estimateTrust"),
-                EstimateLog::toJson(controller.estimateTrust(detail)));
+                EstimateLog::toJson(controller.market().estimateTrust(detail)));
     const auto position = controller.holdingsStore().holdings().fund(detail.quote.code);
     json.insert(QStringLiteral("holding"),
                 position ? QJsonValue(toJson(QStringLiteral("shares"), *position,
@@ -199,28 +199,29 @@ QJsonObject fund(const MenuBarController& controller, const FundDetail& detail)
 
 QJsonObject build(MenuBarController& c)
 {
+    const MarketData& m = c.market();
     // Each part that kept its last data this run, with the reason.
     QJsonObject failedParts;
     for (const auto& [part, key] :
          {std::pair{RefreshPart::gold, "gold"}, std::pair{RefreshPart::board, "board"},
           std::pair{RefreshPart::overview, "overview"}, std::pair{RefreshPart::funds, "funds"}}) {
-        if (const auto& message = c.message(part))
+        if (const auto& message = m.message(part))
             failedParts.insert(QLatin1String(key), *message);
     }
     QJsonArray funds;
-    for (const FundDetail& detail : c.funds())
+    for (const FundDetail& detail : m.funds())
         funds.append(fund(c, detail));
     QJsonObject changes;
-    for (auto it = c.fundStockChanges().begin(); it != c.fundStockChanges().end(); ++it)
+    for (auto it = m.fundStockChanges().begin(); it != m.fundStockChanges().end(); ++it)
         changes.insert(it.key(), it.value());
     const QJsonValue lastUpdate =
-        c.lastUpdate() ? QJsonValue(c.lastUpdate()
-                                        ->toOffsetFromUtc(c.lastUpdate()->offsetFromUtc())
+        m.lastUpdate() ? QJsonValue(m.lastUpdate()
+                                        ->toOffsetFromUtc(m.lastUpdate()->offsetFromUtc())
                                         .toString(Qt::ISODate))
                        : QJsonValue(QJsonValue::Null);
-    const MarketState gold = c.goldMarketState();
-    const MarketState stock = c.stockMarketState();
-    const QDate validUntil = c.calendar().validUntil();
+    const MarketState gold = m.goldMarketState();
+    const MarketState stock = m.stockMarketState();
+    const QDate validUntil = m.calendar().validUntil();
     return {
         {QStringLiteral("title"), c.title()},
         {QStringLiteral("goldMarketStatus"), statusKey(gold.status)},
@@ -232,18 +233,18 @@ QJsonObject build(MenuBarController& c)
         {QStringLiteral("calendarValidUntil"), validUntil.isValid()
                                                    ? QJsonValue(validUntil.toString(Qt::ISODate))
                                                    : QJsonValue(QJsonValue::Null)},
-        {QStringLiteral("calendarNotes"), QJsonArray::fromStringList(c.calendarNotes())},
+        {QStringLiteral("calendarNotes"), QJsonArray::fromStringList(m.calendarNotes())},
         {QStringLiteral("lastUpdate"), lastUpdate},
-        {QStringLiteral("errorMessage"), orNull(c.errorMessage())},
-        {QStringLiteral("fundErrorMessage"), orNull(c.fundErrorMessage())},
+        {QStringLiteral("errorMessage"), orNull(m.errorMessage())},
+        {QStringLiteral("fundErrorMessage"), orNull(m.fundErrorMessage())},
         {QStringLiteral("failedParts"), failedParts},
-        {QStringLiteral("currentSectorCode"), c.currentSectorCode()},
-        {QStringLiteral("gold"), optionalRecord(c.gold())},
-        {QStringLiteral("sector"), optionalRecord(c.sector())},
-        {QStringLiteral("trendData"), optionalRecord(c.trendData())},
-        {QStringLiteral("goldTrendData"), optionalRecord(c.goldTrendData())},
-        {QStringLiteral("sectorStocks"), records(c.sectorStocks())},
-        {QStringLiteral("allSectors"), records(c.allSectors())},
+        {QStringLiteral("currentSectorCode"), m.currentSectorCode()},
+        {QStringLiteral("gold"), optionalRecord(m.gold())},
+        {QStringLiteral("sector"), optionalRecord(m.sector())},
+        {QStringLiteral("trendData"), optionalRecord(m.trendData())},
+        {QStringLiteral("goldTrendData"), optionalRecord(m.goldTrendData())},
+        {QStringLiteral("sectorStocks"), records(m.sectorStocks())},
+        {QStringLiteral("allSectors"), records(m.allSectors())},
         {QStringLiteral("funds"), funds},
         {QStringLiteral("fundStockChanges"), changes},
         {QStringLiteral("holdings"), holdings(c)},

@@ -11,7 +11,7 @@ namespace WatchReport {
 
 QString statusClass(const MenuBarController& c)
 {
-    if (c.errorMessage())
+    if (c.market().errorMessage())
         return u"error"_s;
     if (c.title().startsWith(u'▲'))
         return u"up"_s;
@@ -41,22 +41,23 @@ QString fundLine(const FundDetail& fund, const std::optional<EstimateTrust>& tru
 
 QStringList tooltipLines(const MenuBarController& c)
 {
+    const MarketData& m = c.market();
     QStringList lines;
-    if (const auto& gold = c.gold())
+    if (const auto& gold = m.gold())
         lines << u"沪金主连 "_s + Format::price(gold->priceCNY) + u' ' +
                      Format::pct(gold->changePct);
-    if (const auto& sector = c.sector())
+    if (const auto& sector = m.sector())
         lines << sector->name + u' ' + Format::price(sector->index) + u' ' +
                      Format::pct(sector->changePct);
-    for (const FundDetail& fund : c.funds())
-        lines << fundLine(fund, c.estimateTrust(fund));
+    for (const FundDetail& fund : m.funds())
+        lines << fundLine(fund, m.estimateTrust(fund));
     if (const Profit::Summary portfolio = c.portfolio(); !portfolio.isEmpty())
         lines << Profit::todayLine(portfolio, c.holdingsStore().holdings().hideAmounts);
-    if (const auto& message = c.errorMessage())
+    if (const auto& message = m.errorMessage())
         lines << *message;
-    if (const auto& message = c.fundErrorMessage())
+    if (const auto& message = m.fundErrorMessage())
         lines << *message;
-    lines << c.calendarNotes();
+    lines << m.calendarNotes();
     lines << c.undeliveredAlerts();
     return lines;
 }
@@ -69,11 +70,12 @@ QString tooltip(const MenuBarController& c)
 QJsonObject waybar(const MenuBarController& c)
 {
     QJsonArray funds;
-    for (const FundDetail& fund : c.funds())
-        funds.append(QJsonObject{{u"code"_s, fund.quote.code},
-                                 {u"name"_s, fund.quote.name},
-                                 {u"navIsCurrent"_s, fund.navIsCurrent},
-                                 {u"estimateTrust"_s, EstimateLog::toJson(c.estimateTrust(fund))}});
+    for (const FundDetail& fund : c.market().funds())
+        funds.append(
+            QJsonObject{{u"code"_s, fund.quote.code},
+                        {u"name"_s, fund.quote.name},
+                        {u"navIsCurrent"_s, fund.navIsCurrent},
+                        {u"estimateTrust"_s, EstimateLog::toJson(c.market().estimateTrust(fund))}});
     return {{u"text"_s, c.title()},
             {u"tooltip"_s, tooltip(c)},
             {u"class"_s, statusClass(c)},

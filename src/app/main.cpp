@@ -128,10 +128,11 @@ std::unique_ptr<SimProvider> startDemoProvider()
 
 QCoro::Task<void> runOnce(MenuBarController& controller, int& exitCode)
 {
-    co_await controller.refresh();
+    co_await controller.cycle().refresh();
     // The figure the app is about: a failing board or fund is reported in
     // the JSON, but only gold's failure fails the run.
-    exitCode = controller.gold() && !controller.message(RefreshPart::gold) ? 0 : 1;
+    exitCode =
+        controller.market().gold() && !controller.market().message(RefreshPart::gold) ? 0 : 1;
     const QByteArray json =
         QJsonDocument(OnceReport::build(controller)).toJson(QJsonDocument::Compact);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
@@ -245,7 +246,7 @@ int watch(int argc, char** argv, bool demo, WatchFormat format)
 QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& view, QString dir,
                                   int& exitCode)
 {
-    co_await controller.refresh();
+    co_await controller.cycle().refresh();
     // Charts and tables lay themselves out on the next turns of the loop.
     co_await QCoro::sleepFor(std::chrono::milliseconds(100));
     bool written = true;

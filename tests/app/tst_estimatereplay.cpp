@@ -158,9 +158,10 @@ std::unique_ptr<MenuBarController> TestEstimateReplay::start()
 void TestEstimateReplay::refreshAt(MenuBarController& c, const QDateTime& at)
 {
     m_now = at;
-    run(c.refreshFunds());
-    QVERIFY2(!c.fundErrorMessage(), qPrintable(c.fundErrorMessage().value_or(QString())));
-    QCOMPARE(c.funds().size(), 1);
+    run(c.cycle().refreshFunds());
+    QVERIFY2(!c.market().fundErrorMessage(),
+             qPrintable(c.market().fundErrorMessage().value_or(QString())));
+    QCOMPARE(c.market().funds().size(), 1);
 }
 
 QList<EstimateDay> TestEstimateReplay::days() const
@@ -177,7 +178,7 @@ void TestEstimateReplay::replay()
     rawSettings().setValue(EstimateHistory::key, damaged);
 
     auto c = start();
-    QVERIFY(c->estimateHistory().record().isEmpty());
+    QVERIFY(c->market().estimateHistory().record().isEmpty());
 
     // Monday: an estimate in the morning, replaced by the one after the close.
     refreshAt(*c, shanghai(6, 3, 10, 0));
@@ -187,15 +188,15 @@ void TestEstimateReplay::replay()
     QCOMPARE(days().size(), 1);
     QCOMPARE(days()[0].madeAt, shanghai(6, 3, 15, 30));
     QVERIFY(near(days()[0].changePct, Hand::estimateMon));
-    QVERIFY(near(*c->funds()[0].estChangePct, Hand::estimateMon));
-    QCOMPARE(EstimateLog::toolTip(c->estimateTrust(c->funds()[0])),
+    QVERIFY(near(*c->market().funds()[0].estChangePct, Hand::estimateMon));
+    QCOMPARE(EstimateLog::toolTip(c->market().estimateTrust(c->market().funds()[0])),
              u"持仓覆盖 50.2%（8/10 只已定价）\n最新净值日期 2024-05-31\n"
              u"当日估算误差 暂无记录\n平均绝对误差 暂无记录"_s);
 
     // Monday evening: the value is out and settles the day; the estimate
     // made now, after the fact, is not recorded.
     refreshAt(*c, shanghai(6, 3, 20, 30));
-    QCOMPARE(c->funds()[0].quote.navDate, u"2024-06-03"_s);
+    QCOMPARE(c->market().funds()[0].quote.navDate, u"2024-06-03"_s);
     QCOMPARE(days().size(), 1);
     QCOMPARE(days()[0].madeAt, shanghai(6, 3, 15, 30));
     QVERIFY(near(*days()[0].error(), Hand::errorMon));
@@ -213,13 +214,13 @@ void TestEstimateReplay::replay()
     m_fixture.sim().market().setNavRelease(kFund, {1, QTime(10, 0)});
     refreshAt(*c, shanghai(6, 5, 15, 30));
     refreshAt(*c, shanghai(6, 6, 9, 45));
-    QCOMPARE(c->funds()[0].quote.navDate, u"2024-06-04"_s);
+    QCOMPARE(c->market().funds()[0].quote.navDate, u"2024-06-04"_s);
     QCOMPARE(days().size(), 4);
     QCOMPARE(days()[2].date, QDate(2024, 6, 5));
     QVERIFY(near(days()[2].changePct, Hand::estimateWed));
     QCOMPARE(days()[3].date, QDate(2024, 6, 6));
     refreshAt(*c, shanghai(6, 6, 10, 30));
-    QCOMPARE(c->funds()[0].quote.navDate, u"2024-06-05"_s);
+    QCOMPARE(c->market().funds()[0].quote.navDate, u"2024-06-05"_s);
     QVERIFY(near(*days()[2].error(), Hand::errorWed));
     QVERIFY(!days()[3].publishedChangePct);
     refreshAt(*c, shanghai(6, 6, 15, 30));
@@ -228,9 +229,9 @@ void TestEstimateReplay::replay()
     // The program quits on Thursday and is started again on Saturday.
     c.reset();
     c = start();
-    QCOMPARE(c->estimateHistory().days(kFund).size(), 4);
+    QCOMPARE(c->market().estimateHistory().days(kFund).size(), 4);
     refreshAt(*c, shanghai(6, 8, 11, 0));
-    QCOMPARE(c->funds()[0].quote.navDate, u"2024-06-06"_s);
+    QCOMPARE(c->market().funds()[0].quote.navDate, u"2024-06-06"_s);
     QVERIFY(near(*days()[3].error(), Hand::errorThu));
     // Saturday shows Friday's closing changes: the estimate is Friday's.
     QCOMPARE(days().size(), 5);
@@ -247,8 +248,8 @@ void TestEstimateReplay::replay()
     QVERIFY(near(*days()[4].error(), Hand::errorFri));
     QCOMPARE(days()[5].date, QDate(2024, 6, 10));
 
-    const FundDetail fund = c->funds()[0];
-    const EstimateTrust trust = c->estimateTrust(fund);
+    const FundDetail fund = c->market().funds()[0];
+    const EstimateTrust trust = c->market().estimateTrust(fund);
     QVERIFY(near(*trust.navDateError, Hand::errorFri));
     QVERIFY(near(*trust.meanAbsError, Hand::meanAbsError));
     QCOMPARE(trust.errorDays, 5);
@@ -275,7 +276,7 @@ void TestEstimateReplay::replay()
     // replaced on Wednesday unseen, so Monday's estimate is dropped; nothing
     // was estimated on Wednesday, the day now published.
     refreshAt(*c, shanghai(6, 13, 10, 30));
-    QCOMPARE(c->funds()[0].quote.navDate, u"2024-06-12"_s);
+    QCOMPARE(c->market().funds()[0].quote.navDate, u"2024-06-12"_s);
     QList<QDate> dates;
     for (const EstimateDay& d : days())
         dates.append(d.date);
@@ -290,7 +291,7 @@ void TestEstimateReplay::replay()
                                   .toObject();
     QVERIFY(later.value(u"navDateError"_s).isNull());
     QVERIFY(near(later.value(u"meanAbsError"_s).toDouble(), Hand::meanAbsError));
-    QCOMPARE(EstimateLog::toolTip(c->estimateTrust(c->funds()[0])),
+    QCOMPARE(EstimateLog::toolTip(c->market().estimateTrust(c->market().funds()[0])),
              u"持仓覆盖 50.2%（8/10 只已定价）\n最新净值日期 2024-06-12\n"
              u"当日估算误差 暂无记录\n平均绝对误差 0.11 个百分点（共 5 日）"_s);
 }
@@ -323,7 +324,7 @@ void TestEstimateReplay::noEstimateOnTheDaysOwnValue()
     for (const Step& step : steps) {
         const QString where = step.at.toString(u"ddd HH:mm"_s);
         refreshAt(*c, step.at);
-        const FundDetail& fund = c->funds()[0];
+        const FundDetail& fund = c->market().funds()[0];
         QVERIFY2(fund.quote.navDate == step.navDate, qPrintable(where + u' ' + fund.quote.navDate));
         QVERIFY2(fund.estNav.has_value() == step.estimate, qPrintable(where));
         QVERIFY2(fund.navIsCurrent == !step.estimate, qPrintable(where));
@@ -371,7 +372,7 @@ void TestEstimateReplay::holdingsProfitThroughTheDays()
     QStringList during;
     for (const QTime at : {QTime(9, 45), QTime(10, 30), QTime(11, 15), QTime(14, 0)}) {
         refreshAt(*c, QDateTime(QDate(2024, 6, 3), at, QTimeZone("Asia/Shanghai")));
-        const FundDetail& fund = c->funds()[0];
+        const FundDetail& fund = c->market().funds()[0];
         const Profit::Day day =
             Profit::fund(*c->holdingsStore().holdings().fund(kFund), fund).today.value();
         QCOMPARE(day.kind, Profit::DayKind::estimated);
@@ -391,7 +392,7 @@ void TestEstimateReplay::holdingsProfitThroughTheDays()
     refreshAt(*c, shanghai(6, 3, 20, 30));
     QCOMPARE(today(), u"+100.00 已更新"_s);
     const Profit::Figures figures =
-        Profit::fund(*c->holdingsStore().holdings().fund(kFund), c->funds()[0]);
+        Profit::fund(*c->holdingsStore().holdings().fund(kFund), c->market().funds()[0]);
     QCOMPARE(figures.today->date, u"2024-06-03"_s);
     QCOMPARE(Format::money(*figures.value), u"10,100.00"_s);
     QCOMPARE(Format::signedMoney(*figures.holdingProfit), u"+1,100.00"_s);

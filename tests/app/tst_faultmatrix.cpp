@@ -237,12 +237,13 @@ void TestFaultMatrix::matrix()
 
     // A good cycle first, then one a few minutes later in which this route fails.
     m_sim.clearFaults();
-    run(c.refresh());
-    QVERIFY2(!c.errorMessage() && !c.fundErrorMessage(),
-             qPrintable(c.errorMessage().value_or(c.fundErrorMessage().value_or(QString()))));
-    const GoldQuote gold = *c.gold();
+    run(c.cycle().refresh());
+    QVERIFY2(!c.market().errorMessage() && !c.market().fundErrorMessage(),
+             qPrintable(c.market().errorMessage().value_or(
+                 c.market().fundErrorMessage().value_or(QString()))));
+    const GoldQuote gold = *c.market().gold();
     const QString title = c.title();
-    const QList<FundDetail> funds = c.funds();
+    const QList<FundDetail> funds = c.market().funds();
     QCOMPARE(funds.size(), 3);
 
     m_now = m_now.addSecs(180);
@@ -250,35 +251,35 @@ void TestFaultMatrix::matrix()
     m_sim.addFault(path, fault, query);
     m_sim.clearRequests();
     m_meter->reset();
-    run(c.refresh());
+    run(c.cycle().refresh());
     const double blockedMs = m_meter->longestMs();
 
     int hits = 0;
     for (const RecordedRequest& r : m_sim.requests())
         hits += r.path == path && r.query.contains(query);
     QVERIFY2(hits > 0, "the faulted route was never asked");
-    QVERIFY(!c.isRefreshing() && !c.isLoading());
+    QVERIFY(!c.cycle().isRefreshing() && !c.market().isLoading());
 
     // Only the part the route feeds keeps its last data, and says so in
     // words of the program's own; the others are new.
     for (RefreshPart other : kParts) {
-        if (const auto& message = c.message(other)) {
+        if (const auto& message = c.market().message(other)) {
             QCOMPARE(other, part);
             QVERIFY2(isOwnMessage(*message), qPrintable(*message));
         }
     }
     // A fund whose holdings could not be read is shown without an estimate,
     // never without its published value, and is no failure of the part.
-    QVERIFY(c.message(part) || part == RefreshPart::funds);
-    QCOMPARE(*c.lastUpdate(), m_now);
+    QVERIFY(c.market().message(part) || part == RefreshPart::funds);
+    QCOMPARE(*c.market().lastUpdate(), m_now);
     if (part == RefreshPart::gold) {
-        QCOMPARE(c.gold()->priceCNY, gold.priceCNY);
+        QCOMPARE(c.market().gold()->priceCNY, gold.priceCNY);
         QCOMPARE(c.title(), title);
     }
-    QCOMPARE(c.funds().size(), funds.size());
+    QCOMPARE(c.market().funds().size(), funds.size());
     for (qsizetype i = 0; i < funds.size(); ++i) {
-        QCOMPARE(c.funds()[i].quote.code, funds[i].quote.code);
-        QCOMPARE(c.funds()[i].quote.nav, funds[i].quote.nav);
+        QCOMPARE(c.market().funds()[i].quote.code, funds[i].quote.code);
+        QCOMPARE(c.market().funds()[i].quote.nav, funds[i].quote.nav);
     }
 
     if (blockedMs > m_worstMs) {

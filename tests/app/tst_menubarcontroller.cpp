@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimeZone>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -96,7 +97,7 @@ private slots:
 
 private:
     std::unique_ptr<MenuBarController> controller();
-    void refresh(MenuBarController& c) { run(c.refresh()); }
+    void refresh(MenuBarController& c) { run(c.cycle().refresh()); }
     int requestsTo(const QString& path, const QString& queryContains = {}) const;
 
     SimFixture m_fixture;
@@ -142,33 +143,34 @@ void TestMenuBarController::fullRefreshPublishesEverything()
 {
     auto c = controller();
     QCOMPARE(c->title(), u"--"_s);
-    QSignalSpy changes(c.get(), &MenuBarController::changed);
+    QSignalSpy changes(&c->market(), &MarketData::goldChanged);
     refresh(*c);
 
-    QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
-    QVERIFY(c->gold() && c->gold()->priceCNY > 0);
-    QCOMPARE(c->sector()->code, u"BK0475"_s);
-    QCOMPARE(c->sectorStocks().size(), 10);
-    QCOMPARE(c->trendData()->name, u"半导体"_s);
-    QCOMPARE(c->goldTrendData()->name, u"沪金主连"_s);
-    QCOMPARE(c->allSectors().size(), 3);
-    QCOMPARE(c->allSectors()[1].name, u"黄金概念"_s); // configured names
-    QCOMPARE(c->funds().size(), 3);
-    for (const FundDetail& f : c->funds()) {
+    QVERIFY2(!c->market().errorMessage(),
+             qPrintable(c->market().errorMessage().value_or(QString())));
+    QVERIFY(c->market().gold() && c->market().gold()->priceCNY > 0);
+    QCOMPARE(c->market().sector()->code, u"BK0475"_s);
+    QCOMPARE(c->market().sectorStocks().size(), 10);
+    QCOMPARE(c->market().trendData()->name, u"半导体"_s);
+    QCOMPARE(c->market().goldTrendData()->name, u"沪金主连"_s);
+    QCOMPARE(c->market().allSectors().size(), 3);
+    QCOMPARE(c->market().allSectors()[1].name, u"黄金概念"_s); // configured names
+    QCOMPARE(c->market().funds().size(), 3);
+    for (const FundDetail& f : c->market().funds()) {
         QVERIFY(!f.holdings.isEmpty());
         QVERIFY(f.estChangePct.has_value());
         QCOMPARE(*f.estNav, FundEstimator::estimateNav(f.quote.nav, *f.estChangePct));
     }
-    QVERIFY(!c->fundStockChanges().isEmpty());
-    QCOMPARE(c->lastUpdate(), std::optional<QDateTime>(m_now));
-    QVERIFY(!c->isLoading() && !c->isRefreshing());
-    QCOMPARE(c->countdown(), 30);
+    QVERIFY(!c->market().fundStockChanges().isEmpty());
+    QCOMPARE(c->market().lastUpdate(), std::optional<QDateTime>(m_now));
+    QVERIFY(!c->market().isLoading() && !c->cycle().isRefreshing());
+    QCOMPARE(c->market().countdown(), 30);
     QVERIFY(changes.size() > 0);
     // Gold is trading at 10:00 with a fresh trend: the title carries an arrow.
-    QCOMPARE(c->goldMarketStatus(), MarketStatus::trading);
+    QCOMPARE(c->market().goldMarketStatus(), MarketStatus::trading);
     QVERIFY2(c->title().startsWith(u"▲ "_s) || c->title().startsWith(u"▼ "_s),
              qPrintable(c->title()));
-    QVERIFY(c->title().endsWith(Format::price(c->gold()->priceCNY)));
+    QVERIFY(c->title().endsWith(Format::price(c->market().gold()->priceCNY)));
 }
 
 void TestMenuBarController::boardOverview_data()
@@ -195,11 +197,11 @@ void TestMenuBarController::boardOverview()
     m_fixture.sim().clearRequests();
     refresh(*c);
 
-    QVERIFY(!c->errorMessage());
-    QCOMPARE(c->currentSectorCode(), current);
-    QCOMPARE(c->allSectors().size(), qMax<qsizetype>(1, boards.size()));
+    QVERIFY(!c->market().errorMessage());
+    QCOMPARE(c->market().currentSectorCode(), current);
+    QCOMPARE(c->market().allSectors().size(), qMax<qsizetype>(1, boards.size()));
     // Without a configured board the trend carries no name.
-    QCOMPARE(c->trendData()->name, boards.isEmpty() ? QString() : u"名"_s + current);
+    QCOMPARE(c->market().trendData()->name, boards.isEmpty() ? QString() : u"名"_s + current);
     QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"fields=f2,f3,f12,f14,f18,f6"_s),
              1 + overviewRequests);
 }
@@ -245,10 +247,10 @@ void TestMenuBarController::failureKeepsTheLastGoodData()
     QFETCH(QString, message);
     auto c = controller();
     refresh(*c);
-    QVERIFY(!c->errorMessage());
-    const GoldQuote gold = *c->gold();
-    const QString goldTrendEnd = c->goldTrendData()->points.last().time;
-    const QString boardTrendEnd = c->trendData()->points.last().time;
+    QVERIFY(!c->market().errorMessage());
+    const GoldQuote gold = *c->market().gold();
+    const QString goldTrendEnd = c->market().goldTrendData()->points.last().time;
+    const QString boardTrendEnd = c->market().trendData()->points.last().time;
     const QString title = c->title();
 
     // Later, with moved prices, one fetch of the cycle fails.
@@ -257,31 +259,32 @@ void TestMenuBarController::failureKeepsTheLastGoodData()
     m_fixture.sim().clearRequests();
     refresh(*c);
 
-    QCOMPARE(c->message(part), std::optional<QString>(message));
-    QCOMPARE(c->errorMessage(), std::optional<QString>(message));
-    QCOMPARE(c->messagesFor(part == RefreshPart::gold ? Tab::gold : Tab::cpo),
+    QCOMPARE(c->market().message(part), std::optional<QString>(message));
+    QCOMPARE(c->market().errorMessage(), std::optional<QString>(message));
+    QCOMPARE(c->market().messagesFor(part == RefreshPart::gold ? Tab::gold : Tab::cpo),
              QStringList{message});
-    QVERIFY(!c->fundErrorMessage());
+    QVERIFY(!c->market().fundErrorMessage());
     QCOMPARE(requestsTo(u"/FundMNewApi/FundMNFInfo"_s), 1); // the funds went on
-    QCOMPARE(*c->lastUpdate(), m_now);
+    QCOMPARE(*c->market().lastUpdate(), m_now);
     if (part == RefreshPart::gold) {
-        QCOMPARE(c->gold()->priceCNY, gold.priceCNY);
-        QCOMPARE(c->goldTrendData()->points.last().time, goldTrendEnd);
+        QCOMPARE(c->market().gold()->priceCNY, gold.priceCNY);
+        QCOMPARE(c->market().goldTrendData()->points.last().time, goldTrendEnd);
         QCOMPARE(c->title(), title);
     } else {
         // The title follows gold, which kept updating.
-        QVERIFY(c->goldTrendData()->points.last().time > goldTrendEnd);
-        QVERIFY(c->title().endsWith(Format::price(c->gold()->priceCNY)));
+        QVERIFY(c->market().goldTrendData()->points.last().time > goldTrendEnd);
+        QVERIFY(c->title().endsWith(Format::price(c->market().gold()->priceCNY)));
     }
-    QCOMPARE(c->trendData()->points.last().time > boardTrendEnd, part != RefreshPart::board);
-    QVERIFY(!c->isRefreshing() && !c->isLoading());
-    QCOMPARE(c->countdown(), 30);
+    QCOMPARE(c->market().trendData()->points.last().time > boardTrendEnd,
+             part != RefreshPart::board);
+    QVERIFY(!c->cycle().isRefreshing() && !c->market().isLoading());
+    QCOMPARE(c->market().countdown(), 30);
 
     // The next good cycle clears the message.
     m_fixture.sim().clearFaults();
     refresh(*c);
-    QVERIFY(!c->errorMessage());
-    QVERIFY(c->goldTrendData()->points.last().time > goldTrendEnd);
+    QVERIFY(!c->market().errorMessage());
+    QVERIFY(c->market().goldTrendData()->points.last().time > goldTrendEnd);
 }
 
 // The board stops answering for good (a code the provider retired) while
@@ -295,8 +298,8 @@ void TestMenuBarController::alertsGoOnWhileABoardFails()
     c->setNotifier(&notifier);
     c->alertConfig().setRules({});
     refresh(*c);
-    const double price = c->gold()->priceCNY;
-    const double boardIndex = c->allSectors().first().index.value();
+    const double price = c->market().gold()->priceCNY;
+    const double boardIndex = c->market().allSectors().first().index.value();
 
     AlertRule stopLoss = AlertConfig::defaultRules().first();
     stopLoss.id = u"stop-loss"_s;
@@ -320,9 +323,9 @@ void TestMenuBarController::alertsGoOnWhileABoardFails()
     m_now = m_now.addSecs(30);
     refresh(*c);
 
-    QVERIFY(c->message(RefreshPart::board));
-    QVERIFY(c->message(RefreshPart::overview));
-    QVERIFY(!c->message(RefreshPart::gold));
+    QVERIFY(c->market().message(RefreshPart::board));
+    QVERIFY(c->market().message(RefreshPart::overview));
+    QVERIFY(!c->market().message(RefreshPart::gold));
     QCOMPARE(c->lastFired(), QStringList{u"stop-loss"_s});
     QVERIFY(c->lastReset().isEmpty());
     QCOMPARE(channel.sent.size(), 1);
@@ -333,33 +336,33 @@ void TestMenuBarController::boardPickedMidRefreshWins()
 {
     auto c = controller();
     refresh(*c);
-    QCOMPARE(c->sector()->code, u"BK0475"_s);
+    QCOMPARE(c->market().sector()->code, u"BK0475"_s);
 
     // The old board answers slowly; the user picks another meanwhile.
     m_fixture.sim().setLatency(300);
-    auto full = c->refresh();
-    QVERIFY(c->isRefreshing() && c->isLoading());
-    run(c->refresh()); // a second cycle while one runs is dropped
+    auto full = c->cycle().refresh();
+    QVERIFY(c->cycle().isRefreshing() && c->market().isLoading());
+    run(c->cycle().refresh()); // a second cycle while one runs is dropped
     m_fixture.sim().setLatency(0);
-    c->setCurrentSectorCode(u"BK1128"_s);
+    c->cycle().selectBoard(u"BK1128"_s);
     QTRY_VERIFY_WITH_TIMEOUT(full.isReady(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!c->isRefreshing(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!c->cycle().isRefreshing(), 10000);
 
-    QCOMPARE(c->currentSectorCode(), u"BK1128"_s);
-    QCOMPARE(c->sector()->code, u"BK1128"_s);
-    QCOMPARE(c->trendData()->name, u"CPO概念"_s);
-    QVERIFY(!c->errorMessage());
+    QCOMPARE(c->market().currentSectorCode(), u"BK1128"_s);
+    QCOMPARE(c->market().sector()->code, u"BK1128"_s);
+    QCOMPARE(c->market().trendData()->name, u"CPO概念"_s);
+    QVERIFY(!c->market().errorMessage());
     // Its own stocks, not the ones the old board's answer carried.
-    const QList<StockQuote> shown = c->sectorStocks();
-    run(c->refreshSector(u"BK1128"_s));
-    QCOMPARE(c->sectorStocks().size(), shown.size());
+    const QList<StockQuote> shown = c->market().sectorStocks();
+    run(c->cycle().refreshBoard(u"BK1128"_s));
+    QCOMPARE(c->market().sectorStocks().size(), shown.size());
     for (qsizetype i = 0; i < shown.size(); ++i)
-        QCOMPARE(c->sectorStocks()[i].code, shown[i].code);
+        QCOMPARE(c->market().sectorStocks()[i].code, shown[i].code);
 
     // A board that is not the current one never lands under it.
-    run(c->refreshSector(u"BK0547"_s));
-    QCOMPARE(c->sector()->code, u"BK1128"_s);
-    QVERIFY(!c->isRefreshing());
+    run(c->cycle().refreshBoard(u"BK0547"_s));
+    QCOMPARE(c->market().sector()->code, u"BK1128"_s);
+    QVERIFY(!c->cycle().isRefreshing());
 }
 
 void TestMenuBarController::fundFailures_data()
@@ -384,7 +387,7 @@ void TestMenuBarController::fundFailures()
     QFETCH(QString, message);
     auto c = controller();
     refresh(*c);
-    QCOMPARE(c->funds().size(), 3);
+    QCOMPARE(c->market().funds().size(), 3);
 
     // A fund leaves the watch list, then the fund refresh fails.
     c->configStore().removeFund({u"110011"_s, QString()});
@@ -392,15 +395,15 @@ void TestMenuBarController::fundFailures()
     refresh(*c);
 
     // A fund failure does not fail the whole refresh.
-    QVERIFY(!c->errorMessage());
-    QCOMPARE(c->fundErrorMessage(), std::optional<QString>(message));
-    QCOMPARE(c->funds().size(), 2); // dropped even though the refresh failed
-    QCOMPARE(c->funds()[0].quote.code, u"161725"_s);
-    QCOMPARE(c->funds()[1].quote.code, u"005827"_s);
+    QVERIFY(!c->market().errorMessage());
+    QCOMPARE(c->market().fundErrorMessage(), std::optional<QString>(message));
+    QCOMPARE(c->market().funds().size(), 2); // dropped even though the refresh failed
+    QCOMPARE(c->market().funds()[0].quote.code, u"161725"_s);
+    QCOMPARE(c->market().funds()[1].quote.code, u"005827"_s);
 
     m_fixture.sim().clearFaults();
     refresh(*c);
-    QVERIFY(!c->fundErrorMessage());
+    QVERIFY(!c->market().fundErrorMessage());
 }
 
 void TestMenuBarController::holdingsAreRequestedOnce()
@@ -411,7 +414,7 @@ void TestMenuBarController::holdingsAreRequestedOnce()
     config.funds.append({u"320007"_s, u"诺安成长"_s});
     c->configStore().setConfig(config);
     refresh(*c);
-    QVERIFY(!c->fundErrorMessage());
+    QVERIFY(!c->market().fundErrorMessage());
 
     QStringList ids;
     for (const RecordedRequest& r : m_fixture.sim().requests()) {
@@ -423,7 +426,7 @@ void TestMenuBarController::holdingsAreRequestedOnce()
     QCOMPARE(distinct.size(), ids.size());
     QSet<QString> held;
     int holdings = 0;
-    for (const FundDetail& f : c->funds()) {
+    for (const FundDetail& f : c->market().funds()) {
         for (const FundHolding& h : f.holdings) {
             held.insert(h.code);
             ++holdings;
@@ -445,14 +448,15 @@ void TestMenuBarController::oddCodesLeaveTheOthersAnswered()
     c->configStore().setConfig(config);
     refresh(*c);
 
-    QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
-    QVERIFY(!c->fundErrorMessage());
+    QVERIFY2(!c->market().errorMessage(),
+             qPrintable(c->market().errorMessage().value_or(QString())));
+    QVERIFY(!c->market().fundErrorMessage());
     QStringList boards;
-    for (const SectorQuote& q : c->allSectors())
+    for (const SectorQuote& q : c->market().allSectors())
         boards.append(q.code);
     QCOMPARE(boards, (QStringList{u"BK0475"_s, u"BK1128"_s}));
     QStringList funds;
-    for (const FundDetail& f : c->funds())
+    for (const FundDetail& f : c->market().funds())
         funds.append(f.quote.code);
     QCOMPARE(funds, (QStringList{u"161725"_s, u"005827"_s}));
 }
@@ -494,17 +498,17 @@ void TestMenuBarController::countdown()
     auto c = controller();
     refresh(*c);
     for (int i = 0; i < 30 - start; ++i) // counted down during open hours
-        c->countdownTick();
-    QCOMPARE(c->countdown(), start);
+        c->cycle().countdownTick();
+    QCOMPARE(c->market().countdown(), start);
     m_now = now;
     m_fixture.sim().setLatency(200);
-    QCoro::Task<void> pending = loading ? c->refresh() : QCoro::Task<void>();
-    c->countdownTick();
-    QTEST(c->countdown(), "countdown");
-    QTEST(c->allMarketsClosed(), "allClosed");
-    QCOMPARE(c->panelStatusText(), statusText.isNull() ? QString() : statusText);
+    QCoro::Task<void> pending = loading ? c->cycle().refresh() : QCoro::Task<void>();
+    c->cycle().countdownTick();
+    QTEST(c->market().countdown(), "countdown");
+    QTEST(c->market().allMarketsClosed(), "allClosed");
+    QCOMPARE(c->market().panelStatusText(), statusText.isNull() ? QString() : statusText);
     if (loading)
-        QTRY_VERIFY(!c->isLoading());
+        QTRY_VERIFY(!c->market().isLoading());
     m_fixture.sim().setLatency(0);
 }
 
@@ -517,7 +521,7 @@ void TestMenuBarController::alertsFireOnceAndNotify()
     c->alertConfig().setRules({}); // the default tiers could fire on the simulated price
     refresh(*c);
     QVERIFY(channel.sent.isEmpty());
-    const double price = c->gold()->priceCNY;
+    const double price = c->market().gold()->priceCNY;
 
     AlertRule above = AlertConfig::defaultRules().first();
     above.id = u"near"_s;
@@ -544,7 +548,7 @@ void TestMenuBarController::alertsFireOnceAndNotify()
 
     // A refresh in which gold failed judges no gold rule.
     AlertRule rearm = c->alertConfig().rules()[0];
-    rearm.threshold = c->gold()->priceCNY * 2; // now far below: would re-arm
+    rearm.threshold = c->market().gold()->priceCNY * 2; // now far below: would re-arm
     c->alertConfig().update(rearm);
     m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::status(500), u"secids=113.aum"_s);
     refresh(*c);
@@ -594,16 +598,18 @@ void TestMenuBarController::goldNightSessions()
     m_now = now;
     auto c = controller();
     refresh(*c);
-    QVERIFY(!c->errorMessage());
-    QCOMPARE(c->goldMarketStatus(), status);
-    QCOMPARE(badgeLabel(c->goldMarketState().status, c->goldMarketState().closure), badge);
+    QVERIFY(!c->market().errorMessage());
+    QCOMPARE(c->market().goldMarketStatus(), status);
+    QCOMPARE(
+        badgeLabel(c->market().goldMarketState().status, c->market().goldMarketState().closure),
+        badge);
     QCOMPARE(c->title().startsWith(u"▲ "_s) || c->title().startsWith(u"▼ "_s), open);
 
     // A stop-loss crossed in the night is seen in the night.
     m_fixture.sim().clearRequests();
-    c->refreshTick();
-    QCOMPARE(c->isRefreshing(), open);
-    QTRY_VERIFY(!c->isRefreshing());
+    c->cycle().refreshTick();
+    QCOMPARE(c->cycle().isRefreshing(), open);
+    QTRY_VERIFY(!c->cycle().isRefreshing());
     QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s), open ? 1 : 0);
 }
 
@@ -664,7 +670,7 @@ void TestMenuBarController::closedDays()
                                    .refreshInterval = std::chrono::milliseconds(100)});
     QSignalSpy finished(&c, &MenuBarController::refreshFinished);
     QTRY_COMPARE(finished.size(), 1);
-    QVERIFY2(!c.errorMessage(), qPrintable(c.errorMessage().value_or(QString())));
+    QVERIFY2(!c.market().errorMessage(), qPrintable(c.market().errorMessage().value_or(QString())));
     const int first = marketRequests();
     QVERIFY(first > 0);
     if (polls) {
@@ -676,21 +682,21 @@ void TestMenuBarController::closedDays()
         QCOMPARE(finished.size(), 1);
         QCOMPARE(marketRequests(), first);
     }
-    QTRY_VERIFY(!c.isRefreshing());
+    QTRY_VERIFY(!c.cycle().isRefreshing());
 
     const QJsonObject report = OnceReport::build(c);
     QTEST(report.value(u"goldBadge"_s).toString(), "goldBadge");
     QTEST(report.value(u"stockBadge"_s).toString(), "stockBadge");
     QCOMPARE(report.value(u"calendarValidUntil"_s).toString(), u"2026-12-31"_s);
-    QCOMPARE(c.calendarNotes(), notes);
+    QCOMPARE(c.market().calendarNotes(), notes);
     QCOMPARE(report.value(u"calendarNotes"_s).toVariant().toStringList(), notes);
     // No arrow while the figure's market is shut.
     const bool arrow = c.title().startsWith(u"▲ "_s) || c.title().startsWith(u"▼ "_s);
     QCOMPARE(arrow, report.value(u"goldMarketStatus"_s).toString() != u"closed"_s);
-    c.countdownTick();
-    QCOMPARE(c.allMarketsClosed(), !polls);
+    c.cycle().countdownTick();
+    QCOMPARE(c.market().allMarketsClosed(), !polls);
     if (!polls)
-        QCOMPARE(c.countdown(), 0);
+        QCOMPARE(c.market().countdown(), 0);
 }
 
 // Refreshes in a row while the provider answers board BK0475's index and
@@ -765,12 +771,14 @@ void TestMenuBarController::placeholdersKeepTheLastGoodFigures()
         m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::body(200, rows), u"90.BK0475"_s);
         m_now = m_now.addSecs(30);
         refresh(*c);
-        QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
+        QVERIFY2(!c->market().errorMessage(),
+                 qPrintable(c->market().errorMessage().value_or(QString())));
 
-        const auto board = std::find_if(c->allSectors().begin(), c->allSectors().end(),
-                                        [](const SectorQuote& q) { return q.code == u"BK0475"_s; });
-        QVERIFY(board != c->allSectors().end());
-        QCOMPARE(*board, *c->sector());
+        const auto board =
+            std::find_if(c->market().allSectors().begin(), c->market().allSectors().end(),
+                         [](const SectorQuote& q) { return q.code == u"BK0475"_s; });
+        QVERIFY(board != c->market().allSectors().end());
+        QCOMPARE(*board, *c->market().sector());
         actualPublished.append(Format::price(board->index) + u' ' + Format::pct(board->changePct));
         const QJsonObject once = OnceReport::build(*c).value(u"sector"_s).toObject();
         auto figure = [&](const char* key, bool pct) {
@@ -820,7 +828,7 @@ void TestMenuBarController::placeholderFiresNoRuleAddedSince()
     c->alertConfig().setRules({rule});
     answerChange(uR"("-")"_s);
     refresh(*c);
-    QCOMPARE(c->sector()->changePct, std::optional(1.5));
+    QCOMPARE(c->market().sector()->changePct, std::optional(1.5));
     QVERIFY(c->lastFired().isEmpty());
     QVERIFY(!c->alertConfig().rules()[0].triggered);
 
@@ -846,9 +854,9 @@ void TestMenuBarController::newFundHasNoPublishedChange()
     c->alertConfig().setRules({rule});
     refresh(*c);
 
-    QVERIFY(!c->fundErrorMessage());
-    QCOMPARE(c->funds().size(), 1);
-    QVERIFY(c->funds()[0].quote.navChangeMissing);
+    QVERIFY(!c->market().fundErrorMessage());
+    QCOMPARE(c->market().funds().size(), 1);
+    QVERIFY(c->market().funds()[0].quote.navChangeMissing);
     QVERIFY(c->lastFired().isEmpty());
     const QJsonObject quote = OnceReport::build(*c)
                                   .value(u"funds"_s)
@@ -910,14 +918,14 @@ void TestMenuBarController::notificationTaps()
     QCOMPARE(c->pendingTab().has_value(), tab >= 0);
     if (tab >= 0)
         QCOMPARE(int(*c->pendingTab()), tab);
-    QCOMPARE(c->currentSectorCode(), sector);
-    QTRY_VERIFY(!c->isRefreshing());
+    QCOMPARE(c->market().currentSectorCode(), sector);
+    QTRY_VERIFY(!c->cycle().isRefreshing());
     // Showing the panel refreshes everything; a tap on another board asks
     // for that board at once, and the full refresh does not ask again.
     QCOMPARE(requestsTo(u"/api/qt/clist/get"_s, u"fs=b:BK1128"_s), sectorRefresh ? 1 : 0);
     QCOMPARE(requestsTo(u"/api/qt/ulist.np/get"_s, u"secids=113.aum"_s), 1);
     if (sectorRefresh)
-        QCOMPARE(c->sector()->code, u"BK1128"_s);
+        QCOMPARE(c->market().sector()->code, u"BK1128"_s);
     m_fixture.sim().setLatency(0);
 }
 
@@ -927,36 +935,36 @@ void TestMenuBarController::timersAndUpdateChecks()
     MenuBarController c(MenuBarController::Options{.now = [this] { return m_now; },
                                                    .timeout = std::chrono::milliseconds(1500),
                                                    .startTimers = true});
-    QVERIFY(c.isRefreshing());
-    QTRY_VERIFY(!c.isRefreshing());
-    QVERIFY(c.lastUpdate());
+    QVERIFY(c.cycle().isRefreshing());
+    QTRY_VERIFY(!c.cycle().isRefreshing());
+    QVERIFY(c.market().lastUpdate());
     QCOMPARE(requestsTo(u"/works/downloads/version.json"_s), 0);
     QTRY_COMPARE_WITH_TIMEOUT(requestsTo(u"/works/downloads/version.json"_s), 1, 5000);
     bool refreshing = false;
     bool counting = false;
-    QVERIFY(c.timersRunning(&refreshing, &counting));
+    QVERIFY(c.cycle().timersRunning(&refreshing, &counting));
     QVERIFY(refreshing && counting);
 
     // Outside trading hours a timer tick fetches nothing, and both timers
     // stop: the app wakes once a minute to see whether a market opened.
     m_now = shanghai(8, 10, 0);
     m_fixture.sim().clearRequests();
-    c.refreshTick();
-    QVERIFY(!c.isRefreshing());
+    c.cycle().refreshTick();
+    QVERIFY(!c.cycle().isRefreshing());
     QCOMPARE(m_fixture.sim().requests().size(), 0);
-    c.timersRunning(&refreshing, &counting);
+    c.cycle().timersRunning(&refreshing, &counting);
     QVERIFY(!refreshing && !counting);
-    QCOMPARE(c.panelStatusText(), u"已收盘"_s);
+    QCOMPARE(c.market().panelStatusText(), u"已收盘"_s);
 
     // While the panel is open its header counts, markets closed or not.
     FakePanel panel;
     c.attachPanel(&panel);
     c.showPanel();
-    QTRY_VERIFY(!c.isRefreshing());
-    c.timersRunning(&refreshing, &counting);
+    QTRY_VERIFY(!c.cycle().isRefreshing());
+    c.cycle().timersRunning(&refreshing, &counting);
     QVERIFY(!refreshing && counting);
     c.handleLeftClick(); // closes it
-    c.timersRunning(&refreshing, &counting);
+    c.cycle().timersRunning(&refreshing, &counting);
     QVERIFY(!refreshing && !counting);
 
     // The wake-up that finds a market open refreshes at once.
@@ -969,10 +977,10 @@ void TestMenuBarController::timersAndUpdateChecks()
         wake->stop();
         emit wake->timeout({});
     });
-    QVERIFY(c.isRefreshing());
-    c.timersRunning(&refreshing, &counting);
+    QVERIFY(c.cycle().isRefreshing());
+    c.cycle().timersRunning(&refreshing, &counting);
     QVERIFY(refreshing && counting);
-    QTRY_VERIFY(!c.isRefreshing());
+    QTRY_VERIFY(!c.cycle().isRefreshing());
 }
 
 void TestMenuBarController::ownerGoneWhileRequestStalled_data()
@@ -1015,7 +1023,7 @@ void TestMenuBarController::ownerGoneWhileRequestStalled()
         destroy = [c] { delete c; };
         // The first refresh starts at once; the update check 2 s later.
         QTRY_COMPARE_WITH_TIMEOUT(requestsTo(u"/works/downloads/version.json"_s), 1, 5000);
-        QVERIFY(c->isRefreshing());
+        QVERIFY(c->cycle().isRefreshing());
     } else if (owner == u"update checker") {
         auto* checker =
             new UpdateChecker(nullptr, u"1.0"_s, m_fixture.origin(), m_fixture.origin());

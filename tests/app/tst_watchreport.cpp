@@ -142,17 +142,17 @@ void TestWatchReport::failureKeepsTheLastFigures()
     auto c = controller(QDateTime(QDate(2024, 6, 4), QTime(10, 0), QTimeZone("Asia/Shanghai")));
     RecordingItem item;
     c->attachStatusItem(&item);
-    run(c->refresh());
+    run(c->cycle().refresh());
     const QString title = item.title;
     const QStringList good = item.toolTip.split(u'\n');
-    QCOMPARE(good.first(), u"沪金主连 "_s + Format::price(c->gold()->priceCNY) + u' ' +
-                               Format::pct(c->gold()->changePct));
-    QCOMPARE(good.size(), 2 + c->funds().size());
+    QCOMPARE(good.first(), u"沪金主连 "_s + Format::price(c->market().gold()->priceCNY) + u' ' +
+                               Format::pct(c->market().gold()->changePct));
+    QCOMPARE(good.size(), 2 + c->market().funds().size());
 
     // The next cycle fails: the figure and its lines stay, and the tool tip
     // says why they are not fresh.
     m_fixture.sim().addFault(u"/api/qt/stock/trends2/get"_s, Fault::status(500));
-    run(c->refresh());
+    run(c->cycle().refresh());
     QCOMPARE(item.title, title);
     // Each part that failed says so on a line of its own.
     QCOMPARE(item.toolTip,
@@ -194,7 +194,7 @@ void TestWatchReport::undeliveredAlerts()
     AlertNotifier notifier(withService ? &service : nullptr, withBubble ? &bubble : nullptr);
     c->setNotifier(&notifier);
     c->alertConfig().setRules({});
-    run(c->refresh());
+    run(c->cycle().refresh());
     const QStringList good = item.toolTip.split(u'\n');
 
     AlertRule rule = AlertConfig::defaultRules().first();
@@ -202,11 +202,12 @@ void TestWatchReport::undeliveredAlerts()
     rule.threshold = 1; // any price is above it
     rule.label = u"第1档止盈"_s;
     c->alertConfig().setRules({rule});
-    run(c->refresh());
+    run(c->cycle().refresh());
     QCOMPARE(c->lastFired(), QStringList{rule.id});
     QTRY_VERIFY(service.pending == 0 && bubble.pending == 0);
     const QString line = u"通知无法送达："_s + rule.targetName + u" 已涨到 "_s +
-                         Format::fixed(c->gold()->priceCNY, 2) + u"（阈值 1.00） 第1档止盈"_s;
+                         Format::fixed(c->market().gold()->priceCNY, 2) +
+                         u"（阈值 1.00） 第1档止盈"_s;
     QCOMPARE(item.toolTip, (undelivered ? good + QStringList{line} : good).join(u'\n'));
     QCOMPARE(WatchReport::tooltip(*c), item.toolTip);
 
@@ -215,7 +216,7 @@ void TestWatchReport::undeliveredAlerts()
     service.shows = true;
     rule.id = u"next"_s;
     c->alertConfig().setRules({c->alertConfig().rules().first(), rule});
-    run(c->refresh());
+    run(c->cycle().refresh());
     QCOMPARE(c->lastFired(), QStringList{rule.id});
     QTRY_COMPARE(item.toolTip, good.join(u'\n'));
 }
@@ -247,20 +248,20 @@ void TestWatchReport::todayProfit()
     if (gold)
         store.setGold(grams);
     store.setHideAmounts(hidden);
-    run(c->refresh());
-    QVERIFY(!c->errorMessage());
+    run(c->cycle().refresh());
+    QVERIFY(!c->market().errorMessage());
 
     // Each fund's estimate, and gold's move, as the table tests work them out.
     qint64 expected = 0;
-    for (const FundDetail& fund : c->funds()) {
+    for (const FundDetail& fund : c->market().funds()) {
         if (const auto position = store.holdings().fund(fund.quote.code))
             expected += Profit::fund(*position, fund).today.value().fen;
     }
     if (gold)
-        expected += Profit::gold(grams, *c->gold()).today.value().fen;
+        expected += Profit::gold(grams, *c->market().gold()).today.value().fen;
     const QString amount = hidden ? u"****"_s : Format::signedMoney(expected);
     const QStringList lines = item.toolTip.split(u'\n');
-    QCOMPARE(lines.size(), 3 + c->funds().size());
+    QCOMPARE(lines.size(), 3 + c->market().funds().size());
     QCOMPARE(lines.last(), u"今日收益 "_s + amount + u"（估）"_s);
     QCOMPARE(WatchReport::waybar(*c).value(u"tooltip"_s).toString(), item.toolTip);
     QCOMPARE(item.toolTip.contains(Format::signedMoney(expected)), !hidden);
@@ -279,7 +280,7 @@ void TestWatchReport::todayProfit()
     store.clearFund(u"005827"_s);
     store.clearGold();
     QCOMPARE(item.title, u"--"_s);
-    QCOMPARE(item.toolTip.split(u'\n').size(), 2 + c->funds().size());
+    QCOMPARE(item.toolTip.split(u'\n').size(), 2 + c->market().funds().size());
 }
 
 QTEST_GUILESS_MAIN(TestWatchReport)

@@ -254,8 +254,9 @@ void TestStatusNotifierItem::labelFollowsTheControllersTitle()
     StatusNotifierItem item;
     listenTo(item);
     c->attachStatusItem(&item);
-    run(c->refresh());
-    QVERIFY2(!c->errorMessage(), qPrintable(c->errorMessage().value_or(QString())));
+    run(c->cycle().refresh());
+    QVERIFY2(!c->market().errorMessage(),
+             qPrintable(c->market().errorMessage().value_or(QString())));
     QVERIFY2(c->title().startsWith(u"▲ "_s) || c->title().startsWith(u"▼ "_s),
              qPrintable(c->title()));
 

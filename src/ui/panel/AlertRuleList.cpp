@@ -5,7 +5,7 @@
 #include "Icons.h"
 #include "Palette.h"
 #include "PanelStyle.h"
-#include "app/MenuBarController.h"
+#include "config/AlertConfig.h"
 #include "market/Format.h"
 
 #include <QApplication>
@@ -91,8 +91,8 @@ QString AlertRuleRow::secondLine(const AlertRule& rule, const QLocale& locale)
     return rule.label;
 }
 
-AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule, QWidget* parent)
-    : QWidget(parent), m_controller(controller), m_rule(rule)
+AlertRuleRow::AlertRuleRow(AlertConfig& rules, const AlertRule& rule, QWidget* parent)
+    : QWidget(parent), m_rules(rules), m_rule(rule)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 8, 10, 8);
@@ -131,8 +131,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     m_toggle->setObjectName(QStringLiteral("switch:") + rule.id);
     m_toggle->setChecked(rule.enabled);
     m_toggle->setToolTip(rule.enabled ? QStringLiteral("已开启") : QStringLiteral("已关闭"));
-    connect(m_toggle, &GoldToggle::clicked, this,
-            [this] { m_controller.alertConfig().toggle(m_rule); });
+    connect(m_toggle, &GoldToggle::clicked, this, [this] { m_rules.toggle(m_rule); });
     row->addWidget(m_toggle, 0, Qt::AlignVCenter);
 
     // Reachable with Tab, and it says how it is edited.
@@ -146,8 +145,7 @@ AlertRuleRow::AlertRuleRow(MenuBarController& controller, const AlertRule& rule,
     connect(edit, &QAction::triggered, this, [this] { emit editRequested(m_rule); });
     QAction* remove = m_menu->addAction(Icons::icon(QStringLiteral("trash"), Palette::up(), 14),
                                         QStringLiteral("删除"));
-    connect(remove, &QAction::triggered, this,
-            [this] { m_controller.alertConfig().remove(m_rule); });
+    connect(remove, &QAction::triggered, this, [this] { m_rules.remove(m_rule); });
 }
 
 void AlertRuleRow::setRule(const AlertRule& rule)
@@ -305,7 +303,7 @@ void AlertGroupHeader::paintEvent(QPaintEvent*)
 
 // ---- AlertGroupView
 
-AlertGroupView::AlertGroupView(MenuBarController& controller, const RuleGroups::RuleGroup& group,
+AlertGroupView::AlertGroupView(AlertConfig& rules, const RuleGroups::RuleGroup& group,
                                bool collapsed, QWidget* parent)
     : QWidget(parent), m_group(group), m_active(RuleGroups::anyEnabled(group)),
       m_collapsed(collapsed)
@@ -320,7 +318,7 @@ AlertGroupView::AlertGroupView(MenuBarController& controller, const RuleGroups::
     if (!collapsed) {
         column->addWidget(PanelStyle::divider(0.6));
         for (qsizetype i = 0; i < group.rules.size(); ++i) {
-            auto* row = new AlertRuleRow(controller, group.rules[i]);
+            auto* row = new AlertRuleRow(rules, group.rules[i]);
             connect(row, &AlertRuleRow::editRequested, this, &AlertGroupView::editRequested);
             column->addWidget(row);
             m_rows.append(row);
@@ -375,13 +373,12 @@ void AlertGroupView::paintEvent(QPaintEvent*)
 
 // ---- AlertRuleList
 
-AlertRuleList::AlertRuleList(MenuBarController& controller, QWidget* parent)
-    : QWidget(parent), m_controller(controller)
+AlertRuleList::AlertRuleList(AlertConfig& rules, QWidget* parent) : QWidget(parent), m_rules(rules)
 {
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
-    connect(&m_controller.alertConfig(), &AlertConfig::rulesChanged, this, &AlertRuleList::rebuild);
+    connect(&m_rules, &AlertConfig::rulesChanged, this, &AlertRuleList::rebuild);
     rebuild();
 }
 
@@ -405,8 +402,7 @@ bool AlertRuleList::isShowingEmptyText() const
 QString AlertRuleList::layoutKey() const
 {
     QString key = collapsedGroupsRaw();
-    for (const RuleGroups::RuleGroup& group :
-         RuleGroups::group(m_controller.alertConfig().rules())) {
+    for (const RuleGroups::RuleGroup& group : RuleGroups::group(m_rules.rules())) {
         key += u'\n' + group.id + u'\t' + group.name;
         for (const AlertRule& rule : group.rules)
             key += u'\t' + rule.id + (rule.direction == AlertDirection::above ? u'+' : u'-');
@@ -421,7 +417,7 @@ void AlertRuleList::rebuild()
     // switch's movement with it.
     const QString key = layoutKey();
     if (m_master && key == m_builtFor) {
-        const QList<AlertRule>& rules = m_controller.alertConfig().rules();
+        const QList<AlertRule>& rules = m_rules.rules();
         m_master->setChecked(
             std::any_of(rules.begin(), rules.end(), [](const AlertRule& r) { return r.enabled; }));
         const QList<RuleGroups::RuleGroup> groups = RuleGroups::group(rules);
@@ -456,7 +452,7 @@ void AlertRuleList::rebuild()
     auto* column = new QVBoxLayout(m_content);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    const QList<AlertRule>& rules = m_controller.alertConfig().rules();
+    const QList<AlertRule>& rules = m_rules.rules();
 
     if (rules.isEmpty()) {
         m_empty = new QWidget;
@@ -498,8 +494,7 @@ void AlertRuleList::rebuild()
     m_master->setToolTip(QStringLiteral("开启或关闭全部规则"));
     m_master->setChecked(
         std::any_of(rules.begin(), rules.end(), [](const AlertRule& r) { return r.enabled; }));
-    connect(m_master, &GoldToggle::clicked, this,
-            [this](bool on) { m_controller.alertConfig().setAllEnabled(on); });
+    connect(m_master, &GoldToggle::clicked, this, [this](bool on) { m_rules.setAllEnabled(on); });
     masterRow->addWidget(m_master);
     column->addWidget(master);
     column->addWidget(PanelStyle::divider());
@@ -509,7 +504,7 @@ void AlertRuleList::rebuild()
     groupColumn->setSpacing(6);
     const QSet<QString> collapsed = RuleGroups::readCollapsed(collapsedGroupsRaw());
     for (const RuleGroups::RuleGroup& group : RuleGroups::group(rules)) {
-        auto* view = new AlertGroupView(m_controller, group, collapsed.contains(group.id));
+        auto* view = new AlertGroupView(m_rules, group, collapsed.contains(group.id));
         connect(view, &AlertGroupView::toggleCollapse, this, &AlertRuleList::toggleCollapse);
         connect(view, &AlertGroupView::editRequested, this, &AlertRuleList::editRequested);
         groupColumn->addWidget(view);

@@ -7,7 +7,7 @@
 #include <QWidget>
 
 class GoldToggle;
-class MenuBarController;
+class AlertConfig;
 class QLabel;
 class QMenu;
 class QVBoxLayout;
@@ -17,7 +17,7 @@ class QVBoxLayout;
 class AlertRuleRow : public QWidget {
     Q_OBJECT
 public:
-    AlertRuleRow(MenuBarController& controller, const AlertRule& rule, QWidget* parent = nullptr);
+    AlertRuleRow(AlertConfig& rules, const AlertRule& rule, QWidget* parent = nullptr);
 
     const AlertRule& rule() const { return m_rule; }
     // The same rule changed (switched, fired, re-armed, edited): the row
@@ -50,7 +50,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    MenuBarController& m_controller;
+    AlertConfig& m_rules;
     AlertRule m_rule;
     QLabel* m_threshold = nullptr;
     QLabel* m_secondLine = nullptr;
@@ -94,8 +94,8 @@ public:
     static constexpr int cornerRadius = 10;
     static constexpr double dimmedOpacity = 0.65;
 
-    AlertGroupView(MenuBarController& controller, const RuleGroups::RuleGroup& group,
-                   bool collapsed, QWidget* parent = nullptr);
+    AlertGroupView(AlertConfig& rules, const RuleGroups::RuleGroup& group, bool collapsed,
+                   QWidget* parent = nullptr);
 
     const RuleGroups::RuleGroup& group() const { return m_group; }
     // The same rules in the same order, their states changed.
@@ -128,7 +128,7 @@ private:
 class AlertRuleList : public QWidget {
     Q_OBJECT
 public:
-    explicit AlertRuleList(MenuBarController& controller, QWidget* parent = nullptr);
+    explicit AlertRuleList(AlertConfig& rules, QWidget* parent = nullptr);
 
     bool isShowingEmptyText() const;
     GoldToggle* masterSwitch() const { return m_master; }
@@ -145,7 +145,7 @@ private:
     // each rule's id and direction, and which groups are folded.
     QString layoutKey() const;
 
-    MenuBarController& m_controller;
+    AlertConfig& m_rules;
     Preferences m_preferences;
     QVBoxLayout* m_layout = nullptr;
     QWidget* m_content = nullptr;

@@ -7,7 +7,8 @@
 #include "PanelStyle.h"
 #include "PickerBox.h"
 #include "SegmentedTabs.h"
-#include "app/MenuBarController.h"
+#include "config/AlertConfig.h"
+#include "config/ConfigStore.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -34,11 +35,10 @@ template <typename T, std::size_t N> int indexIn(const T (&values)[N], T value)
 
 } // namespace
 
-AlertRuleSheet::AlertRuleSheet(MenuBarController& controller, std::optional<AlertRule> rule,
-                               QWidget* parent)
-    : QWidget(parent), m_controller(controller),
-      m_form(rule ? AlertRuleForm(controller.configStore().config(), *rule)
-                  : AlertRuleForm(controller.configStore().config()))
+AlertRuleSheet::AlertRuleSheet(AlertConfig& rules, const ConfigStore& watchList,
+                               std::optional<AlertRule> rule, QWidget* parent)
+    : QWidget(parent), m_rules(rules), m_watchList(watchList),
+      m_form(rule ? AlertRuleForm(watchList.config(), *rule) : AlertRuleForm(watchList.config()))
 {
     setFixedSize(sheetSize);
     auto* column = new QVBoxLayout(this);
@@ -183,7 +183,7 @@ void AlertRuleSheet::setTargetType(AlertTargetType type)
 void AlertRuleSheet::fillTargetMenu()
 {
     m_targetMenu->clear();
-    const WatchConfig& watch = m_controller.configStore().config();
+    const WatchConfig& watch = m_watchList.config();
     if (m_form.targetType() == AlertTargetType::sector) {
         for (const SectorConfig& s : watch.sectors)
             m_targetMenu->addItem(s.name + QStringLiteral(" (") + s.code + u')', s.code);
@@ -226,9 +226,9 @@ void AlertRuleSheet::confirm()
         return;
     }
     if (m_form.isEditing())
-        m_controller.alertConfig().update(*rule);
+        m_rules.update(*rule);
     else
-        m_controller.alertConfig().add(*rule);
+        m_rules.add(*rule);
     emit finished();
 }
 
@@ -250,11 +250,11 @@ void AlertRuleSheet::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-AddAlertSheet::AddAlertSheet(MenuBarController& controller, QWidget* parent)
-    : AlertRuleSheet(controller, std::nullopt, parent)
+AddAlertSheet::AddAlertSheet(AlertConfig& rules, const ConfigStore& watchList, QWidget* parent)
+    : AlertRuleSheet(rules, watchList, std::nullopt, parent)
 {}
 
-EditAlertSheet::EditAlertSheet(MenuBarController& controller, const AlertRule& rule,
-                               QWidget* parent)
-    : AlertRuleSheet(controller, rule, parent)
+EditAlertSheet::EditAlertSheet(AlertConfig& rules, const ConfigStore& watchList,
+                               const AlertRule& rule, QWidget* parent)
+    : AlertRuleSheet(rules, watchList, rule, parent)
 {}

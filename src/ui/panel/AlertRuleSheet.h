@@ -6,7 +6,8 @@
 
 class FormSection;
 class FormTextField;
-class MenuBarController;
+class AlertConfig;
+class ConfigStore;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -47,7 +48,8 @@ signals:
     void finished();
 
 protected:
-    AlertRuleSheet(MenuBarController& controller, std::optional<AlertRule> rule, QWidget* parent);
+    AlertRuleSheet(AlertConfig& rules, const ConfigStore& watchList, std::optional<AlertRule> rule,
+                   QWidget* parent);
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -55,7 +57,8 @@ private:
     void fillTargetMenu();
     void updateFromForm();
 
-    MenuBarController& m_controller;
+    AlertConfig& m_rules;
+    const ConfigStore& m_watchList;
     AlertRuleForm m_form;
 
     QLabel* m_title = nullptr;
@@ -77,7 +80,7 @@ private:
 class AddAlertSheet : public AlertRuleSheet {
     Q_OBJECT
 public:
-    explicit AddAlertSheet(MenuBarController& controller, QWidget* parent = nullptr);
+    AddAlertSheet(AlertConfig& rules, const ConfigStore& watchList, QWidget* parent = nullptr);
 };
 
 // "编辑预警规则": the rule's own values; its target type cannot change, and it
@@ -85,5 +88,6 @@ public:
 class EditAlertSheet : public AlertRuleSheet {
     Q_OBJECT
 public:
-    EditAlertSheet(MenuBarController& controller, const AlertRule& rule, QWidget* parent = nullptr);
+    EditAlertSheet(AlertConfig& rules, const ConfigStore& watchList, const AlertRule& rule,
+                   QWidget* parent = nullptr);
 };

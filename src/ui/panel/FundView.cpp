@@ -6,15 +6,18 @@
 #include "LoadingIndicator.h"
 #include "Palette.h"
 #include "PanelStyle.h"
-#include "app/MenuBarController.h"
+#include "app/MarketData.h"
+#include "config/ConfigStore.h"
+#include "config/HoldingsStore.h"
 #include "market/Format.h"
 #include "market/Money.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-FundView::FundView(MenuBarController& controller, QWidget* parent)
-    : QWidget(parent), m_controller(controller)
+FundView::FundView(const MarketData& market, const ConfigStore& watchList,
+                   const HoldingsStore& holdings, QWidget* parent)
+    : QWidget(parent), m_market(market), m_watchList(watchList), m_holdings(holdings)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -52,14 +55,20 @@ FundView::FundView(MenuBarController& controller, QWidget* parent)
     m_cardColumn->addWidget(m_summary);
     m_cardColumn->addStretch(1);
     layout->addWidget(m_scroll);
+    // The summary counts gold held too.
+    for (auto signal :
+         {&MarketData::fundsChanged, &MarketData::goldChanged, &MarketData::messagesChanged})
+        connect(&m_market, signal, this, &FundView::refresh);
+    connect(&m_watchList, &ConfigStore::configChanged, this, &FundView::refresh);
+    connect(&m_holdings, &HoldingsStore::holdingsChanged, this, &FundView::refresh);
     refresh();
 }
 
 void FundView::refresh()
 {
-    const auto& funds = m_controller.funds();
-    const auto& error = m_controller.fundErrorMessage();
-    const bool noneWatched = m_controller.configStore().config().funds.isEmpty();
+    const auto& funds = m_market.funds();
+    const auto& error = m_market.fundErrorMessage();
+    const bool noneWatched = m_watchList.config().funds.isEmpty();
     m_empty->setVisible(funds.isEmpty());
     m_scroll->setVisible(!funds.isEmpty());
     // Nothing would ever arrive: say how to add one rather than load for ever.
@@ -68,8 +77,8 @@ void FundView::refresh()
     m_error->setVisible(funds.isEmpty() && !noneWatched && error.has_value());
     m_errorText->setText(error.value_or(QString()));
 
-    const Holdings& holdings = m_controller.holdingsStore().holdings();
-    const Profit::Summary summary = m_controller.portfolio();
+    const Holdings& holdings = m_holdings.holdings();
+    const Profit::Summary summary = m_market.portfolio(m_watchList.config(), m_holdings.holdings());
     m_summary->setVisible(!summary.isEmpty());
     m_summary->setSummary(summary, holdings.hideAmounts);
 
@@ -82,8 +91,8 @@ void FundView::refresh()
         m_cards.append(card);
     }
     for (qsizetype i = 0; i < funds.size(); ++i) {
-        m_cards[i]->setFund(funds[i], m_controller.fundStockChanges());
-        m_cards[i]->setTrust(m_controller.estimateTrust(funds[i]));
+        m_cards[i]->setFund(funds[i], m_market.fundStockChanges());
+        m_cards[i]->setTrust(m_market.estimateTrust(funds[i]));
         const auto position = holdings.fund(funds[i].quote.code);
         m_cards[i]->setHolding(
             position ? HoldingStrip::positionCells(

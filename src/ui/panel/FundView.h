@@ -5,7 +5,9 @@
 class FundCard;
 class HoldingsSummaryCard;
 class LoadingIndicator;
-class MenuBarController;
+class ConfigStore;
+class HoldingsStore;
+class MarketData;
 class QLabel;
 class QVBoxLayout;
 
@@ -15,7 +17,8 @@ class QVBoxLayout;
 class FundView : public QWidget {
     Q_OBJECT
 public:
-    explicit FundView(MenuBarController& controller, QWidget* parent = nullptr);
+    FundView(const MarketData& market, const ConfigStore& watchList, const HoldingsStore& holdings,
+             QWidget* parent = nullptr);
 
     void refresh();
 
@@ -29,7 +32,9 @@ public:
     QString errorText() const;
 
 private:
-    MenuBarController& m_controller;
+    const MarketData& m_market;
+    const ConfigStore& m_watchList;
+    const HoldingsStore& m_holdings;
     QWidget* m_empty = nullptr;
     QLabel* m_noFunds = nullptr;
     LoadingIndicator* m_loading = nullptr;

@@ -7,14 +7,15 @@
 #include "PanelStyle.h"
 #include "PriceHeader.h"
 #include "TrendChart.h"
-#include "app/MenuBarController.h"
+#include "app/MarketData.h"
+#include "config/HoldingsStore.h"
 #include "market/Format.h"
 #include "market/Money.h"
 
 #include <QVBoxLayout>
 
-GoldView::GoldView(MenuBarController& controller, QWidget* parent)
-    : QScrollArea(parent), m_controller(controller)
+GoldView::GoldView(const MarketData& market, const HoldingsStore& holdings, QWidget* parent)
+    : QScrollArea(parent), m_market(market), m_holdings(holdings)
 {
     QVBoxLayout* column = PanelStyle::makeTabColumn(this);
 
@@ -34,25 +35,28 @@ GoldView::GoldView(MenuBarController& controller, QWidget* parent)
     m_chartCard = new Card(Card::Kind::Market, m_chart);
     column->addWidget(m_chartCard);
     column->addStretch(1);
+    for (auto signal : {&MarketData::goldChanged, &MarketData::marketStatesChanged})
+        connect(&m_market, signal, this, &GoldView::refresh);
+    connect(&m_holdings, &HoldingsStore::holdingsChanged, this, &GoldView::refresh);
     refresh();
 }
 
 void GoldView::refresh()
 {
-    const auto& gold = m_controller.gold();
+    const auto& gold = m_market.gold();
     // Before the first quote the tab shows only the loading state, even when
     // a trend already arrived.
     m_loading->setVisible(!gold);
     m_priceCard->setVisible(gold.has_value());
-    m_chartCard->setVisible(gold && m_controller.goldTrendData());
+    m_chartCard->setVisible(gold && m_market.goldTrendData());
     if (!gold)
         return;
-    const MarketState state = m_controller.goldMarketState();
+    const MarketState state = m_market.goldMarketState();
     m_header->setMarketStatus(state.status, state.closure);
     m_header->setPrice(QStringLiteral("¥") + Format::price(gold->priceCNY));
     m_header->setChangePct(gold->changePct);
     m_header->setSecondary(std::nullopt);
-    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    const Holdings& holdings = m_holdings.holdings();
     m_holding->setVisible(holdings.gold.has_value());
     if (holdings.gold) {
         const Profit::Figures figures = Profit::gold(*holdings.gold, *gold);
@@ -66,7 +70,7 @@ void GoldView::refresh()
                                 .value = Profit::amount(figures.value, hidden),
                                 .color = Palette::primaryText()}}));
     }
-    const auto& trend = m_controller.goldTrendData();
+    const auto& trend = m_market.goldTrendData();
     if (trend && trend != m_shownTrend) {
         m_chart->setTrend(*trend);
         m_shownTrend = trend;

@@ -8,7 +8,8 @@
 
 class Card;
 class HoldingStrip;
-class MenuBarController;
+class HoldingsStore;
+class MarketData;
 class PriceHeader;
 class QLabel;
 class QWidget;
@@ -20,9 +21,9 @@ class TrendChart;
 class GoldView : public QScrollArea {
     Q_OBJECT
 public:
-    explicit GoldView(MenuBarController& controller, QWidget* parent = nullptr);
+    GoldView(const MarketData& market, const HoldingsStore& holdings, QWidget* parent = nullptr);
 
-    // Reads the controller again; cheap when nothing changed.
+    // Reads the figures again; cheap when nothing changed.
     void refresh();
 
     PriceHeader* header() const { return m_header; }
@@ -33,7 +34,8 @@ public:
     bool isShowingChart() const;
 
 private:
-    MenuBarController& m_controller;
+    const MarketData& m_market;
+    const HoldingsStore& m_holdings;
     QWidget* m_loading = nullptr;
     Card* m_priceCard = nullptr;
     PriceHeader* m_header = nullptr;

@@ -125,9 +125,10 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     tabColumn->addWidget(m_pickerRow);
 
     m_tabViews = new QStackedWidget;
-    m_gold = new GoldView(controller);
-    m_sector = new SectorView(controller);
-    m_fund = new FundView(controller);
+    const MarketData& market = controller.market();
+    m_gold = new GoldView(market, controller.holdingsStore());
+    m_sector = new SectorView(market);
+    m_fund = new FundView(market, controller.configStore(), controller.holdingsStore());
     m_tabViews->addWidget(m_gold);
     m_tabViews->addWidget(m_sector);
     m_tabViews->addWidget(m_fund);
@@ -150,16 +151,29 @@ MainPanelView::MainPanelView(MenuBarController& controller, QWidget* parent)
     tabColumn->addWidget(m_errorLine);
     m_body->addWidget(m_tabArea);
 
-    m_settings = new SettingsView(controller, controller.requestTimeout());
+    m_settings = new SettingsView({controller.configStore(), controller.holdingsStore(),
+                                   controller.alertConfig(), controller.updateChecker()},
+                                  controller.cycle(), controller.cycle().requestTimeout());
     // Rule sheets cover the whole panel, header included.
     m_settings->setSheetHost(this);
     m_body->addWidget(m_settings);
     column->addWidget(m_body, 1);
 
-    connect(&m_controller, &MenuBarController::changed, this, &MainPanelView::refresh);
+    // The tabs redraw on their own figures; the panel itself only on what
+    // its header, board picker and message line show.
+    for (auto signal : {&MarketData::messagesChanged, &MarketData::marketStatesChanged,
+                        &MarketData::boardChanged})
+        connect(&market, signal, this, &MainPanelView::refreshFrame);
+    connect(&controller.configStore(), &ConfigStore::configChanged, this,
+            &MainPanelView::refreshFrame);
+    connect(&controller.updateChecker(), &UpdateChecker::changed, this,
+            &MainPanelView::refreshFrame);
+    connect(&controller, &MenuBarController::undeliveredAlertsChanged, this,
+            &MainPanelView::refreshFrame);
+    connect(&controller, &MenuBarController::pendingTabChanged, this, &MainPanelView::refreshFrame);
     // Once a second while a market is open: only the header's text changes.
-    connect(&m_controller, &MenuBarController::countdownChanged, this, &MainPanelView::showStatus);
-    refresh();
+    connect(&market, &MarketData::countdownChanged, this, &MainPanelView::showStatus);
+    refreshFrame();
 }
 
 void MainPanelView::setTab(Tab tab)
@@ -167,7 +181,7 @@ void MainPanelView::setTab(Tab tab)
     m_tab = tab;
     m_tabs->setSelection(indexOf(tab));
     m_tabViews->setCurrentIndex(indexOf(tab));
-    refresh();
+    refreshFrame();
 }
 
 void MainPanelView::setShowSettings(bool show)
@@ -178,7 +192,7 @@ void MainPanelView::setShowSettings(bool show)
     if (m_showSettings && !show)
         m_settings->reset();
     m_showSettings = show;
-    refresh();
+    refreshFrame();
     if (turning && hadFocus)
         focusFirstControl();
 }
@@ -240,6 +254,14 @@ QString MainPanelView::errorLineText() const
 
 void MainPanelView::refresh()
 {
+    refreshFrame();
+    m_gold->refresh();
+    m_sector->refresh();
+    m_fund->refresh();
+}
+
+void MainPanelView::refreshFrame()
+{
     applyPendingTab();
 
     m_title->setText(m_showSettings ? QStringLiteral("设置") : QStringLiteral("OrlenbyQuotara"));
@@ -269,28 +291,26 @@ void MainPanelView::refresh()
             m_picker->addItem(s.name, s.code);
     }
     m_pickerRow->setVisible(m_tab == Tab::cpo && sectors.size() >= 2);
-    const int current = int(m_pickerCodes.indexOf(m_controller.currentSectorCode()));
+    const int current = int(m_pickerCodes.indexOf(m_controller.market().currentSectorCode()));
     if (current >= 0 && m_picker->currentIndex() != current)
         m_picker->setCurrentIndex(current);
 
     // What failed for this tab, a closure the calendar did not know, then
     // any alert no notification could show: the user must learn of the
     // crossing somewhere.
-    QStringList messages = m_showSettings ? QStringList() : m_controller.messagesFor(m_tab);
-    messages << m_controller.calendarNotes();
+    const MarketData& market = m_controller.market();
+    QStringList messages = m_showSettings ? QStringList() : market.messagesFor(m_tab);
+    messages << market.calendarNotes();
     messages << m_controller.undeliveredAlerts();
     m_errorLine->setVisible(!messages.isEmpty());
     m_errorText->setText(messages.join(u'\n'));
-
-    m_gold->refresh();
-    m_sector->refresh();
-    m_fund->refresh();
 }
 
 void MainPanelView::showStatus()
 {
-    m_status->setText(statusText(m_controller.allMarketsClosed(), m_controller.countdown(),
-                                 m_controller.isLoading(), m_controller.panelStatusText()));
+    const MarketData& market = m_controller.market();
+    m_status->setText(statusText(market.allMarketsClosed(), market.countdown(), market.isLoading(),
+                                 market.panelStatusText()));
 }
 
 void MainPanelView::applyPendingTab()
@@ -312,9 +332,9 @@ void MainPanelView::applyPendingTab()
 void MainPanelView::pickSector(int index)
 {
     const QString code = m_picker->itemData(index).toString();
-    if (code.isEmpty() || code == m_controller.currentSectorCode())
+    if (code.isEmpty() || code == m_controller.market().currentSectorCode())
         return;
-    m_controller.setCurrentSectorCode(code);
+    m_controller.cycle().selectBoard(code);
 }
 
 void MainPanelView::paintEvent(QPaintEvent*)

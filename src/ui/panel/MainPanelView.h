@@ -42,7 +42,7 @@ public:
     bool showSettings() const { return m_showSettings; }
     void setShowSettings(bool show);
 
-    // Reads the controller again.
+    // Reads everything again, the tabs included.
     void refresh();
 
     QString titleText() const;
@@ -66,6 +66,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The header, the board picker and the message line.
+    void refreshFrame();
     void applyPendingTab();
     void showStatus();
     // After the page changed under a focus that was in the panel, the

@@ -7,14 +7,14 @@
 #include "PriceHeader.h"
 #include "StockTable.h"
 #include "TrendChart.h"
-#include "app/MenuBarController.h"
+#include "app/MarketData.h"
 #include "market/Format.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-SectorView::SectorView(MenuBarController& controller, QWidget* parent)
-    : QScrollArea(parent), m_controller(controller)
+SectorView::SectorView(const MarketData& market, QWidget* parent)
+    : QScrollArea(parent), m_market(market)
 {
     QVBoxLayout* column = PanelStyle::makeTabColumn(this);
 
@@ -40,31 +40,35 @@ SectorView::SectorView(MenuBarController& controller, QWidget* parent)
     m_table = new StockTable;
     column->addWidget(m_table);
     column->addStretch(1);
+    // A board that failed with nothing to show says so instead of loading.
+    for (auto signal : {&MarketData::boardChanged, &MarketData::marketStatesChanged,
+                        &MarketData::progressChanged, &MarketData::messagesChanged})
+        connect(&m_market, signal, this, &SectorView::refresh);
     refresh();
 }
 
 void SectorView::refresh()
 {
-    const auto& sector = m_controller.sector();
+    const auto& sector = m_market.sector();
     m_indexCard->setVisible(sector.has_value());
     if (sector) {
         m_header->setTitle(sector->name + QStringLiteral(" 板块指数"));
-        const MarketState state = m_controller.stockMarketState();
+        const MarketState state = m_market.stockMarketState();
         m_header->setMarketStatus(state.status, state.closure);
         m_header->setPrice(Format::price(sector->index));
         m_header->setChangePct(sector->changePct);
         m_header->setSecondary(std::nullopt);
     }
-    const auto& trend = m_controller.trendData();
+    const auto& trend = m_market.trendData();
     m_chartCard->setVisible(trend.has_value());
     if (trend && trend != m_shownTrend) {
         m_chart->setTrend(*trend);
         m_shownTrend = trend;
     }
-    const auto& stocks = m_controller.sectorStocks();
+    const auto& stocks = m_market.sectorStocks();
     // Once a refresh has ended without them, they are not coming with this one.
     const bool refreshed =
-        !m_controller.isLoading() && (m_controller.lastUpdate() || m_controller.errorMessage());
+        !m_market.isLoading() && (m_market.lastUpdate() || m_market.errorMessage());
     m_loadingCard->setVisible(stocks.isEmpty() && !refreshed);
     m_noStocksCard->setVisible(stocks.isEmpty() && refreshed);
     m_table->setVisible(!stocks.isEmpty());

@@ -7,7 +7,7 @@
 #include <optional>
 
 class Card;
-class MenuBarController;
+class MarketData;
 class PriceHeader;
 class StockTable;
 class TrendChart;
@@ -17,7 +17,7 @@ class TrendChart;
 class SectorView : public QScrollArea {
     Q_OBJECT
 public:
-    explicit SectorView(MenuBarController& controller, QWidget* parent = nullptr);
+    explicit SectorView(const MarketData& market, QWidget* parent = nullptr);
 
     void refresh();
 
@@ -30,7 +30,7 @@ public:
     bool isShowingChart() const;
 
 private:
-    MenuBarController& m_controller;
+    const MarketData& m_market;
     Card* m_indexCard = nullptr;
     PriceHeader* m_header = nullptr;
     Card* m_chartCard = nullptr;

@@ -14,11 +14,15 @@
 #include "PickerBox.h"
 #include "SheetOverlay.h"
 #include "WatchAddForm.h"
-#include "app/MenuBarController.h"
+#include "app/RefreshCycle.h"
 #include "app/StatusTitle.h"
+#include "config/AlertConfig.h"
+#include "config/ConfigStore.h"
+#include "config/HoldingsStore.h"
 #include "market/Format.h"
 #include "market/Money.h"
 #include "market/Origins.h"
+#include "update/UpdateChecker.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -160,9 +164,10 @@ void clearLayout(QVBoxLayout* layout)
 
 } // namespace
 
-SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseconds lookupTimeout,
-                           QWidget* parent)
-    : QWidget(parent), m_controller(controller),
+SettingsView::SettingsView(Stores stores, RefreshCycle& cycle,
+                           std::chrono::milliseconds lookupTimeout, QWidget* parent)
+    : QWidget(parent), m_watchList(stores.watchList), m_holdings(stores.holdings),
+      m_rules(stores.rules), m_updates(stores.updates), m_cycle(cycle),
       m_lookup(Origins::quote(), Origins::fund(), lookupTimeout),
       m_sectorSearch(Origins::codeSearch(), lookupTimeout),
       m_fundSearch(Origins::fundSearch(), lookupTimeout)
@@ -251,7 +256,7 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     m_hideAmounts = new GoldToggle;
     m_hideAmounts->setToolTip(QStringLiteral("共享屏幕时，面板、提示和状态栏中的金额显示为 ****"));
     connect(m_hideAmounts, &GoldToggle::clicked, this,
-            [this](bool on) { m_controller.holdingsStore().setHideAmounts(on); });
+            [this](bool on) { m_holdings.setHideAmounts(on); });
     holdings->addWidget(captionRow(QStringLiteral("隐藏金额"), m_hideAmounts));
     column->addWidget(section(QStringLiteral("我的持仓"), holdingsCard));
 
@@ -266,9 +271,9 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     // Alert rules.
     m_ruleButton = new IconButton(QStringLiteral("plus"), QStringLiteral("添加规则"));
     connect(m_ruleButton, &IconButton::clicked, this, &SettingsView::openAddRuleSheet);
-    m_ruleList = new AlertRuleList(controller);
+    m_ruleList = new AlertRuleList(m_rules);
     connect(m_ruleList, &AlertRuleList::editRequested, this, [this](const AlertRule& rule) {
-        auto* sheet = new EditAlertSheet(m_controller, rule);
+        auto* sheet = new EditAlertSheet(m_rules, m_watchList, rule);
         connect(sheet, &AlertRuleSheet::finished, SheetOverlay::present(sheetHost(), sheet),
                 &SheetOverlay::dismiss);
     });
@@ -284,7 +289,7 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
     m_autoCheck = new GoldToggle;
     m_autoCheck->setToolTip(QStringLiteral("每 6 小时检查一次"));
     connect(m_autoCheck, &GoldToggle::clicked, this,
-            [this](bool on) { m_controller.updateChecker().setAutoCheckEnabled(on); });
+            [this](bool on) { m_updates.setAutoCheckEnabled(on); });
     about->addWidget(captionRow(QStringLiteral("自动检查更新"), m_autoCheck));
     about->addWidget(PanelStyle::divider(0.4));
     m_updateStatus = PanelStyle::label(QString(), 11, Palette::secondaryText());
@@ -310,13 +315,12 @@ SettingsView::SettingsView(MenuBarController& controller, std::chrono::milliseco
 
     column->addStretch(1);
 
-    connect(&m_controller.configStore(), &ConfigStore::configChanged, this, [this] {
+    connect(&m_watchList, &ConfigStore::configChanged, this, [this] {
         rebuildWatchRows();
         refreshSourceMenu();
     });
-    connect(&m_controller.updateChecker(), &UpdateChecker::changed, this,
-            &SettingsView::refreshAbout);
-    connect(&m_controller.holdingsStore(), &HoldingsStore::holdingsChanged, this, [this] {
+    connect(&m_updates, &UpdateChecker::changed, this, &SettingsView::refreshAbout);
+    connect(&m_holdings, &HoldingsStore::holdingsChanged, this, [this] {
         rebuildWatchRows();
         refreshHoldings();
     });
@@ -405,7 +409,7 @@ void SettingsView::addEntry(WatchAddForm* form, const QString& code, const QStri
 {
     if (code.isEmpty())
         return;
-    ConfigStore& store = m_controller.configStore();
+    ConfigStore& store = m_watchList;
     const bool board = form == m_sectorForm;
     const bool watched =
         board ? std::ranges::any_of(store.config().sectors,
@@ -426,13 +430,12 @@ void SettingsView::addEntry(WatchAddForm* form, const QString& code, const QStri
         setAddSectorShown(false);
     else
         setAddFundShown(false);
-    m_controller.refresh();
+    m_cycle.followWatchList();
 }
 
 void SettingsView::removeSector(const QString& code)
 {
-    ConfigStore& store = m_controller.configStore();
-    const bool wasCurrent = code == m_controller.currentSectorCode();
+    ConfigStore& store = m_watchList;
     store.removeSector(SectorConfig{code, {}});
     if (store.config().statusBarSource == code) {
         // The tray would otherwise go on showing some other board's figure
@@ -440,29 +443,21 @@ void SettingsView::removeSector(const QString& code)
         WatchConfig config = store.config();
         config.statusBarSource.reset();
         store.setConfig(config);
-        m_controller.updateStatusTitle();
     }
-    if (wasCurrent) {
-        const auto& sectors = store.config().sectors;
-        const QString next =
-            sectors.isEmpty() ? MenuBarController::defaultSectorCode : sectors.first().code;
-        m_controller.setCurrentSectorCode(next);
-    } else {
-        m_controller.refresh();
-    }
+    m_cycle.followWatchList();
 }
 
 void SettingsView::removeFund(const QString& code)
 {
     // What was held of a fund no longer watched would be counted nowhere.
-    m_controller.holdingsStore().clearFund(code);
-    m_controller.configStore().removeFund(FundConfig{code, {}});
-    m_controller.refresh();
+    m_holdings.clearFund(code);
+    m_watchList.removeFund(FundConfig{code, {}});
+    m_cycle.followWatchList();
 }
 
 void SettingsView::askRemoveFund(const QString& code)
 {
-    if (!m_controller.holdingsStore().holdings().fund(code)) {
+    if (!m_holdings.holdings().fund(code)) {
         removeFund(code);
         return;
     }
@@ -476,7 +471,7 @@ void SettingsView::askRemoveFund(const QString& code)
 
 QString SettingsView::fundName(const QString& code) const
 {
-    for (const FundConfig& f : m_controller.configStore().config().funds) {
+    for (const FundConfig& f : m_watchList.config().funds) {
         if (f.code == code)
             return f.name;
     }
@@ -491,14 +486,12 @@ template <typename Sheet> void SettingsView::presentSheet(Sheet* sheet)
 
 void SettingsView::openHoldingSheet(const QString& code)
 {
-    presentSheet(new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::fund, code,
-                                  fundName(code)));
+    presentSheet(new HoldingSheet(m_holdings, HoldingForm::Target::fund, code, fundName(code)));
 }
 
 void SettingsView::openGoldHoldingSheet()
 {
-    presentSheet(new HoldingSheet(m_controller.holdingsStore(), HoldingForm::Target::gold,
-                                  QString(), QString()));
+    presentSheet(new HoldingSheet(m_holdings, HoldingForm::Target::gold, QString(), QString()));
 }
 
 QString SettingsView::goldHoldingText() const
@@ -508,7 +501,7 @@ QString SettingsView::goldHoldingText() const
 
 void SettingsView::refreshHoldings()
 {
-    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    const Holdings& holdings = m_holdings.holdings();
     const QString held = heldText(HoldingForm::Target::gold, holdings.gold, holdings.hideAmounts);
     m_goldHolding->setText(held.isEmpty() ? QStringLiteral("未设置") : held);
     m_hideAmounts->setChecked(holdings.hideAmounts);
@@ -598,8 +591,8 @@ void SettingsView::rebuildWatchRows()
         }
     }
 
-    const WatchConfig& config = m_controller.configStore().config();
-    const Holdings& holdings = m_controller.holdingsStore().holdings();
+    const WatchConfig& config = m_watchList.config();
+    const Holdings& holdings = m_holdings.holdings();
     // Boards are only removed; funds also carry what is held of them.
     auto fill = [&](QVBoxLayout* layout, const auto& items, const QString& emptyText, auto remove,
                     bool holdable) {
@@ -652,7 +645,7 @@ void SettingsView::rebuildWatchRows()
 
 void SettingsView::refreshSourceMenu()
 {
-    const WatchConfig& config = m_controller.configStore().config();
+    const WatchConfig& config = m_watchList.config();
     m_sourceMenu->clear();
     m_sourceMenu->addItem(QStringLiteral("黄金(CNY/g)"), goldSource);
     for (const SectorConfig& s : config.sectors)
@@ -667,16 +660,15 @@ void SettingsView::chooseSource(int index)
     const QString value = m_sourceMenu->itemData(index).toString();
     if (value.isEmpty())
         return;
-    WatchConfig config = m_controller.configStore().config();
+    WatchConfig config = m_watchList.config();
     // The gold price is the default, stored as no source at all.
     config.statusBarSource = value == goldSource ? std::nullopt : std::optional<QString>(value);
-    m_controller.configStore().setConfig(config);
-    m_controller.updateStatusTitle();
+    m_watchList.setConfig(config);
 }
 
 void SettingsView::openAddRuleSheet()
 {
-    auto* sheet = new AddAlertSheet(m_controller);
+    auto* sheet = new AddAlertSheet(m_rules, m_watchList);
     connect(sheet, &AlertRuleSheet::finished, SheetOverlay::present(sheetHost(), sheet),
             &SheetOverlay::dismiss);
 }
@@ -693,7 +685,7 @@ QString SettingsView::versionText() const
 
 void SettingsView::refreshAbout()
 {
-    const UpdateChecker& checker = m_controller.updateChecker();
+    const UpdateChecker& checker = m_updates;
     m_version->setText(u'v' + checker.currentVersion());
     m_autoCheck->setChecked(checker.autoCheckEnabled());
 
@@ -729,7 +721,7 @@ void SettingsView::refreshAbout()
 
 void SettingsView::pressUpdateButton()
 {
-    UpdateChecker& checker = m_controller.updateChecker();
+    UpdateChecker& checker = m_updates;
     if (checker.manualCheckStatus() == UpdateChecker::ManualCheckStatus::newVersion) {
         // The address comes from the network: only ever open a web page.
         if (const auto& update = checker.availableUpdate()) {

@@ -12,7 +12,11 @@
 class AlertRuleList;
 class GoldToggle;
 class IconButton;
-class MenuBarController;
+class AlertConfig;
+class ConfigStore;
+class HoldingsStore;
+class RefreshCycle;
+class UpdateChecker;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -30,11 +34,19 @@ class WatchAddForm;
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    // `lookupTimeout` bounds each on-line look-up of a typed code and each
-    // search.
-    explicit SettingsView(MenuBarController& controller,
-                          std::chrono::milliseconds lookupTimeout = NetworkClient::defaultTimeout,
-                          QWidget* parent = nullptr);
+    // What the settings edit.
+    struct Stores {
+        ConfigStore& watchList;
+        HoldingsStore& holdings;
+        AlertConfig& rules;
+        UpdateChecker& updates;
+    };
+
+    // `cycle` follows the watch list's edits; `lookupTimeout` bounds each
+    // on-line look-up of a typed code and each search.
+    SettingsView(Stores stores, RefreshCycle& cycle,
+                 std::chrono::milliseconds lookupTimeout = NetworkClient::defaultTimeout,
+                 QWidget* parent = nullptr);
 
     // Where the rule sheets are shown over; the top-level window by default.
     void setSheetHost(QWidget* host) { m_sheetHost = host; }
@@ -121,7 +133,11 @@ private:
     void pressUpdateButton();
     QWidget* sheetHost() const;
 
-    MenuBarController& m_controller;
+    ConfigStore& m_watchList;
+    HoldingsStore& m_holdings;
+    AlertConfig& m_rules;
+    UpdateChecker& m_updates;
+    RefreshCycle& m_cycle;
     LookupService m_lookup;
     SectorSearchService m_sectorSearch;
     FundSearchService m_fundSearch;

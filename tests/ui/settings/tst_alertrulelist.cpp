@@ -126,7 +126,7 @@ void TestAlertRuleList::groupsInStoreOrder()
         rule(u"3"_s, AlertTargetType::sector, u"BK0475"_s),
         rule(u"4"_s, AlertTargetType::fund, u"BK0475"_s),
     });
-    AlertRuleList list(*controller);
+    AlertRuleList list(controller->alertConfig());
     QStringList ids;
     QStringList rowIds;
     for (AlertGroupView* group : list.groups()) {
@@ -146,7 +146,7 @@ void TestAlertRuleList::collapsedGroupsSurviveARestart()
                                     rule(u"3"_s, AlertTargetType::goldCNY, {})};
     auto controller = makeController(rules);
     {
-        AlertRuleList list(*controller);
+        AlertRuleList list(controller->alertConfig());
         list.resize(360, 400);
         list.show();
         QTest::mouseClick(list.groups()[0]->header(), Qt::LeftButton);
@@ -158,7 +158,7 @@ void TestAlertRuleList::collapsedGroupsSurviveARestart()
                  u"基金|161725,板块|BK0475"_s);
     }
     // A new list (the next start) opens with the same groups collapsed.
-    AlertRuleList again(*controller);
+    AlertRuleList again(controller->alertConfig());
     QCOMPARE(again.groups()[0]->rows().size(), 0);
     QCOMPARE(again.groups()[1]->rows().size(), 0);
     QCOMPARE(again.groups()[2]->rows().size(), 1);
@@ -173,7 +173,7 @@ void TestAlertRuleList::masterSwitchAndDimming()
         makeController({rule(u"1"_s, AlertTargetType::goldCNY, {}, 700, false),
                         rule(u"2"_s, AlertTargetType::goldCNY, {}, 600, false),
                         rule(u"3"_s, AlertTargetType::sector, u"BK0475"_s, 2, false)});
-    AlertRuleList list(*controller);
+    AlertRuleList list(controller->alertConfig());
     list.resize(360, 400);
     list.show();
     QVERIFY(!list.masterSwitch()->isChecked());
@@ -225,7 +225,7 @@ void TestAlertRuleList::badge()
     AlertRule fired = rule(u"1"_s, AlertTargetType::goldCNY, {}, 700, enabled);
     fired.triggered = triggered;
     auto controller = makeController({fired, rule(u"2"_s, AlertTargetType::goldCNY, {}, 600)});
-    AlertRuleList list(*controller);
+    AlertRuleList list(controller->alertConfig());
     QTEST(list.groups().first()->header()->isBadgeAlerting(), "alerting");
 }
 
@@ -233,7 +233,7 @@ void TestAlertRuleList::contextMenu()
 {
     auto controller = makeController(
         {rule(u"1"_s, AlertTargetType::goldCNY, {}), rule(u"2"_s, AlertTargetType::goldCNY, {})});
-    AlertRuleList list(*controller);
+    AlertRuleList list(controller->alertConfig());
     QSignalSpy edits(&list, &AlertRuleList::editRequested);
     QMenu* menu = list.groups()[0]->rows()[1]->contextMenu();
     QStringList texts;
@@ -265,7 +265,7 @@ void TestAlertRuleList::contextMenu()
 void TestAlertRuleList::emptyList()
 {
     auto controller = makeController({});
-    AlertRuleList list(*controller);
+    AlertRuleList list(controller->alertConfig());
     QVERIFY(list.isShowingEmptyText());
     QVERIFY(list.groups().isEmpty());
     controller->alertConfig().add(rule(u"1"_s, AlertTargetType::goldCNY, {}));

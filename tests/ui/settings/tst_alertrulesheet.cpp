@@ -71,7 +71,7 @@ void TestAlertRuleSheet::initTestCase()
 void TestAlertRuleSheet::targetTypeReactions()
 {
     auto controller = makeController();
-    AddAlertSheet sheet(*controller);
+    AddAlertSheet sheet(controller->alertConfig(), controller->configStore());
     sheet.show();
     QCOMPARE(sheet.title(), u"添加预警规则"_s);
     QCOMPARE(sheet.size(), QSize(360, 440));
@@ -108,7 +108,7 @@ void TestAlertRuleSheet::targetTypeReactions()
 void TestAlertRuleSheet::metricClearsTheTypedThreshold()
 {
     auto controller = makeController();
-    AddAlertSheet sheet(*controller);
+    AddAlertSheet sheet(controller->alertConfig(), controller->configStore());
     sheet.show();
     SegmentedTabs* types = sheet.targetTypeTabs();
     QTest::mouseClick(types, Qt::LeftButton, {}, types->segmentRect(2).center());
@@ -137,7 +137,7 @@ void TestAlertRuleSheet::confirm()
     QFETCH(QString, threshold);
     QFETCH(bool, stored);
     auto controller = makeController();
-    AddAlertSheet sheet(*controller);
+    AddAlertSheet sheet(controller->alertConfig(), controller->configStore());
     sheet.show();
     QSignalSpy finished(&sheet, &AlertRuleSheet::finished);
     typeInto(sheet.thresholdField(), threshold);
@@ -180,7 +180,7 @@ void TestAlertRuleSheet::nothingWatchedToPick()
     empty.sectors.clear();
     empty.funds.clear();
     controller->configStore().setConfig(empty);
-    AddAlertSheet sheet(*controller);
+    AddAlertSheet sheet(controller->alertConfig(), controller->configStore());
     sheet.show();
     QCOMPARE(sheet.confirmButton()->toolTip(), u"请填写阈值"_s); // says why it is off
     SegmentedTabs* types = sheet.targetTypeTabs();
@@ -211,7 +211,7 @@ void TestAlertRuleSheet::editKeepsIdSwitchAndFiredState()
     stored.markTriggered(QDateTime(QDate(2026, 3, 2), QTime(14, 5), QTimeZone::utc()));
     controller->alertConfig().setRules({stored, AlertConfig::defaultRules()[1]});
 
-    EditAlertSheet sheet(*controller, stored);
+    EditAlertSheet sheet(controller->alertConfig(), controller->configStore(), stored);
     sheet.show();
     QCOMPARE(sheet.title(), u"编辑预警规则"_s);
     QCOMPARE(sheet.confirmButton()->text(), u"保存"_s);

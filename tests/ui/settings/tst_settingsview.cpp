@@ -31,6 +31,11 @@ Q_DECLARE_METATYPE(WatchAddForm::SearchState)
 
 namespace {
 
+SettingsView::Stores stores(MenuBarController& c)
+{
+    return {c.configStore(), c.holdingsStore(), c.alertConfig(), c.updateChecker()};
+}
+
 const QString kFundSearch = u"/FundSearch/api/FundSearchAPI.ashx"_s;
 const QString kCodeSearch = u"/codetable/search/web"_s;
 
@@ -186,7 +191,7 @@ void TestSettingsView::lookup()
                                                             : u"/FundMNewApi/FundMNFInfo"_s;
     m_fixture.sim().addFault(path, fault);
     auto controller = makeController();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     WatchAddForm* f = form(view, kind);
 
     f->field()->setText(typed);
@@ -214,7 +219,7 @@ void TestSettingsView::lookup()
 void TestSettingsView::emptyCodeSendsNothing()
 {
     auto controller = makeController();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     for (WatchAddForm* f : {view.sectorForm(), view.fundForm()}) {
         f->field()->setText(u" \t "_s);
         QVERIFY(!f->searchButton()->isEnabled());
@@ -229,7 +234,7 @@ void TestSettingsView::emptyCodeSendsNothing()
 void TestSettingsView::searchButtonFollowsTheText()
 {
     auto controller = makeController();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     WatchAddForm* f = view.sectorForm();
     search(f, u" bk0475 "_s);
     QCOMPARE(f->lastSearchedCode(), u"BK0475"_s);
@@ -248,7 +253,7 @@ void TestSettingsView::slowAnswerNeverNamesAnotherCode()
     // The first code's answer arrives after the second code's.
     m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::delay(300), u"BK0475"_s);
     auto controller = makeController();
-    SettingsView view(*controller, 2000ms);
+    SettingsView view(stores(*controller), controller->cycle(), 2000ms);
     WatchAddForm* f = view.sectorForm();
     f->field()->setText(u"BK0475"_s);
     f->lookup();
@@ -321,7 +326,7 @@ void TestSettingsView::search()
     const QString path = kind == WatchAddForm::Kind::sector ? kCodeSearch : kFundSearch;
     m_fixture.sim().addFault(path, fault);
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     WatchAddForm* f = form(view, kind);
 
     // Nothing goes out while the user types, one request once typing pauses.
@@ -386,7 +391,7 @@ void TestSettingsView::wholeCodeIsLookedUpAfterThePause()
     QFETCH(QString, typed);
     QFETCH(QString, path);
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     WatchAddForm* f = form(view, kind);
     type(f->field(), typed);
     QTRY_VERIFY(f->lookupState().kind == LookupState::Kind::found ||
@@ -406,7 +411,7 @@ void TestSettingsView::olderTextsAnswerIsDropped()
     // The answer for "bdt" arrives after the one for the text typed next.
     m_fixture.sim().addFault(kCodeSearch, Fault::delay(500), u"keyword=bdt&"_s);
     auto controller = makeController();
-    SettingsView view(*controller, 2000ms);
+    SettingsView view(stores(*controller), controller->cycle(), 2000ms);
     WatchAddForm* f = view.sectorForm();
     type(f->field(), u"bdt"_s);
     QTRY_COMPARE(m_fixture.sim().requests().size(), 1);
@@ -448,7 +453,7 @@ void TestSettingsView::keysChooseAnEntry()
     QFETCH(QString, added);
     const bool isBoard = kind == WatchAddForm::Kind::sector;
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     auto* f = static_cast<WatchAddForm*>(openForm(view, kind));
     const QStringList before = isBoard ? view.sectorRows() : view.fundRows();
     typeAndWait(f, typed);
@@ -463,21 +468,21 @@ void TestSettingsView::keysChooseAnEntry()
         QVERIFY(isBoard ? view.isAddSectorShown() : view.isAddFundShown());
         QCOMPARE(f->field()->text(), typed);
         QCOMPARE(f->searchState(), WatchAddForm::SearchState::results);
-        QVERIFY(!controller->isRefreshing());
+        QVERIFY(!controller->cycle().isRefreshing());
         return;
     }
     QCOMPARE(after, before + QStringList{added});
     QVERIFY(!(isBoard ? view.isAddSectorShown() : view.isAddFundShown()));
     QCOMPARE(f->field()->text(), QString());
     QCOMPARE(f->searchState(), WatchAddForm::SearchState::idle);
-    QVERIFY(controller->isRefreshing());
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+    QVERIFY(controller->cycle().isRefreshing());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->cycle().isRefreshing(), 10000);
 }
 
 void TestSettingsView::clickChoosesAnEntry()
 {
     auto controller = makeController();
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     auto* f = static_cast<WatchAddForm*>(openForm(view, WatchAddForm::Kind::sector));
     typeAndWait(f, u"bdt"_s);
     SearchResultList* list = f->resultList();
@@ -504,7 +509,7 @@ void TestSettingsView::clickChoosesAnEntry()
     QTest::mouseClick(list, Qt::LeftButton, {}, list->rowRect(1).center());
     QCOMPARE(view.sectorRows(), before + QStringList{u"半导体概念|BK1036"_s});
     QVERIFY(!view.isAddSectorShown());
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->cycle().isRefreshing(), 10000);
 }
 
 void TestSettingsView::add_data()
@@ -533,7 +538,7 @@ void TestSettingsView::add()
     QFETCH(QString, message);
     const bool isBoard = kind == WatchAddForm::Kind::sector;
     auto controller = makeController();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     view.resize(400, 500);
     view.show();
     const QStringList before = isBoard ? view.sectorRows() : view.fundRows();
@@ -556,7 +561,7 @@ void TestSettingsView::add()
         QCOMPARE(view.message(), std::optional(message));
         QVERIFY(isBoard ? view.isAddSectorShown() : view.isAddFundShown());
         QCOMPARE(f->field()->text(), typed);
-        QVERIFY(!controller->isRefreshing());
+        QVERIFY(!controller->cycle().isRefreshing());
         // Said where the action happened: in the form, in view.
         QVERIFY(f->messageLabel()->isVisible());
         QVERIFY(f->isAncestorOf(f->messageLabel()));
@@ -579,8 +584,8 @@ void TestSettingsView::add()
     QCOMPARE(f->field()->text(), QString());
     QCOMPARE(f->lookupState().kind, LookupState::Kind::idle);
     // The new entry is fetched at once.
-    QVERIFY(controller->isRefreshing());
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+    QVERIFY(controller->cycle().isRefreshing());
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->cycle().isRefreshing(), 10000);
 }
 
 void TestSettingsView::remove_data()
@@ -610,8 +615,8 @@ void TestSettingsView::remove()
         config.sectors.append({code, code});
     config.statusBarSource = boards.last();
     controller->configStore().setConfig(config);
-    controller->setCurrentSectorCode(current);
-    SettingsView view(*controller, stallTimeout(600ms));
+    controller->cycle().selectBoard(current);
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
 
     QWidget* row = view.sectorRow(removed);
     QVERIFY(row);
@@ -627,7 +632,7 @@ void TestSettingsView::remove()
         rows.append(code + u'|' + code);
     QCOMPARE(view.sectorRows(), rows);
     QCOMPARE(controller->configStore().config().sectors.size(), boards.size());
-    QCOMPARE(controller->currentSectorCode(), newCurrent);
+    QCOMPARE(controller->market().currentSectorCode(), newCurrent);
     // A tray showing the removed board goes back to gold.
     const auto source = controller->configStore().config().statusBarSource;
     QCOMPARE(source, boards.contains(config.statusBarSource.value()) ? config.statusBarSource
@@ -635,13 +640,13 @@ void TestSettingsView::remove()
     QCOMPARE(view.sourceMenu()->currentIndex(), source ? view.sourceMenu()->findData(*source) : 0);
     if (removed == current) {
         // Only the new current board is fetched.
-        QTRY_VERIFY(controller->sector().has_value());
-        QCOMPARE(controller->sector()->code, newCurrent);
-        QVERIFY(!controller->gold().has_value());
+        QTRY_VERIFY(controller->market().sector().has_value());
+        QCOMPARE(controller->market().sector()->code, newCurrent);
+        QVERIFY(!controller->market().gold().has_value());
     } else {
-        QVERIFY(controller->isRefreshing());
-        QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
-        QVERIFY(controller->gold().has_value());
+        QVERIFY(controller->cycle().isRefreshing());
+        QTRY_VERIFY_WITH_TIMEOUT(!controller->cycle().isRefreshing(), 10000);
+        QVERIFY(controller->market().gold().has_value());
     }
     if (boards.isEmpty())
         QCOMPARE(view.sectorRows(), QStringList());
@@ -650,10 +655,10 @@ void TestSettingsView::remove()
 void TestSettingsView::figureSource()
 {
     auto controller = makeController();
-    run(controller->refresh());
-    QVERIFY(controller->gold() && !controller->allSectors().isEmpty());
+    run(controller->cycle().refresh());
+    QVERIFY(controller->market().gold() && !controller->market().allSectors().isEmpty());
     const QString goldTitle = controller->title();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     QComboBox* menu = view.sourceMenu();
     QCOMPARE(menu->count(), 5);
     QCOMPARE(menu->itemText(0), u"黄金(CNY/g)"_s);
@@ -682,7 +687,7 @@ void TestSettingsView::figureSource()
                 .contains(R"("statusBarSource":"BK0547")"));
     // The tray now shows the board's index.
     std::optional<double> index;
-    for (const SectorQuote& quote : controller->allSectors()) {
+    for (const SectorQuote& quote : controller->market().allSectors()) {
         if (quote.code == u"BK0547"_s)
             index = quote.index;
     }
@@ -739,7 +744,7 @@ void TestSettingsView::manualUpdateCheck()
         m_fixture.sim().setVersionRecord(record);
     }
     auto controller = makeController();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     QList<QUrl> openedUrls;
     view.openUrl = [&](const QUrl& url) { openedUrls.append(url); };
     QCOMPARE(view.updateStatusText(), QString());
@@ -769,13 +774,13 @@ void TestSettingsView::autoCheckSwitchIsStored()
 {
     auto controller = makeController();
     {
-        SettingsView view(*controller, stallTimeout(600ms));
+        SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
         QVERIFY(view.autoCheckSwitch()->isChecked()); // on until switched off
         QTest::mouseClick(view.autoCheckSwitch(), Qt::LeftButton);
         QCOMPARE(rawSettings().value(u"com.orlenby.quotara.autoCheckUpdate"_s).toBool(), false);
         QCOMPARE(view.versionText(), u'v' + controller->updateChecker().currentVersion());
     }
-    SettingsView again(*controller, stallTimeout(600ms));
+    SettingsView again(stores(*controller), controller->cycle(), stallTimeout(600ms));
     QVERIFY(!again.autoCheckSwitch()->isChecked());
 }
 
@@ -783,7 +788,7 @@ void TestSettingsView::donationLinkOpensTheConfiguredPage()
 {
     qputenv("QUOTARA_DONATION_URL", "https://example.org/coffee");
     auto controller = makeController();
-    SettingsView view(*controller, stallTimeout(600ms));
+    SettingsView view(stores(*controller), controller->cycle(), stallTimeout(600ms));
     QList<QUrl> opened;
     view.openUrl = [&](const QUrl& url) { opened.append(url); };
     QTest::mouseClick(view.donationLink(), Qt::LeftButton);
@@ -852,7 +857,7 @@ void TestSettingsView::holdingsFromTheRows()
         store.setGold(before);
     else if (held)
         store.setFund(u"005827"_s, before);
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     view.resize(400, 500);
     view.show();
     QCOMPARE(gold ? view.goldHoldingText() : view.fundHeldText(u"005827"_s),
@@ -921,7 +926,7 @@ void TestSettingsView::removingAHeldFundAsksFirst()
     auto controller = makeController();
     if (held)
         controller->holdingsStore().setFund(u"110011"_s, {.quantity = 1, .cost = {}});
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     view.resize(400, 500);
     view.show();
     view.fundRow(u"110011"_s)->findChild<QMenu*>()->actions().last()->trigger();
@@ -942,7 +947,7 @@ void TestSettingsView::removingAHeldFundAsksFirst()
     QCOMPARE(view.fundRow(u"110011"_s) == nullptr, removed);
     QCOMPARE(controller->holdingsStore().holdings().fund(u"110011"_s).has_value(),
              held && !removed);
-    QTRY_VERIFY_WITH_TIMEOUT(!controller->isRefreshing(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!controller->cycle().isRefreshing(), 10000);
 }
 
 // For screen sharing: every amount reads "****", the percentages stay.
@@ -951,7 +956,7 @@ void TestSettingsView::hideAmountsSwitch()
     auto controller = makeController();
     controller->holdingsStore().setFund(u"161725"_s,
                                         {.quantity = 500 * Money::unitsPerOne, .cost = {}});
-    SettingsView view(*controller, 600ms);
+    SettingsView view(stores(*controller), controller->cycle(), 600ms);
     QVERIFY(!view.hideAmountsSwitch()->isChecked());
     QTest::mouseClick(view.hideAmountsSwitch(), Qt::LeftButton);
     QVERIFY(controller->holdingsStore().holdings().hideAmounts);

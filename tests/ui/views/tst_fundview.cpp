@@ -42,21 +42,21 @@ void TestFundView::init()
 void TestFundView::cardsCarryTheTrustFigures()
 {
     MenuBarController& controller = *m_controller;
-    FundView view(controller);
+    FundView view(controller.market(), controller.configStore(), controller.holdingsStore());
 
     // Tuesday's estimates after the close, then the evening's values.
-    run(controller.refreshFunds());
+    run(controller.cycle().refreshFunds());
     m_now = m_now.addSecs(5 * 3600);
-    run(controller.refreshFunds());
+    run(controller.cycle().refreshFunds());
     view.refresh();
 
-    const auto& funds = controller.funds();
+    const auto& funds = controller.market().funds();
     QCOMPARE(view.cards().size(), funds.size());
     QVERIFY(!funds.isEmpty());
     for (qsizetype i = 0; i < funds.size(); ++i) {
         const auto& trust = view.cards()[i]->trust();
         QVERIFY(trust);
-        QCOMPARE(*trust, controller.estimateTrust(funds[i]));
+        QCOMPARE(*trust, controller.market().estimateTrust(funds[i]));
         QCOMPARE(trust->navDate, u"2024-06-04"_s);
         QCOMPARE(trust->errorDays, 1);
         QVERIFY(trust->navDateError);
@@ -68,8 +68,8 @@ void TestFundView::cardsCarryTheTrustFigures()
 void TestFundView::holdingsSummaryAndRows()
 {
     MenuBarController& controller = *m_controller;
-    FundView view(controller);
-    run(controller.refreshFunds());
+    FundView view(controller.market(), controller.configStore(), controller.holdingsStore());
+    run(controller.cycle().refreshFunds());
     view.refresh();
     QVERIFY(view.summaryCard()->isHidden());
     for (FundCard* card : view.cards())
@@ -81,11 +81,11 @@ void TestFundView::holdingsSummaryAndRows()
         view.refresh();
         QVERIFY(!view.summaryCard()->isHidden());
         const FundDetail* fund = nullptr;
-        for (qsizetype i = 0; i < controller.funds().size(); ++i) {
-            const bool isHeld = controller.funds()[i].quote.code == u"005827"_s;
+        for (qsizetype i = 0; i < controller.market().funds().size(); ++i) {
+            const bool isHeld = controller.market().funds()[i].quote.code == u"005827"_s;
             QCOMPARE(view.cards()[i]->holdingCells().isEmpty(), !isHeld);
             if (isHeld)
-                fund = &controller.funds()[i];
+                fund = &controller.market().funds()[i];
         }
         QVERIFY(fund);
         const Profit::Figures figures = Profit::fund(held, *fund);
@@ -99,7 +99,7 @@ void TestFundView::holdingsSummaryAndRows()
     };
     check(u"估"_s, false);
     m_now = m_now.addSecs(5 * 3600); // the evening's values are out
-    run(controller.refreshFunds());
+    run(controller.cycle().refreshFunds());
     check(u"已更新"_s, false);
     controller.holdingsStore().setHideAmounts(true);
     check(u"已更新"_s, true);

@@ -140,7 +140,7 @@ std::unique_ptr<MenuBarController> TestMainPanelView::loadedController()
 {
     auto c = std::make_unique<MenuBarController>(
         MenuBarController::Options{.now = [] { return kTuesdayMorning; }, .startTimers = false});
-    run(c->refresh());
+    run(c->cycle().refresh());
     return c;
 }
 
@@ -170,7 +170,7 @@ void TestMainPanelView::showPage(MainPanelView& view, MenuBarController& c, cons
     }
     if (page == u"error") {
         m_fixture.sim().addFault(u"/api/qt/ulist.np/get"_s, Fault::status(500));
-        run(c.refresh());
+        run(c.cycle().refresh());
         QVERIFY(view.isErrorLineShown());
     }
     if (page == u"settings" || page == u"rules" || page == u"rule sheet") {
@@ -289,8 +289,8 @@ void TestMainPanelView::tabsKeepTheirState()
     QVERIFY(view.fundView()->isShowingNoFunds());
     QVERIFY(!view.fundView()->isShowingLoading());
     m_fixture.sim().addFault(u"/api/qt/clist/get"_s, Fault::status(500));
-    c->refresh();
-    QTRY_VERIFY(!c->isRefreshing());
+    c->cycle().refresh();
+    QTRY_VERIFY(!c->cycle().isRefreshing());
     QVERIFY(view.sectorView()->isShowingNoStocks());
     QVERIFY(!view.sectorView()->isShowingStocksLoading());
 }
@@ -306,7 +306,7 @@ void TestMainPanelView::goldTabShowsTheGoldHolding()
     const Profit::Position grams{.quantity = 20 * Money::unitsPerOne + 5'000, .cost = {}};
     c->holdingsStore().setGold(grams);
     QVERIFY(!strip->isHidden());
-    const Profit::Figures figures = Profit::gold(grams, *c->gold());
+    const Profit::Figures figures = Profit::gold(grams, *c->market().gold());
     QStringList texts;
     for (const HoldingStrip::Cell& cell : strip->cells())
         texts.append(cell.caption + u' ' + cell.value);
