@@ -507,6 +507,10 @@ void TestMenuBarController::countdown()
     QTEST(c->market().countdown(), "countdown");
     QTEST(c->market().allMarketsClosed(), "allClosed");
     QCOMPARE(c->market().panelStatusText(), statusText.isNull() ? QString() : statusText);
+    // The title follows the markets without a refresh: its arrow goes when
+    // gold stops trading.
+    const bool arrow = c->title().startsWith(u"▲"_s) || c->title().startsWith(u"▼"_s);
+    QCOMPARE(arrow, !c->market().allMarketsClosed());
     if (loading)
         QTRY_VERIFY(!c->market().isLoading());
     m_fixture.sim().setLatency(0);
