@@ -319,7 +319,9 @@ void RefreshCycle::start(std::function<bool()> panelShown)
     m_wakeTimer = new QTimer(this);
     m_wakeTimer->setObjectName(QStringLiteral("nextMinute"));
     m_wakeTimer->setSingleShot(true);
-    m_wakeTimer->setTimerType(Qt::CoarseTimer);
+    // A coarse timer may fire seconds early, before the minute it waits
+    // for, and then needs a second wake-up to reach it.
+    m_wakeTimer->setTimerType(Qt::PreciseTimer);
     connect(m_wakeTimer, &QTimer::timeout, this, &RefreshCycle::scheduleTimers);
     refresh();
     scheduleTimers();
