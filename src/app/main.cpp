@@ -26,6 +26,7 @@
 #include "SimProvider.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QCoroTimer>
 #include <QDir>
@@ -38,9 +39,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
-#include <optional>
+#include <variant>
 
 namespace {
 
@@ -74,9 +74,108 @@ struct Mode {
     bool once = false;
     bool watch = false;
     bool demo = false;
-    std::optional<WatchFormat> format;
+    WatchFormat format = WatchFormat::json;
     QString screenshotDir;
 };
+
+// Qt's own options, which the application object takes out of the command
+// line itself (with one dash or two): those followed by a value, then the
+// others. They are known here so that their values are not taken for
+// arguments of ours.
+const char* const kQtValueOptions =
+    "platform platformpluginpath platformtheme plugin qwindowgeometry geometry qwindowtitle title "
+    "qwindowicon icon session display name style stylesheet qmljsdebugger";
+const char* const kQtFlags = "reverse nograb dograb testability widgetcount sync";
+
+// A mistake on the command line: what is wrong, then the usage, on standard
+// error; the exit code that says so.
+int usageError(const QString& problem)
+{
+    std::fprintf(stderr, "quotara: %s\n\n%s", qPrintable(problem), kUsage);
+    return 2;
+}
+
+// The option an argument names, without its dashes or value ("" for a word
+// that is no option).
+QString optionName(const QString& argument)
+{
+    if (argument.size() < 2 || !argument.startsWith(u'-'))
+        return {};
+    return argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
+}
+
+// What the command line asks for, or the exit code to end with at once:
+// after --help, --version or a mistake.
+std::variant<Mode, int> readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    // "-platform xcb" is one of Qt's options, not -p -l -a -t … in a row.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption once(QStringLiteral("once"));
+    const QCommandLineOption watch(QStringLiteral("watch"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
+    const QCommandLineOption demo(QStringLiteral("demo"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
+                                        QStringLiteral("DIR"));
+    parser.addOptions({help, version, once, watch, format, demo, screenshot});
+    for (const QString& name : QString::fromLatin1(kQtValueOptions).split(u' '))
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("VALUE")));
+    for (const QString& name : QString::fromLatin1(kQtFlags).split(u' '))
+        parser.addOption(QCommandLineOption(name));
+
+    if (!parser.parse(arguments)) {
+        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+            for (const QString& argument : arguments.mid(1)) {
+                if (optionName(argument) == unknown.first())
+                    return usageError(QStringLiteral("unknown option ") +
+                                      argument.section(u'=', 0, 0));
+            }
+        }
+        // Only the last argument can be an option that lacks its value.
+        const QString last = optionName(arguments.last());
+        if (last == u"format")
+            return usageError(QStringLiteral("--format takes json or text"));
+        if (last == u"screenshot")
+            return usageError(QStringLiteral("--screenshot needs a folder"));
+        return usageError(parser.errorText());
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unknown option ") + parser.positionalArguments().first());
+    if (parser.isSet(help)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("quotara %s\n", qPrintable(UpdateChecker::runningVersion()));
+        return 0;
+    }
+
+    Mode mode;
+    mode.once = parser.isSet(once);
+    mode.watch = parser.isSet(watch);
+    mode.demo = parser.isSet(demo);
+    if (parser.isSet(format)) {
+        const QString value = parser.value(format);
+        if (value == u"json")
+            mode.format = WatchFormat::json;
+        else if (value == u"text")
+            mode.format = WatchFormat::text;
+        else
+            return usageError(QStringLiteral("--format takes json or text"));
+        if (!mode.watch)
+            return usageError(QStringLiteral("--format goes with --watch"));
+    }
+    if (mode.once && mode.watch)
+        return usageError(QStringLiteral("--once or --watch, not both"));
+    if (parser.isSet(screenshot)) {
+        mode.screenshotDir = parser.value(screenshot);
+        if (mode.screenshotDir.isEmpty())
+            return usageError(QStringLiteral("--screenshot needs a folder"));
+    }
+    return mode;
+}
 
 // The demo's settings, apart from the user's.
 const char* const kDemoScope = "quotara-demo";
@@ -309,11 +408,8 @@ int screenshots(int argc, char** argv, bool demo, const QString& dir)
     return app.exec();
 }
 
-int tray(int argc, char** argv, bool demo)
+int tray(int argc, char** argv, bool demo, const QStringList& arguments)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     if (const auto platform =
             PanelPlacement::preferredPlatform(QProcessEnvironment::systemEnvironment(), arguments))
         qputenv("QT_QPA_PLATFORM", *platform);
@@ -347,61 +443,18 @@ int tray(int argc, char** argv, bool demo)
 
 int main(int argc, char** argv)
 {
-    Mode mode;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (std::strcmp(arg, "--version") == 0) {
-            std::printf("quotara %s\n", qPrintable(UpdateChecker::runningVersion()));
-            return 0;
-        }
-        if (std::strcmp(arg, "--once") == 0) {
-            mode.once = true;
-        } else if (std::strcmp(arg, "--watch") == 0) {
-            mode.watch = true;
-        } else if (std::strcmp(arg, "--format") == 0) {
-            const char* value = i + 1 < argc ? argv[++i] : "";
-            if (std::strcmp(value, "json") == 0) {
-                mode.format = WatchFormat::json;
-            } else if (std::strcmp(value, "text") == 0) {
-                mode.format = WatchFormat::text;
-            } else {
-                std::fprintf(stderr, "quotara: --format takes json or text\n\n%s", kUsage);
-                return 2;
-            }
-        } else if (std::strcmp(arg, "--demo") == 0) {
-            mode.demo = true;
-        } else if (std::strcmp(arg, "--screenshot") == 0) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "quotara: --screenshot needs a folder\n\n%s", kUsage);
-                return 2;
-            }
-            mode.screenshotDir = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg[0] == '-' && arg[1] != '-') {
-            // Qt's own options (-platform offscreen, -style …) are Qt's business.
-            if (i + 1 < argc && argv[i + 1][0] != '-')
-                ++i;
-        } else {
-            std::fprintf(stderr, "quotara: unknown option %s\n\n%s", arg, kUsage);
-            return 2;
-        }
-    }
-    if (mode.format && !mode.watch) {
-        std::fprintf(stderr, "quotara: --format goes with --watch\n\n%s", kUsage);
-        return 2;
-    }
-    if (mode.once && mode.watch) {
-        std::fprintf(stderr, "quotara: --once or --watch, not both\n\n%s", kUsage);
-        return 2;
-    }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::variant<Mode, int> read = readCommandLine(arguments);
+    if (const int* exitCode = std::get_if<int>(&read))
+        return *exitCode;
+    const Mode& mode = std::get<Mode>(read);
     if (mode.once)
         return once(argc, argv, mode.demo);
     if (mode.watch)
-        return watch(argc, argv, mode.demo, mode.format.value_or(WatchFormat::json));
+        return watch(argc, argv, mode.demo, mode.format);
     if (!mode.screenshotDir.isEmpty())
         return screenshots(argc, argv, mode.demo, mode.screenshotDir);
-    return tray(argc, argv, mode.demo);
+    return tray(argc, argv, mode.demo, arguments.mid(1));
 }
