@@ -5,6 +5,7 @@
 
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTest>
 #include <QUrl>
@@ -26,6 +27,43 @@ public:
     SimProvider& sim() { return *m_sim; }
     const SimProvider& sim() const { return *m_sim; }
     QString origin() const { return m_sim->origin(); }
+
+    // The environment variables the app reads its services' origins from:
+    // every service the simulator stands in for.
+    static QStringList originVariables()
+    {
+        return {QStringLiteral("QUOTARA_QUOTE_ORIGIN"),
+                QStringLiteral("QUOTARA_FUND_ORIGIN"),
+                QStringLiteral("QUOTARA_UPDATE_ORIGIN"),
+                QStringLiteral("QUOTARA_GITHUB_API_ORIGIN"),
+                QStringLiteral("QUOTARA_FUND_SEARCH_ORIGIN"),
+                QStringLiteral("QUOTARA_CODE_SEARCH_ORIGIN")};
+    }
+    // Sends every request of this process to `origin`; for a simulator that
+    // no fixture holds (one on a thread of its own).
+    static void pointOriginsAt(const QString& origin)
+    {
+        for (const QString& variable : originVariables())
+            qputenv(variable.toLatin1().constData(), origin.toUtf8());
+    }
+    // Sends every request of this process to the simulator.
+    void pointOrigins() const { pointOriginsAt(origin()); }
+    // The same for a process about to be started with `env`.
+    void pointOrigins(QProcessEnvironment& env) const
+    {
+        for (const QString& variable : originVariables())
+            env.insert(variable, origin());
+    }
+
+    // Between cases: no faults, no latency, the machine's clock and no
+    // request recorded, whatever the last case left.
+    void reset()
+    {
+        m_sim->clearFaults();
+        m_sim->setLatency(0);
+        m_sim->setClock({});
+        m_sim->clearRequests();
+    }
 
     // The one request received since the last clear, as "path?query".
     QString onlyRequest() const

@@ -14,33 +14,24 @@
 #include "market/Money.h"
 #include "platform/FreedesktopNotifications.h"
 #include "ui/QtTranslation.h"
+#include "ui/ScreenshotMode.h"
 #include "ui/TrayApplication.h"
-#include "ui/panel/AlertRuleList.h"
-#include "ui/panel/FormTextField.h"
-#include "ui/panel/MainPanelView.h"
-#include "ui/panel/SearchResultList.h"
-#include "ui/panel/SettingsView.h"
-#include "ui/panel/WatchAddForm.h"
 #include "update/UpdateChecker.h"
 
 #include "SimProvider.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QCoroTimer>
-#include <QDir>
 #include <QIcon>
 #include <QJsonDocument>
-#include <QPalette>
-#include <QPixmap>
 #include <QProcessEnvironment>
-#include <QStyle>
 #include <QTimer>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
-#include <optional>
+#include <variant>
 
 namespace {
 
@@ -74,9 +65,108 @@ struct Mode {
     bool once = false;
     bool watch = false;
     bool demo = false;
-    std::optional<WatchFormat> format;
+    WatchFormat format = WatchFormat::json;
     QString screenshotDir;
 };
+
+// Qt's own options, which the application object takes out of the command
+// line itself (with one dash or two): those followed by a value, then the
+// others. They are known here so that their values are not taken for
+// arguments of ours.
+const char* const kQtValueOptions =
+    "platform platformpluginpath platformtheme plugin qwindowgeometry geometry qwindowtitle title "
+    "qwindowicon icon session display name style stylesheet qmljsdebugger";
+const char* const kQtFlags = "reverse nograb dograb testability widgetcount sync";
+
+// A mistake on the command line: what is wrong, then the usage, on standard
+// error; the exit code that says so.
+int usageError(const QString& problem)
+{
+    std::fprintf(stderr, "quotara: %s\n\n%s", qPrintable(problem), kUsage);
+    return 2;
+}
+
+// The option an argument names, without its dashes or value ("" for a word
+// that is no option).
+QString optionName(const QString& argument)
+{
+    if (argument.size() < 2 || !argument.startsWith(u'-'))
+        return {};
+    return argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section(u'=', 0, 0);
+}
+
+// What the command line asks for, or the exit code to end with at once:
+// after --help, --version or a mistake.
+std::variant<Mode, int> readCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    // "-platform xcb" is one of Qt's options, not -p -l -a -t … in a row.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption once(QStringLiteral("once"));
+    const QCommandLineOption watch(QStringLiteral("watch"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
+    const QCommandLineOption demo(QStringLiteral("demo"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
+                                        QStringLiteral("DIR"));
+    parser.addOptions({help, version, once, watch, format, demo, screenshot});
+    for (const QString& name : QString::fromLatin1(kQtValueOptions).split(u' '))
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("VALUE")));
+    for (const QString& name : QString::fromLatin1(kQtFlags).split(u' '))
+        parser.addOption(QCommandLineOption(name));
+
+    if (!parser.parse(arguments)) {
+        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty()) {
+            for (const QString& argument : arguments.mid(1)) {
+                if (optionName(argument) == unknown.first())
+                    return usageError(QStringLiteral("unknown option ") +
+                                      argument.section(u'=', 0, 0));
+            }
+        }
+        // Only the last argument can be an option that lacks its value.
+        const QString last = optionName(arguments.last());
+        if (last == u"format")
+            return usageError(QStringLiteral("--format takes json or text"));
+        if (last == u"screenshot")
+            return usageError(QStringLiteral("--screenshot needs a folder"));
+        return usageError(parser.errorText());
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unknown option ") + parser.positionalArguments().first());
+    if (parser.isSet(help)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("quotara %s\n", qPrintable(UpdateChecker::runningVersion()));
+        return 0;
+    }
+
+    Mode mode;
+    mode.once = parser.isSet(once);
+    mode.watch = parser.isSet(watch);
+    mode.demo = parser.isSet(demo);
+    if (parser.isSet(format)) {
+        const QString value = parser.value(format);
+        if (value == u"json")
+            mode.format = WatchFormat::json;
+        else if (value == u"text")
+            mode.format = WatchFormat::text;
+        else
+            return usageError(QStringLiteral("--format takes json or text"));
+        if (!mode.watch)
+            return usageError(QStringLiteral("--format goes with --watch"));
+    }
+    if (mode.once && mode.watch)
+        return usageError(QStringLiteral("--once or --watch, not both"));
+    if (parser.isSet(screenshot)) {
+        mode.screenshotDir = parser.value(screenshot);
+        if (mode.screenshotDir.isEmpty())
+            return usageError(QStringLiteral("--screenshot needs a folder"));
+    }
+    return mode;
+}
 
 // The demo's settings, apart from the user's.
 const char* const kDemoScope = "quotara-demo";
@@ -165,44 +255,6 @@ int once(int argc, char** argv, bool demo)
     return app.exec();
 }
 
-// Saves the panel as it stands, at the application's scale of 2; false when
-// the file cannot be written.
-bool savePanel(MainPanelView& view, const QString& dir, const char* name)
-{
-    const QPixmap picture = view.grab();
-    const QString path = QDir(dir).filePath(QString::fromLatin1(name));
-    if (picture.save(path))
-        return true;
-    qCWarning(quotaraLog, "cannot write %s", qPrintable(path));
-    return false;
-}
-
-// The settings are shown five ways: the board add form searching by pinyin
-// initials with its results, the same form with a board code looked up, the
-// rule list, the sheet that adds a rule and the sheet that edits the first
-// watched fund's holding.
-void prepareSettingsShot(MainPanelView& view, MenuBarController& controller, int step)
-{
-    SettingsView* settings = view.settingsView();
-    WatchAddForm* form = settings->sectorForm();
-    if (step == 0) {
-        view.setShowSettings(true);
-        settings->setAddSectorShown(true);
-        form->field()->setText(QStringLiteral("bdt"));
-        form->lookup();
-    } else if (step == 1) {
-        form->field()->setText(QStringLiteral("bk0800"));
-        form->lookup();
-    } else if (step == 2) {
-        settings->setAddSectorShown(false);
-        settings->ensureVisible(settings->ruleList());
-    } else if (step == 3) {
-        settings->openAddRuleSheet();
-    } else if (const auto& funds = controller.configStore().config().funds; !funds.isEmpty()) {
-        settings->openHoldingSheet(funds.first().code);
-    }
-}
-
 // One line per refresh cycle, flushed at once: a status bar reads the pipe
 // line by line and must not wait for a buffer to fill. When the bar goes
 // away, the next write ends the process with SIGPIPE, as it should.
@@ -243,78 +295,8 @@ int watch(int argc, char** argv, bool demo, WatchFormat format)
     return app.exec();
 }
 
-QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& view, QString dir,
-                                  int& exitCode)
+int tray(int argc, char** argv, bool demo, const QStringList& arguments)
 {
-    co_await controller.cycle().refresh();
-    // Charts and tables lay themselves out on the next turns of the loop.
-    co_await QCoro::sleepFor(std::chrono::milliseconds(100));
-    bool written = true;
-    const std::pair<Tab, const char*> shots[] = {
-        {Tab::gold, "gold.png"}, {Tab::cpo, "sector.png"}, {Tab::fund, "fund.png"}};
-    for (const auto& shot : shots) {
-        view.setTab(shot.first);
-        co_await QCoro::sleepFor(std::chrono::milliseconds(50));
-        written = savePanel(view, dir, shot.second) && written;
-    }
-    const char* const settingsShots[] = {"settings-search.png", "settings.png", "rules.png",
-                                         "rule-sheet.png", "holding-sheet.png"};
-    for (int step = 0; step < 5; ++step) {
-        prepareSettingsShot(view, controller, step);
-        // The look-up and the search go to the provider and back.
-        co_await QCoro::sleepFor(std::chrono::milliseconds(step < 2 ? 400 : 50));
-        // The user has come down the results to a board not yet watched.
-        if (step == 0)
-            view.settingsView()->sectorForm()->resultList()->moveSelection(1);
-        written = savePanel(view, dir, settingsShots[step]) && written;
-    }
-    exitCode = written ? 0 : 1;
-    QCoreApplication::exit(exitCode);
-}
-
-int screenshots(int argc, char** argv, bool demo, const QString& dir)
-{
-    // Twice the size as a screen of pixel ratio 2 shows it: icons, charts
-    // and text drawn for that ratio, not a picture of ratio 1 enlarged.
-    qputenv("QT_SCALE_FACTOR", "2");
-    QApplication app(argc, argv);
-    app.setOrganizationName(QStringLiteral("orlenby"));
-    app.setApplicationName(QStringLiteral("quotara"));
-    app.setApplicationDisplayName(QStringLiteral("OrlenbyQuotara"));
-    QtTranslation::installChinese();
-    std::unique_ptr<SimProvider> provider;
-    if (demo && !(provider = startDemoProvider()))
-        return 1;
-    if (!QDir().mkpath(dir)) {
-        qCWarning(quotaraLog, "cannot create %s", qPrintable(dir));
-        return 1;
-    }
-    // The panel brings its own palette, style and faces, so the pictures
-    // look the same whatever the desktop running this command uses. To show
-    // that, QUOTARA_SCREENSHOT_DESKTOP=light or =dark takes them under a
-    // light or a dark desktop palette.
-    const QByteArray desktop = qgetenv("QUOTARA_SCREENSHOT_DESKTOP");
-    if (desktop == "light")
-        QApplication::setPalette(QApplication::style()->standardPalette());
-    else if (desktop == "dark")
-        QApplication::setPalette(QPalette(QColor(0x3a, 0x3a, 0x3a), QColor(0x1e, 0x1e, 0x1e)));
-
-    MenuBarController controller(MenuBarController::Options{.now = {}, .startTimers = false});
-    MainPanelView view(controller);
-    view.resize(MainPanelView::panelWidth, MainPanelView::panelHeight);
-    // Laid out like a shown window, without appearing on any screen.
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.show();
-    int exitCode = 1;
-    QTimer::singleShot(0, &app, [&] { takeScreenshots(controller, view, dir, exitCode); });
-    return app.exec();
-}
-
-int tray(int argc, char** argv, bool demo)
-{
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     if (const auto platform =
             PanelPlacement::preferredPlatform(QProcessEnvironment::systemEnvironment(), arguments))
         qputenv("QT_QPA_PLATFORM", *platform);
@@ -348,61 +330,19 @@ int tray(int argc, char** argv, bool demo)
 
 int main(int argc, char** argv)
 {
-    Mode mode;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (std::strcmp(arg, "--version") == 0) {
-            std::printf("quotara %s\n", qPrintable(UpdateChecker::runningVersion()));
-            return 0;
-        }
-        if (std::strcmp(arg, "--once") == 0) {
-            mode.once = true;
-        } else if (std::strcmp(arg, "--watch") == 0) {
-            mode.watch = true;
-        } else if (std::strcmp(arg, "--format") == 0) {
-            const char* value = i + 1 < argc ? argv[++i] : "";
-            if (std::strcmp(value, "json") == 0) {
-                mode.format = WatchFormat::json;
-            } else if (std::strcmp(value, "text") == 0) {
-                mode.format = WatchFormat::text;
-            } else {
-                std::fprintf(stderr, "quotara: --format takes json or text\n\n%s", kUsage);
-                return 2;
-            }
-        } else if (std::strcmp(arg, "--demo") == 0) {
-            mode.demo = true;
-        } else if (std::strcmp(arg, "--screenshot") == 0) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "quotara: --screenshot needs a folder\n\n%s", kUsage);
-                return 2;
-            }
-            mode.screenshotDir = QString::fromLocal8Bit(argv[++i]);
-        } else if (arg[0] == '-' && arg[1] != '-') {
-            // Qt's own options (-platform offscreen, -style …) are Qt's business.
-            if (i + 1 < argc && argv[i + 1][0] != '-')
-                ++i;
-        } else {
-            std::fprintf(stderr, "quotara: unknown option %s\n\n%s", arg, kUsage);
-            return 2;
-        }
-    }
-    if (mode.format && !mode.watch) {
-        std::fprintf(stderr, "quotara: --format goes with --watch\n\n%s", kUsage);
-        return 2;
-    }
-    if (mode.once && mode.watch) {
-        std::fprintf(stderr, "quotara: --once or --watch, not both\n\n%s", kUsage);
-        return 2;
-    }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::variant<Mode, int> read = readCommandLine(arguments);
+    if (const int* exitCode = std::get_if<int>(&read))
+        return *exitCode;
+    const Mode& mode = std::get<Mode>(read);
     if (mode.once)
         return once(argc, argv, mode.demo);
     if (mode.watch)
-        return watch(argc, argv, mode.demo, mode.format.value_or(WatchFormat::json));
+        return watch(argc, argv, mode.demo, mode.format);
     if (!mode.screenshotDir.isEmpty())
-        return screenshots(argc, argv, mode.demo, mode.screenshotDir);
-    return tray(argc, argv, mode.demo);
+        return ScreenshotMode::run(argc, argv, mode.screenshotDir,
+                                   mode.demo ? startDemoProvider : ScreenshotMode::DemoStart());
+    return tray(argc, argv, mode.demo, arguments.mid(1));
 }

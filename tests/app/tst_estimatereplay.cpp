@@ -104,9 +104,7 @@ private:
 void TestEstimateReplay::initTestCase()
 {
     clearPreferences();
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        qputenv(variable, m_fixture.origin().toUtf8());
+    m_fixture.pointOrigins();
     m_now = shanghai(6, 3, 10, 0);
     m_fixture.sim().setClock([this] { return m_now; });
     pinScenario();

@@ -201,10 +201,7 @@ private:
 
 void TestFaultMatrix::initTestCase()
 {
-    const QByteArray origin = m_sim.origin().toUtf8();
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        qputenv(variable, origin);
+    SimFixture::pointOriginsAt(m_sim.origin());
     clearPreferences();
     m_sim.setNow(m_now);
     // A time-out of 400 ms (three times that under the sanitizers) keeps the

@@ -106,10 +106,7 @@ private:
 
 void TestMenuBarController::initTestCase()
 {
-    qputenv("QUOTARA_QUOTE_ORIGIN", m_fixture.origin().toUtf8());
-    qputenv("QUOTARA_FUND_ORIGIN", m_fixture.origin().toUtf8());
-    qputenv("QUOTARA_UPDATE_ORIGIN", m_fixture.origin().toUtf8());
-    qputenv("QUOTARA_GITHUB_API_ORIGIN", m_fixture.origin().toUtf8());
+    m_fixture.pointOrigins();
     // The simulated exchanges close on the table's holidays, as the real ones do.
     m_fixture.sim().market().closeDays(ClosureTable::builtIn().holidays(Market::stocks));
 }
@@ -118,9 +115,8 @@ void TestMenuBarController::init()
 {
     clearPreferences();
     m_now = shanghai(4, 10, 0);
+    m_fixture.reset();
     m_fixture.sim().setClock([this] { return m_now; });
-    m_fixture.sim().clearFaults();
-    m_fixture.sim().clearRequests();
 }
 
 std::unique_ptr<MenuBarController> TestMenuBarController::controller()

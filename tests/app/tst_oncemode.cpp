@@ -27,11 +27,7 @@ private slots:
         closed.append(QDate(2027, 2, 10));
         m_fixture.sim().market().closeDays(closed);
     }
-    void init()
-    {
-        m_fixture.sim().clearFaults();
-        m_fixture.sim().clearRequests();
-    }
+    void init() { m_fixture.reset(); }
     void succeeds();
     void atChosenInstants_data();
     void atChosenInstants();
@@ -66,9 +62,7 @@ TestOnceMode::Result TestOnceMode::quotara(const QStringList& arguments, const Q
     } else {
         m_fixture.sim().setClock({});
     }
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        env.insert(QString::fromLatin1(variable), m_fixture.origin());
+    m_fixture.pointOrigins(env);
     env.insert(u"XDG_CONFIG_HOME"_s, m_config.path());
     env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s); // no notifications leave the test
     process.setProcessEnvironment(env);

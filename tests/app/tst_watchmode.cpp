@@ -1,10 +1,10 @@
+#include "FakeNotificationServer.h"
 #include "SimFixture.h"
 #include "config/AlertConfig.h"
 #include "market/Format.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QElapsedTimer>
@@ -20,35 +20,6 @@
 #include <QTimeZone>
 
 using namespace Qt::StringLiterals;
-
-// Whatever notification the watcher posts, on the private bus of this test.
-class NotificationServer : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    QStringList summaries;
-    QString refusal; // answers Notify with this error when set
-
-public slots:
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString&,
-                const QStringList&, const QVariantMap&, int)
-    {
-        if (!refusal.isEmpty()) {
-            sendErrorReply(u"org.freedesktop.Notifications.Error.Refused"_s, refusal);
-            return 0;
-        }
-        summaries << summary;
-        return uint(summaries.size());
-    }
-    QStringList GetCapabilities() { return {u"actions"_s, u"body"_s}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion)
-    {
-        vendor = u"test"_s;
-        version = u"1"_s;
-        protocolVersion = u"1.2"_s;
-        return u"test server"_s;
-    }
-};
 
 // Just enough of a StatusNotifierWatcher for the tray app to put its item
 // in, so that it has a tray and opens its panel only when asked.
@@ -150,16 +121,14 @@ private:
     QByteArray m_stderr; // what the last watch() wrote to standard error
     std::unique_ptr<QTemporaryDir> m_config;
     QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
-    NotificationServer m_notifications;
+    FakeNotificationServer m_notifications; // whatever notification the watcher posts
     TrayWatcher m_trayWatcher;
 };
 
 void TestWatchMode::initTestCase()
 {
     QVERIFY2(m_bus.isConnected(), "run under dbus-run-session");
-    QVERIFY(m_bus.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
-                                 QDBusConnection::ExportAllSlots));
-    QVERIFY(m_bus.registerService(u"org.freedesktop.Notifications"_s));
+    QVERIFY(m_notifications.publish(m_bus));
     QVERIFY(m_bus.registerObject(u"/StatusNotifierWatcher"_s, &m_trayWatcher,
                                  QDBusConnection::ExportAllSlots));
     QVERIFY(m_bus.registerService(u"org.kde.StatusNotifierWatcher"_s));
@@ -168,10 +137,8 @@ void TestWatchMode::initTestCase()
 void TestWatchMode::init()
 {
     m_config = std::make_unique<QTemporaryDir>();
-    m_fixture.sim().clearFaults();
-    m_fixture.sim().clearRequests();
-    m_notifications.summaries.clear();
-    m_notifications.refusal.clear();
+    m_fixture.reset();
+    m_notifications.reset();
 }
 
 void TestWatchMode::cleanup()
@@ -216,9 +183,7 @@ QList<QByteArray> TestWatchMode::watch(const QStringList& arguments, const QDate
 QProcessEnvironment TestWatchMode::environment(const QDateTime& now) const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        env.insert(QString::fromLatin1(variable), m_fixture.origin());
+    m_fixture.pointOrigins(env);
     env.insert(u"XDG_CONFIG_HOME"_s, m_config->path());
     env.insert(u"QUOTARA_REFRESH_MS"_s, QString::number(intervalMs));
     env.insert(u"QUOTARA_NOW"_s, now.toString(Qt::ISODate));
@@ -381,7 +346,7 @@ void TestWatchMode::alertsNotify()
         QVERIFY2(QJsonDocument::fromJson(line).isObject(), line.constData());
     if (refusal.isEmpty()) {
         // Fired once, on the first cycle, and not again while the price stays up.
-        QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
+        QTRY_COMPARE(m_notifications.summaries(), QStringList{rule.targetName + u" 到价提醒"_s});
         return;
     }
     // Refused: the failure line on standard error, and at once a line whose
@@ -393,7 +358,7 @@ void TestWatchMode::alertsNotify()
     QCOMPARE(json.value(u"tooltip"_s).toString().split(u'\n').last(),
              u"通知无法送达："_s + rule.targetName + u" 已涨到 "_s + price + u"（阈值 1.00） "_s +
                  rule.label);
-    QVERIFY(m_notifications.summaries.isEmpty());
+    QVERIFY(m_notifications.summaries().isEmpty());
 }
 
 void TestWatchMode::commandLine_data()
@@ -448,7 +413,7 @@ void TestWatchMode::ruleAddedMeanwhileSurvivesAFiring()
     QCOMPARE(rules[0].id, fires.id);
     QVERIFY(rules[0].triggered);
     QCOMPARE(rules[1], added);
-    QTRY_COMPARE(m_notifications.summaries, QStringList{fires.targetName + u" 到价提醒"_s});
+    QTRY_COMPARE(m_notifications.summaries(), QStringList{fires.targetName + u" 到价提醒"_s});
 }
 
 // Two watchers load the same armed rule; while the provider fails they
@@ -467,17 +432,17 @@ void TestWatchMode::aCrossingSeenByTwoNotifiesOnce()
     Launch second(environment(m_open), {u"--watch"_s});
     QTRY_VERIFY_WITH_TIMEOUT(!first.lines.isEmpty() && !second.lines.isEmpty(), 10000);
     QCOMPARE(first.goodCycles() + second.goodCycles(), 0);
-    QVERIFY(m_notifications.summaries.isEmpty());
+    QVERIFY(m_notifications.summaries().isEmpty());
 
     m_fixture.sim().removeFault(fault);
     QTRY_VERIFY_WITH_TIMEOUT(first.goodCycles() > 0 && second.goodCycles() > 0, 10000);
-    QTRY_COMPARE(m_notifications.summaries, QStringList{rule.targetName + u" 到价提醒"_s});
+    QTRY_COMPARE(m_notifications.summaries(), QStringList{rule.targetName + u" 到价提醒"_s});
     // Another cycle of each, the price still above: still the one.
     const int firstSeen = first.goodCycles();
     const int secondSeen = second.goodCycles();
     QTRY_VERIFY_WITH_TIMEOUT(first.goodCycles() > firstSeen && second.goodCycles() > secondSeen,
                              10000);
-    QCOMPARE(m_notifications.summaries.size(), 1);
+    QCOMPARE(m_notifications.summaries().size(), 1);
     QVERIFY(storedRules().value(0).triggered);
 }
 

@@ -72,15 +72,13 @@ private:
 
 void TestWatchReport::initTestCase()
 {
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        qputenv(variable, m_fixture.origin().toUtf8());
+    m_fixture.pointOrigins();
 }
 
 std::unique_ptr<MenuBarController> TestWatchReport::controller(const QDateTime& now)
 {
     clearPreferences();
-    m_fixture.sim().clearFaults();
+    m_fixture.reset();
     m_fixture.sim().setClock([now] { return now; });
     return std::make_unique<MenuBarController>(
         MenuBarController::Options{.now = [now] { return now; },

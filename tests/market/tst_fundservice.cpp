@@ -8,11 +8,7 @@ using namespace Qt::StringLiterals;
 class TestFundService : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_fixture.sim().clearFaults();
-        m_fixture.sim().clearRequests();
-    }
+    void init() { m_fixture.reset(); }
     void requestsAndHeaders_data();
     void requestsAndHeaders();
     void emptyCodesSendNothing();

@@ -8,11 +8,7 @@ using namespace Qt::StringLiterals;
 class TestLookupService : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_fixture.sim().clearFaults();
-        m_fixture.sim().clearRequests();
-    }
+    void init() { m_fixture.reset(); }
     void normalize_data();
     void normalize();
     void sectorName_data();

@@ -13,6 +13,7 @@ using namespace std::chrono_literals;
 class TestNetworkClient : public QObject {
     Q_OBJECT
 private slots:
+    void init() { m_fixture.reset(); }
     void sendsExactlyTheTwoHeaders();
     void failures_data();
     void failures();
@@ -34,7 +35,6 @@ static const QString kQuery = u"fltt=2&secids=113.aum&fields=f2,f3,f12,f14"_s;
 
 void TestNetworkClient::sendsExactlyTheTwoHeaders()
 {
-    m_fixture.sim().clearRequests();
     const auto outcome = run(NetworkClient::getJSON(url(kPath + u'?' + kQuery)));
     QVERIFY2(outcome.value, qPrintable(outcome.describe()));
     QVERIFY(outcome.value->contains(u"data"_s));
@@ -91,15 +91,12 @@ void TestNetworkClient::failures()
     QFETCH(QString, expected);
     QFETCH(int, timeoutMs);
 
-    SimProvider& sim = m_fixture.sim();
-    sim.clearFaults();
-    sim.addFault(kPath, fault);
+    m_fixture.sim().addFault(kPath, fault);
     QElapsedTimer clock;
     clock.start();
     const auto outcome = run(NetworkClient::getJSON(
         url(kPath + u'?' + kQuery), NetworkClient::defaultUA.toString(),
         NetworkClient::defaultReferer.toString(), std::chrono::milliseconds(timeoutMs)));
-    sim.clearFaults();
 
     QVERIFY2(!outcome.value, "a faulty answer was accepted");
     if (expected == u"decode"_s) {
@@ -122,10 +119,8 @@ void TestNetworkClient::bodyJustUnderTheLimitIsRead()
     QByteArray body = R"({"pad":")";
     body += QByteArray(NetworkClient::maxBodyBytes - 64, 'x');
     body += R"("})";
-    m_fixture.sim().clearFaults();
     m_fixture.sim().addFault(kPath, Fault::body(200, body));
     const auto outcome = run(NetworkClient::getJSON(url(kPath + u'?' + kQuery)));
-    m_fixture.sim().clearFaults();
     QVERIFY2(outcome.value, qPrintable(outcome.describe()));
     QCOMPARE(outcome.value->value(u"pad"_s).toString().size(), NetworkClient::maxBodyBytes - 64);
 }
@@ -152,7 +147,6 @@ void TestNetworkClient::refusedConnection()
 void TestNetworkClient::cancellation()
 {
     // Our own abort is not a time-out, even though Qt reports both alike.
-    m_fixture.sim().clearFaults();
     m_fixture.sim().addFault(kPath, Fault::stall());
     auto cancel = CancelToken::create();
     QTimer::singleShot(100, cancel.get(), [cancel] { cancel->cancel(); });
@@ -161,7 +155,6 @@ void TestNetworkClient::cancellation()
     const auto outcome = run(NetworkClient::getJSON(
         url(kPath + u'?' + kQuery), NetworkClient::defaultUA.toString(),
         NetworkClient::defaultReferer.toString(), NetworkClient::defaultTimeout, cancel));
-    m_fixture.sim().clearFaults();
     QVERIFY2(outcome.error, qPrintable(outcome.describe()));
     QCOMPARE(outcome.error->kind(), FetchError::Kind::badResponse);
     QVERIFY(clock.elapsed() < 5000);
@@ -169,7 +162,6 @@ void TestNetworkClient::cancellation()
 
 void TestNetworkClient::cancelledBeforeStart()
 {
-    m_fixture.sim().clearRequests();
     auto cancel = CancelToken::create();
     cancel->cancel();
     const auto outcome = run(NetworkClient::getJSON(
@@ -195,7 +187,6 @@ void TestNetworkClient::abandonedRequestsFreeTheirConnections()
     // must not leave the host unreachable for the next one.
     QFETCH(Fault, fault);
     QFETCH(bool, cancelled);
-    m_fixture.sim().clearFaults();
     m_fixture.sim().addFault(kPath, fault, QString(), 8);
     for (int i = 0; i < 8; ++i) {
         auto cancel = CancelToken::create();

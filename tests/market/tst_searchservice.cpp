@@ -13,11 +13,7 @@ using namespace std::chrono_literals;
 class TestSearchService : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_fixture.sim().clearFaults();
-        m_fixture.sim().clearRequests();
-    }
+    void init() { m_fixture.reset(); }
     void search_data();
     void search();
     void staleAnswerIsDropped_data();

@@ -9,11 +9,7 @@ using namespace Qt::StringLiterals;
 class TestSectorService : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        m_fixture.sim().clearFaults();
-        m_fixture.sim().clearRequests();
-    }
+    void init() { m_fixture.reset(); }
     void requests_data();
     void requests();
     void emptyInputsSendNothing();
@@ -295,7 +291,6 @@ void TestSectorService::goldTrendAtChosenInstants()
     QFETCH(bool, afterMidnightMinutes);
     m_fixture.sim().setClock([now] { return now; });
     const auto outcome = run(m_service.fetchGoldTrends());
-    m_fixture.sim().setClock({});
     QVERIFY2(outcome.value, qPrintable(outcome.describe()));
     const TrendData& trend = *outcome.value;
     QCOMPARE(trend.name, u"沪金主连"_s);

@@ -1,8 +1,8 @@
+#include "FakeNotificationServer.h"
 #include "alerts/AlertNotifier.h"
 #include "platform/FreedesktopNotifications.h"
 
 #include <QDBusConnectionInterface>
-#include <QDBusContext>
 #include <QDBusMessage>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,43 +10,9 @@
 
 using namespace Qt::StringLiterals;
 
-static const QString kService = u"org.freedesktop.Notifications"_s;
-static const QString kPath = u"/org/freedesktop/Notifications"_s;
+static const QString kService = FakeNotificationServer::service();
+static const QString kPath = FakeNotificationServer::path();
 static const QString kInterface = kService;
-
-// A notification server on its own connection of the private bus, numbering
-// its notifications from 1 and remembering every Notify.
-class NotificationServer : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    QStringList capabilities{u"actions"_s, u"body"_s};
-    QString refusal; // answers Notify with this error when set
-    QList<QVariantList> notified;
-    QVariantMap lastHints;
-
-public slots:
-    uint Notify(const QString& appName, uint replacesId, const QString& icon,
-                const QString& summary, const QString& body, const QStringList& actions,
-                const QVariantMap& hints, int timeout)
-    {
-        if (!refusal.isEmpty()) {
-            sendErrorReply(u"org.freedesktop.Notifications.Error.Refused"_s, refusal);
-            return 0;
-        }
-        notified << QVariantList{appName, replacesId, icon, summary, body, actions, timeout};
-        lastHints = hints;
-        return uint(notified.size());
-    }
-    QStringList GetCapabilities() { return capabilities; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion)
-    {
-        vendor = u"test"_s;
-        version = u"1"_s;
-        protocolVersion = u"1.2"_s;
-        return u"test server"_s;
-    }
-};
 
 // The tray's bubble as the notifier sees it: shows whatever it is given.
 class BubbleChannel : public NotificationChannel {
@@ -83,7 +49,7 @@ private:
     std::optional<bool> probed(FreedesktopNotifications& channel);
 
     QDBusConnection m_bus{QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s)};
-    NotificationServer* m_server = nullptr;
+    FakeNotificationServer* m_server = nullptr;
 };
 
 void TestFreedesktopNotifications::initTestCase()
@@ -94,10 +60,8 @@ void TestFreedesktopNotifications::initTestCase()
 
 void TestFreedesktopNotifications::init()
 {
-    m_server = new NotificationServer;
-    QVERIFY(m_bus.registerObject(kPath, m_server, QDBusConnection::ExportAllSlots));
-    // Fails rather than steals the name when started on a desktop's own bus.
-    QVERIFY(m_bus.registerService(kService));
+    m_server = new FakeNotificationServer;
+    QVERIFY(m_server->publish(m_bus));
 }
 
 void TestFreedesktopNotifications::cleanup()

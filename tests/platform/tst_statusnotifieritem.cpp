@@ -111,9 +111,7 @@ void TestStatusNotifierItem::initTestCase()
 {
     QVERIFY2(m_host.isConnected() && QDBusConnection::sessionBus().isConnected(),
              "run under dbus-run-session");
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        qputenv(variable, m_fixture.origin().toUtf8());
+    m_fixture.pointOrigins();
 }
 
 void TestStatusNotifierItem::init()

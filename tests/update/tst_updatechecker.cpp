@@ -36,8 +36,7 @@ private:
 void TestUpdateChecker::init()
 {
     clearPreferences();
-    m_fixture.sim().clearFaults();
-    m_fixture.sim().clearRequests();
+    m_fixture.reset();
 }
 
 std::unique_ptr<UpdateChecker> TestUpdateChecker::checker(const QString& version)

@@ -1,4 +1,5 @@
 #include "PreferencesSandbox.h"
+#include "SimFixture.h"
 #include "app/MenuBarController.h"
 #include "market/Money.h"
 #include "ui/panel/AlertRuleList.h"
@@ -63,9 +64,7 @@ private:
 
 void TestAlertRuleSheet::initTestCase()
 {
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        qputenv(variable, "http://127.0.0.1:9");
+    SimFixture::pointOriginsAt(u"http://127.0.0.1:9"_s);
 }
 
 void TestAlertRuleSheet::targetTypeReactions()

@@ -143,18 +143,13 @@ private:
 
 void TestSettingsView::initTestCase()
 {
-    const QByteArray origin = m_fixture.origin().toUtf8();
-    for (const char* variable :
-         {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN", "QUOTARA_UPDATE_ORIGIN",
-          "QUOTARA_GITHUB_API_ORIGIN", "QUOTARA_FUND_SEARCH_ORIGIN", "QUOTARA_CODE_SEARCH_ORIGIN"})
-        qputenv(variable, origin);
+    m_fixture.pointOrigins();
 }
 
 void TestSettingsView::init()
 {
     clearPreferences();
-    m_fixture.sim().clearFaults();
-    m_fixture.sim().clearRequests();
+    m_fixture.reset();
 }
 
 void TestSettingsView::lookup_data()

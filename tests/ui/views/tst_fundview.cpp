@@ -31,8 +31,7 @@ private:
 void TestFundView::init()
 {
     clearPreferences();
-    qputenv("QUOTARA_QUOTE_ORIGIN", m_fixture.origin().toUtf8());
-    qputenv("QUOTARA_FUND_ORIGIN", m_fixture.origin().toUtf8());
+    m_fixture.pointOrigins();
     m_now = QDateTime(QDate(2024, 6, 4), QTime(15, 30), QTimeZone("Asia/Shanghai"));
     m_fixture.sim().setClock([this] { return m_now; });
     m_controller = std::make_unique<MenuBarController>(MenuBarController::Options{

@@ -113,10 +113,7 @@ static const QDateTime kTuesdayMorning(QDate(2024, 6, 4), QTime(10, 0), QTimeZon
 void TestMainPanelView::initTestCase()
 {
     // Everything fetched comes from the simulated provider on this machine.
-    for (const char* variable : {"QUOTARA_QUOTE_ORIGIN", "QUOTARA_FUND_ORIGIN",
-                                 "QUOTARA_UPDATE_ORIGIN", "QUOTARA_GITHUB_API_ORIGIN"})
-        qputenv(variable, m_fixture.origin().toUtf8());
-    m_fixture.sim().setClock([] { return kTuesdayMorning; });
+    m_fixture.pointOrigins();
     m_desktopStyle = QApplication::style()->name();
     // A steady caret: pictures of a focused field taken moments apart match.
     QApplication::setCursorFlashTime(0);
@@ -125,7 +122,8 @@ void TestMainPanelView::initTestCase()
 void TestMainPanelView::init()
 {
     clearPreferences();
-    m_fixture.sim().clearFaults();
+    m_fixture.reset();
+    m_fixture.sim().setClock([] { return kTuesdayMorning; });
     QApplication::setPalette(PaintProbe::desktopPalette(true));
 }
 
