@@ -107,9 +107,14 @@ FetchError classify(QNetworkReply::NetworkError error, bool abortedByUs)
     }
 }
 
-QCoro::Task<QByteArray> getBody(QNetworkRequest request, std::chrono::milliseconds timeout,
-                                CancelHandle cancel)
+namespace {
+
+// One request and its answer. `closedUnanswered` is set when the connection
+// closed before any answer of the server's arrived.
+QCoro::Task<QByteArray> getBodyOnce(QNetworkRequest request, std::chrono::milliseconds timeout,
+                                    CancelHandle cancel, bool& closedUnanswered)
 {
+    closedUnanswered = false;
     if (cancel && cancel->isCancelled())
         throw FetchError::badResponse();
 
@@ -145,9 +150,12 @@ QCoro::Task<QByteArray> getBody(QNetworkRequest request, std::chrono::millisecon
 
     if (state->tooLarge)
         throw FetchError::badResponse();
-    if (r->error() != QNetworkReply::NoError)
-        throw classify(r->error(), state->abortedByUs);
     const QVariant status = r->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (r->error() != QNetworkReply::NoError) {
+        closedUnanswered = r->error() == QNetworkReply::RemoteHostClosedError &&
+                           !status.isValid() && !state->abortedByUs;
+        throw classify(r->error(), state->abortedByUs);
+    }
     if (!status.isValid() || status.toInt() != 200)
         throw FetchError::badResponse();
 
@@ -155,6 +163,24 @@ QCoro::Task<QByteArray> getBody(QNetworkRequest request, std::chrono::millisecon
     if (body.size() > maxBodyBytes)
         throw FetchError::badResponse();
     co_return body;
+}
+
+} // namespace
+
+QCoro::Task<QByteArray> getBody(QNetworkRequest request, std::chrono::milliseconds timeout,
+                                CancelHandle cancel)
+{
+    bool closedUnanswered = false;
+    try {
+        co_return co_await getBodyOnce(request, timeout, cancel, closedUnanswered);
+    } catch (const FetchError&) {
+        if (!closedUnanswered)
+            throw;
+    }
+    // A kept-alive connection the server was closing as the request went
+    // out fails without an answer, though the server is well; a GET asks
+    // nothing twice, so it goes out once more, on a new connection.
+    co_return co_await getBodyOnce(request, timeout, cancel, closedUnanswered);
 }
 
 QCoro::Task<QJsonObject> getJSON(QUrl url, QString ua, QString referer,

@@ -17,6 +17,8 @@ private slots:
     void sendsExactlyTheTwoHeaders();
     void failures_data();
     void failures();
+    void closedUnansweredIsAskedAgain_data();
+    void closedUnansweredIsAskedAgain();
     void bodyJustUnderTheLimitIsRead();
     void unresolvableHost();
     void refusedConnection();
@@ -111,6 +113,36 @@ void TestNetworkClient::failures()
     }
     // Oversized bodies are cut off early rather than read to the end.
     QVERIFY2(clock.elapsed() < timeoutMs + 3000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestNetworkClient::closedUnansweredIsAskedAgain_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("times"); // the fault's, -1 for every request
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<int>("requests"); // -1: not counted
+    // A connection closed before the server said anything is tried once
+    // more. Qt resends such a request by itself only while the connection
+    // it used has resends left, and the rows before use them up: the second
+    // row is answered only because the client asks again. One the server
+    // had begun to answer on is its answer, and final.
+    QTest::newRow("closed every time, unanswered") << Fault::drop() << -1 << false << -1;
+    QTest::newRow("closed once, unanswered") << Fault::drop() << 1 << true << -1;
+    QTest::newRow("closed mid-body") << Fault::dropMidBody() << 1 << false << 1;
+    QTest::newRow("500") << Fault::status(500) << 1 << false << 1;
+}
+
+void TestNetworkClient::closedUnansweredIsAskedAgain()
+{
+    QFETCH(Fault, fault);
+    QFETCH(int, times);
+    QFETCH(bool, answered);
+    QFETCH(int, requests);
+    m_fixture.sim().addFault(kPath, fault, {}, times);
+    const auto outcome = run(NetworkClient::getJSON(url(kPath + u'?' + kQuery)));
+    QVERIFY2(bool(outcome.value) == answered, qPrintable(outcome.describe()));
+    if (requests >= 0)
+        QCOMPARE(int(m_fixture.sim().requests().size()), requests);
 }
 
 void TestNetworkClient::bodyJustUnderTheLimitIsRead()
