@@ -7,12 +7,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Each stage says how long it took, so that the time CI takes can be read
+# off its log.
+stage_start=$SECONDS
+stage() {
+  echo "== ${1}: $((SECONDS - stage_start)) s" >&2
+  stage_start=$SECONDS
+}
+
 scripts/install-deps.sh clang-format-14
 
 # One format, the one .clang-format describes, checked before anything is
 # built: a change that does not keep it fails here.
 find src tests sim bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
   xargs -0 clang-format-14 --dry-run --Werror
+stage "packages and format check"
 
 jobs=$(nproc)
 
@@ -20,14 +29,18 @@ jobs=$(nproc)
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUOTARA_SANITIZE=ON \
   -DQUOTARA_WERROR=ON -DBUILD_TESTING=ON
 cmake --build build-asan -j"$jobs"
+stage "sanitizer build"
 ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+stage "sanitizer tests"
 
 # The readers' fuzzers are clang builds in a tree of their own; ctest runs
 # each for a few seconds among the other tests (fuzz/ShortRuns.cmake).
 scripts/fuzz.sh --build-only --jobs "$jobs"
+stage "fuzzer build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOTARA_WERROR=ON -DBUILD_TESTING=ON \
   -DQUOTARA_FUZZ_TREE="$PWD/build-fuzz"
 cmake --build build -j"$jobs"
+stage "release build"
 ctest --test-dir build --output-on-failure -j"$jobs"
