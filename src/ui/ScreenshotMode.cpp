@@ -66,6 +66,8 @@ QCoro::Task<void> takeScreenshots(MenuBarController& controller, MainPanelView& 
                                   int& exitCode)
 {
     co_await controller.cycle().refresh();
+    // No timers run here: the header says what the markets do now all the same.
+    controller.cycle().countdownTick();
     // Charts and tables lay themselves out on the next turns of the loop.
     co_await QCoro::sleepFor(std::chrono::milliseconds(100));
     bool written = true;
