@@ -29,6 +29,7 @@ function(quotara_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  quotara_reuse_test_pch(${T_NAME} ${T_LIBS})
   if(T_BUS)
     add_test(NAME ${T_NAME} COMMAND ${DBUS_RUN_SESSION} --config-file=${QUOTARA_PRIVATE_BUS_CONFIG}
                                     -- $<TARGET_FILE:${T_NAME}>)
