@@ -12,21 +12,48 @@ const QTimeZone& shanghai()
     return zone;
 }
 
-// "yyyy-MM-dd HH:mm", digits exactly where the pattern has them.
-std::optional<QDateTime> parseStamp(const QString& text)
+struct Stamp {
+    QDate date;
+    QTime time;
+};
+
+// "yyyy-MM-dd HH:mm", digits exactly where the pattern has them. Every
+// minute of both trends is read here after each refresh, so the text is read
+// in place, without a time zone: Shanghai's wall clock is what it says.
+std::optional<Stamp> readStamp(QStringView text)
 {
     if (text.size() != 16 || text[4] != u'-' || text[7] != u'-' || text[10] != u' ' ||
         text[13] != u':')
         return std::nullopt;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15}) {
-        if (text[i] < u'0' || text[i] > u'9')
-            return std::nullopt;
-    }
-    const QDate date(text.mid(0, 4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
-    const QTime time(text.mid(11, 2).toInt(), text.mid(14, 2).toInt());
-    if (!date.isValid() || !time.isValid())
+    const auto number = [&text](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            if (text[i] < u'0' || text[i] > u'9')
+                return -1;
+            value = value * 10 + (text[i].unicode() - u'0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    const int hour = number(11, 2);
+    const int minute = number(14, 2);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0)
         return std::nullopt;
-    return QDateTime(date, time, shanghai().isValid() ? shanghai() : QTimeZone::systemTimeZone());
+    const Stamp stamp{QDate(year, month, day), QTime(hour, minute)};
+    if (!stamp.date.isValid() || !stamp.time.isValid())
+        return std::nullopt;
+    return stamp;
+}
+
+std::optional<QDateTime> parseStamp(QStringView text)
+{
+    const auto stamp = readStamp(text);
+    if (!stamp)
+        return std::nullopt;
+    return QDateTime(stamp->date, stamp->time,
+                     shanghai().isValid() ? shanghai() : QTimeZone::systemTimeZone());
 }
 
 } // namespace
@@ -68,8 +95,8 @@ bool showsNoTradingToday(const TradingCalendar& calendar, Market market,
     // readable minute says nothing.
     std::optional<QDate> newest;
     const auto consider = [&](const QString& text) {
-        if (const auto stamp = parseStamp(text); stamp && (!newest || stamp->date() > *newest))
-            newest = stamp->date();
+        if (const auto stamp = readStamp(text); stamp && (!newest || stamp->date > *newest))
+            newest = stamp->date;
     };
     consider(trend->newestTime);
     for (const TrendPoint& point : trend->points)

@@ -261,6 +261,11 @@ void TestMarketHours::noTradingToday_data()
         << stocks << shanghai(4, 10, 0) << QStringList{u"none"_s} << QString() << false;
     QTest::newRow("board: nothing readable")
         << stocks << shanghai(4, 10, 0) << QStringList{u"yesterday"_s} << QString() << false;
+    QTest::newRow("board: today's minutes unreadable")
+        << stocks << shanghai(4, 10, 0)
+        << QStringList{u"2024-06-03 15:00"_s, u"2024-06-04 24:00"_s, u"2024-06-04 09:3x"_s,
+                       u"2024-06-04 09:31:00"_s}
+        << QString() << true;
     QTest::newRow("board: late in the evening")
         << stocks << shanghai(4, 22, 0) << yesterday << QString() << true;
     // A closed day needs no finding out.
