@@ -1,5 +1,6 @@
 #include "SimProvider.h"
 
+#include "DeadlineQueue.h"
 #include "SimHttpServer.h"
 #include "StreamedJsonBody.h"
 
@@ -7,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpSocket>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -102,6 +102,7 @@ SimProvider::SimProvider(quint64 seed, QObject* parent)
     m_server = new SimHttpServer(
         [this](const QHttpServerRequest& request, QTcpSocket* socket) { handle(request, socket); },
         this);
+    m_held = new DeadlineQueue(this);
 }
 
 SimProvider::~SimProvider()
@@ -168,6 +169,9 @@ std::optional<Fault> SimProvider::takeFault(const RecordedRequest& request)
 
 void SimProvider::handle(const QHttpServerRequest& request, QTcpSocket* socket)
 {
+    // The latency runs from the request's coming in: the time taken to make
+    // the answer is no part of it.
+    const auto arrived = DeadlineQueue::Clock::now();
     RecordedRequest recorded;
     recorded.method = methodName(request.method());
     recorded.path = request.url().path();
@@ -207,14 +211,12 @@ void SimProvider::handle(const QHttpServerRequest& request, QTcpSocket* socket)
         deliver(socket, answer, fault);
         return;
     }
-    // The client may give up while we wait; the socket is gone by then. A
-    // coarse timer may fire 5 % late, which over a cycle's round trips is
-    // more than the client's own work: the latency must be what was asked.
-    QTimer::singleShot(wait, Qt::PreciseTimer, this,
-                       [this, guard = QPointer<QTcpSocket>(socket), answer, fault] {
-                           if (guard && guard->state() == QAbstractSocket::ConnectedState)
-                               deliver(guard, answer, fault);
-                       });
+    // The client may give up while we wait; the socket is gone by then.
+    m_held->at(arrived + std::chrono::milliseconds(wait),
+               [this, guard = QPointer<QTcpSocket>(socket), answer, fault] {
+                   if (guard && guard->state() == QAbstractSocket::ConnectedState)
+                       deliver(guard, answer, fault);
+               });
 }
 
 void SimProvider::deliver(QTcpSocket* socket, const SimRoutes::Answer& answer,

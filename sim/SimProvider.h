@@ -15,6 +15,7 @@
 
 #include <QHash>
 
+class DeadlineQueue;
 class QHttpServerRequest;
 class QTcpSocket;
 class SimHttpServer;
@@ -107,6 +108,7 @@ private:
     // of the machine a real provider never takes from its clients.
     QHash<QString, SimRoutes::Answer> m_answers;
     int m_latencyMs = 0;
+    DeadlineQueue* m_held = nullptr; // answers waiting out their latency
     QList<FaultRule> m_faults;
     int m_nextFaultId = 1;
     QList<RecordedRequest> m_requests;

@@ -82,6 +82,7 @@ private slots:
     void faults();
     void delays_data();
     void delays();
+    void heldAnswersKeepTheirOwnTime();
     void faultMatching();
     void hugeBodyIsExactJson_data();
     void hugeBodyIsExactJson();
@@ -614,6 +615,32 @@ void TestSimProvider::delays()
     QCOMPARE(r.status, 200);
     QVERIFY(r.elapsedMs >= latency + delay);
     QCOMPARE(r.json()[u"data"_s][u"total"_s].toInt(), 1);
+}
+
+// An answer held a short time, asked for while a longer-held one waits,
+// leaves first and on time.
+void TestSimProvider::heldAnswersKeepTheirOwnTime()
+{
+    m_sim->addFault(kClist, Fault::delay(600));
+    m_sim->addFault(kUlist, Fault::delay(50));
+    QElapsedTimer timer;
+    timer.start();
+    QList<qint64> done;
+    QList<QString> order;
+    const auto ask = [&](const QString& pathAndQuery) {
+        QNetworkReply* reply = m_nam.get(QNetworkRequest(QUrl(m_sim->origin() + pathAndQuery)));
+        connect(reply, &QNetworkReply::finished, this, [&, reply] {
+            done.append(timer.elapsed());
+            order.append(reply->url().path());
+            reply->deleteLater();
+        });
+    };
+    ask(clistQuery(u"BK0475"_s, 1, 1, 5, 1));
+    ask(kUlist + u"?secids=1.600519"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 10000);
+    QCOMPARE(order, (QList<QString>{kUlist, kClist}));
+    QVERIFY2(done[0] >= 50 && done[0] < 600, QByteArray::number(done[0]).constData());
+    QVERIFY(done[1] >= 600);
 }
 
 void TestSimProvider::faultMatching()
