@@ -12,8 +12,19 @@
 #   BASELINE=REV    also build commit REV (in build-bench-baseline/), run its
 #                   refresh benchmark right after this one's and watch its app
 #                   idle in the tray; the tables then show both, side by side
+#   ONLY=refresh    run the refresh benchmark (and REV's) alone, a few minutes
+#                   instead of the idle app's half hour
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+only=${ONLY:-}
+case "$only" in
+  "" | refresh) ;;
+  *)
+    echo "bench.sh: ONLY takes \"refresh\" or nothing" >&2
+    exit 2
+    ;;
+esac
 
 # Only the benchmarks need these: Google Benchmark, a virtual X display with
 # a tray host, and libfaketime to move the idle app's clock.
@@ -52,24 +63,37 @@ machine() {
 }
 machine > "$results/machine.md"
 
-echo "== readers" >&2
-"$build/bench/bench_readers" "${gbench[@]}" --benchmark_out="$results/readers.json" >&2
-# Once on a plain screen and once on a HiDPI one (twice the pixels).
-for scale in 1 2; do
-  echo "== chart, scale $scale" >&2
-  QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$scale "$build/bench/bench_chart" "${gbench[@]}" \
-    --benchmark_out="$results/chart-x$scale.json" >&2
-done
+if [ -z "$only" ]; then
+  echo "== readers" >&2
+  "$build/bench/bench_readers" "${gbench[@]}" --benchmark_out="$results/readers.json" >&2
+  # Once on a plain screen and once on a HiDPI one (twice the pixels).
+  for scale in 1 2; do
+    echo "== chart, scale $scale" >&2
+    QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=$scale "$build/bench/bench_chart" "${gbench[@]}" \
+      --benchmark_out="$results/chart-x$scale.json" >&2
+  done
+fi
 echo "== refresh" >&2
 QUOTARA_SIM="$build/sim/quotara-sim" "$build/bench/bench_refresh" "${gbench[@]}" \
   --benchmark_repetitions="${REPETITIONS:-3}" --benchmark_out="$results/refresh.json" >&2
 refresh_baseline=()
 if [ -n "$baseline" ]; then
   echo "== refresh at $BASELINE" >&2
-  QUOTARA_SIM="$baseline/build/sim/quotara-sim" "$baseline/build/bench/bench_refresh" \
+  # The same simulator for both, so that only the app differs.
+  QUOTARA_SIM="$build/sim/quotara-sim" "$baseline/build/bench/bench_refresh" \
     "${gbench[@]}" --benchmark_repetitions="${REPETITIONS:-3}" \
     --benchmark_out="$results/refresh-baseline.json" >&2
   refresh_baseline=(--refresh-baseline "$results/refresh-baseline.json")
+fi
+
+if [ "$only" = refresh ]; then
+  echo "- load average after: $(cut -d' ' -f1-3 /proc/loadavg)" >> "$results/machine.md"
+  {
+    cat "$results/machine.md"
+    echo
+    "$build/bench/bench_report" --refresh "$results/refresh.json" "${refresh_baseline[@]}"
+  } | tee "$results/report.md"
+  exit 0
 fi
 
 idle=(--app "$build/src/quotara" --faketime-lib "$faketime_lib" --runs "${IDLE_RUNS:-3}"
