@@ -49,6 +49,10 @@ if [ -n "${BASELINE:-}" ]; then
   cmake --build "$baseline/build" -j"$jobs" --target quotara quotara-sim bench_refresh
 fi
 
+# The builds' output still on its way to the disk would be written out in the
+# middle of the measurements.
+sync
+
 results="$build/bench-results"
 rm -rf "$results"
 mkdir -p "$results"
