@@ -219,6 +219,10 @@ void TestMarketHours::staleness_data()
         << u"2024-06-04 10:00:00"_s << QString() << shanghai(4, 10, 0) << true;
     QTest::newRow("impossible time")
         << u"2024-06-04 25:00"_s << QString() << shanghai(4, 10, 0) << true;
+    QTest::newRow("impossible date")
+        << u"2024-02-30 10:00"_s << QString() << shanghai(4, 10, 0) << true;
+    QTest::newRow("a letter among the digits")
+        << u"2024-06-04 1O:00"_s << QString() << shanghai(4, 10, 0) << true;
 }
 
 void TestMarketHours::staleness()
